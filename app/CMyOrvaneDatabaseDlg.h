@@ -1,0 +1,118 @@
+#pragma once
+
+#include "CNew.h"
+#include "CSearchAddEdit.h"
+#include "CSettings.h"
+#include "CTranslation.h"
+#include "CViewTab.h"
+#include "PowerClass.h"
+
+#include <QMainWindow>
+#include <QTimer>
+
+class QAction;
+class QTabWidget;
+
+// The main window: menu, five tabs with their pages, page switching and the file commands.
+// Pages never call each other; what one page hands to another travels through SwitchPage.
+class CMyOrvaneDatabaseDlg : public QMainWindow {
+    Q_OBJECT
+public:
+    enum Tab { ViewAllTab = 0, ViewFilteredTab, SearchTab, AddEditTab, SettingsTab, TabCount };
+
+    explicit CMyOrvaneDatabaseDlg(QWidget* parent = nullptr);
+
+    // Loads texts and settings, labels menu and tabs, sets up the pages and opens the last
+    // database. Runs at start-up and again after a language change. Raises FileError.
+    void OnInitDialog();
+
+    // Lays out the tab control and the entries pages for a client area of w by h pixels.
+    void OnSize(int w, int h);
+
+    // Page switching: leaves the active page (committing its work) and enters the page of
+    // the selected tab.
+    void SwitchPage();
+    void OnPollTimer();
+    void MarkTitleModified();
+
+    // Replaces the store's entries by those of the CSV file at path; false when the file
+    // does not exist or cannot be read (nothing changes then).
+    bool LoadDatabase(const QString& path);
+    // Writes the entries to the CSV file at path; false when nothing could be written.
+    bool SaveDatabase(const QString& path);
+
+    // The View All page's sort column as the "Options" setting.
+    QString optionsValue() const;
+
+    CViewTab& viewAllPage() { return m_viewAllPage; }
+    CViewTab& viewFilteredPage() { return m_viewFilteredPage; }
+    CSearchAddEdit& searchPage() { return m_searchPage; }
+    CSearchAddEdit& addEditPage() { return m_addEditPage; }
+    CSettings& settingsPage() { return m_settingsPage; }
+    QTabWidget* tabs() const { return m_tabs; }
+    QWidget* clientArea() const { return m_client; }
+    QAction* action(int textNumber) const;
+    const QTimer& pollTimer() const { return m_pollTimer; }
+    QString text(int number) const { return m_translation.GetText(number); }
+
+    QString m_storePath;
+    QString m_currentPath;
+
+public slots:
+    void OnNewDatabase();
+    void OnOpenDatabase();
+    void OnSaveDatabase();
+    void OnSaveDatabaseAs();
+    void OnLanguageSelection();
+    void OnExit();
+    void OnShowHelpFile();
+    void OnGoToWebsite();
+    void OnAbout();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildMenu();
+    void labelMenu();
+    void buildTabs();
+    void setUpPages();
+    void openLastDatabase();
+    QList<CPage*> pages();
+
+    // Selects a tab without running page switching.
+    void selectTab(int tab);
+    void OnTabChanged(int tab);
+    void OnViewCommand(int tab);
+    // Runs a user command inside the one guard that reports file errors.
+    void guarded(void (CMyOrvaneDatabaseDlg::*command)());
+
+    // File commands.
+    void BringPagesUpToDate();
+    bool AskToSave();
+    bool SaveAsFile();
+    bool CloseRequested();
+    bool isUntitled() const { return m_currentPath == untitledPath(); }
+    QString untitledPath() const { return QLatin1Char('/') + text(130); }
+    void setTitleForPath(const QString& path, bool modified);
+    void refreshTitle();  // after a failed save: the title that the change flags call for
+    void showPage(CPage& page);
+    void hidePage(CPage& page);
+    void reportLoadProblems(const QString& path, const QList<int>& lines);
+    Prompter::Answer message(const QString& text, Prompter::Buttons buttons, Prompter::Icon icon);
+
+    PowerClass m_power;
+    CTranslation m_translation;
+    QWidget* m_client;
+    QTabWidget* m_tabs;
+    CViewTab m_viewAllPage;
+    CViewTab m_viewFilteredPage;
+    CSearchAddEdit m_searchPage;
+    CSearchAddEdit m_addEditPage;
+    CSettings m_settingsPage;
+    CNew m_selectDatabase;
+    QTimer m_pollTimer;
+    QList<QPair<int, QAction*>> m_actions;  // text number and menu item
+    bool m_closing = false;
+};

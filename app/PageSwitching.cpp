@@ -1,0 +1,141 @@
+// Page switching: the one place where a page is left (its work committed) and another entered
+// (filled afresh from the store), and the poll timer that carries out the list pages' Edit
+// Entry and Add Entry requests.
+#include "CMyOrvaneDatabaseDlg.h"
+
+#include <QSignalBlocker>
+#include <QTabWidget>
+
+void CMyOrvaneDatabaseDlg::selectTab(int tab) {
+    const QSignalBlocker blocker(m_tabs);
+    m_tabs->setCurrentIndex(tab);
+}
+
+void CMyOrvaneDatabaseDlg::showPage(CPage& page) {
+    page.m_active = true;
+    page.show();
+    page.raise();
+}
+
+void CMyOrvaneDatabaseDlg::hidePage(CPage& page) {
+    page.m_active = false;
+    page.hide();
+}
+
+void CMyOrvaneDatabaseDlg::OnTabChanged(int) {
+    guarded(&CMyOrvaneDatabaseDlg::SwitchPage);
+}
+
+void CMyOrvaneDatabaseDlg::OnViewCommand(int tab) {
+    selectTab(tab);
+    guarded(&CMyOrvaneDatabaseDlg::SwitchPage);
+}
+
+void CMyOrvaneDatabaseDlg::SwitchPage() {
+    m_pollTimer.stop();
+
+    // Leave.
+    for (CViewTab* list : {&m_viewAllPage, &m_viewFilteredPage}) {
+        if (!list->m_active)
+            continue;
+        // The widths the user gave the columns travel to both lists.
+        m_viewAllPage.m_columnWidths.clear();
+        m_viewFilteredPage.m_columnWidths.clear();
+        const int n = PowerClass::CountSemicolons(list->m_columnNames) + 1;
+        for (int i = 0; i < n; ++i) {
+            const auto width = static_cast<quint32>(list->listColumnWidth(i));
+            m_viewAllPage.m_columnWidths.append(width);
+            m_viewFilteredPage.m_columnWidths.append(width);
+        }
+        hidePage(*list);
+    }
+    if (m_searchPage.m_active) {
+        m_searchPage.BuildSearchFilter();
+        m_viewFilteredPage.m_filter = m_searchPage.m_filter;
+        hidePage(m_searchPage);
+    }
+    if (m_addEditPage.m_active) {
+        if (m_addEditPage.m_addMode)
+            m_addEditPage.SaveNewEntry();
+        else
+            m_addEditPage.SaveEditedEntry();
+        if (m_addEditPage.m_entriesChanged)
+            MarkTitleModified();
+        hidePage(m_addEditPage);
+    }
+    if (m_settingsPage.m_active) {
+        if (!m_settingsPage.LeavePage()) {
+            selectTab(SettingsTab);
+            return;  // a new database needs two columns first: the page stays
+        }
+        if (m_settingsPage.m_columnsChanged) {
+            for (CPage* page :
+                 QList<CPage*>{&m_searchPage, &m_addEditPage, &m_viewAllPage, &m_viewFilteredPage})
+                page->m_columnNames = m_settingsPage.m_columnNames;
+            MarkTitleModified();
+        }
+        hidePage(m_settingsPage);
+    }
+
+    // Enter.
+    switch (m_tabs->currentIndex()) {
+        case ViewAllTab:
+            showPage(m_viewAllPage);
+            m_pollTimer.start();
+            m_viewAllPage.FillList(QString(), QString());
+            m_addEditPage.m_columnNames = m_viewAllPage.m_columnNames;
+            m_addEditPage.PreparePage();
+            m_settingsPage.FillColumnList();
+            break;
+        case ViewFilteredTab:
+            showPage(m_viewFilteredPage);
+            m_pollTimer.start();
+            m_viewFilteredPage.FillList(m_searchPage.m_filter, QString());
+            break;
+        case SearchTab:
+            m_pollTimer.start();
+            m_searchPage.PreparePage();
+            showPage(m_searchPage);
+            break;
+        case AddEditTab:
+            m_addEditPage.m_active = true;
+            m_addEditPage.PreparePage();
+            showPage(m_addEditPage);
+            break;
+        case SettingsTab:
+            showPage(m_settingsPage);
+            break;
+        default:
+            break;
+    }
+}
+
+void CMyOrvaneDatabaseDlg::OnPollTimer() {
+    for (CViewTab* list : {&m_viewAllPage, &m_viewFilteredPage}) {
+        if (!list->m_active)
+            continue;
+        if (list->m_editRequested) {
+            m_addEditPage.m_addMode = false;
+            m_addEditPage.m_values.clear();
+            const int row = list->selectionMark();
+            const int n = PowerClass::CountSemicolons(list->m_columnNames) + 1;
+            for (int i = 0; i < n; ++i)
+                m_addEditPage.m_values.append(list->cellText(row, i));
+            m_addEditPage.PreparePage();
+            selectTab(AddEditTab);
+            list->m_editRequested = false;
+            SwitchPage();
+        }
+        if (list->m_addRequested) {
+            selectTab(AddEditTab);
+            list->m_addRequested = false;
+            m_addEditPage.m_addMode = true;
+            m_addEditPage.PreparePage();
+            SwitchPage();
+        }
+    }
+}
+
+void CMyOrvaneDatabaseDlg::MarkTitleModified() {
+    setTitleForPath(m_currentPath, true);
+}

@@ -1,0 +1,8 @@
+#include "CMyOrvaneDatabaseApp.h"
+
+int main(int argc, char** argv) {
+    CMyOrvaneDatabaseApp app(argc, argv);
+    if (!app.InitInstance())
+        return 1;
+    return app.exec();
+}

@@ -1,0 +1,22 @@
+#include "CPage.h"
+
+CPage::CPage(QWidget* parent) : QWidget(parent) {
+    setAutoFillBackground(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+}
+
+void CPage::OnInitDialog() {
+    m_power.ResolveConfigPath();
+    m_translation.LoadTexts();
+}
+
+Prompter::Answer CPage::message(int textNumber, Prompter::Buttons buttons, Prompter::Icon icon) {
+    return messageText(text(textNumber), buttons, icon);
+}
+
+Prompter::Answer CPage::messageText(const QString& text, Prompter::Buttons buttons,
+                                    Prompter::Icon icon) {
+    return Prompter::current().message(this, text, this->text(5), buttons, icon);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "CTranslation.h"
+#include "PowerClass.h"
+#include "Prompter.h"
+
+#include <QWidget>
+
+// What every tab page shares: the page flags set by page switching, the column-names list,
+// the store path, its own settings object and texts, and a white background. F1 anywhere in
+// the window reaches the main window's help command.
+class CPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit CPage(QWidget* parent);
+
+    // The page's own initialisation: settings path and texts. Runs at start-up and again
+    // after a language change. Raises FileError when the files cannot be read.
+    virtual void OnInitDialog();
+
+    bool m_active = false;
+    QString m_columnNames;
+    QString m_storePath;
+
+    QString text(int number) const { return m_translation.GetText(number); }
+
+protected:
+    // A message box with caption text 5.
+    Prompter::Answer message(int textNumber, Prompter::Buttons buttons = Prompter::Buttons::Ok,
+                             Prompter::Icon icon = Prompter::Icon::None);
+    Prompter::Answer messageText(const QString& text, Prompter::Buttons buttons,
+                                 Prompter::Icon icon);
+
+    PowerClass m_power;
+    CTranslation m_translation;
+};

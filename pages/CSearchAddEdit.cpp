@@ -1,0 +1,131 @@
+#include "CSearchAddEdit.h"
+
+#include "DialogUnits.h"
+#include "InputValidators.h"
+#include "SQLite3PowerClass.h"
+#include "SqlText.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolTip>
+
+namespace {
+const QString kTable = QStringLiteral("Table1");
+}
+
+CSearchAddEdit::CSearchAddEdit(QWidget* parent) : CPage(parent), m_heading(new QLabel(this)) {
+    resize(dlu::x(399), dlu::y(238));
+    m_heading->setGeometry(dlu::rect(7, 7, 385, 16));
+    m_heading->setWordWrap(true);
+    for (int k = 1; k <= kFieldCount; ++k) {
+        const bool left = k <= 13;
+        const int row = left ? k : k - 13;
+        const double y = 25 + 16 * (row - 1);
+        auto* label = new QLabel(this);
+        auto* field = new QLineEdit(this);
+        label->setGeometry(dlu::rect(left ? 7 : 210, y, 63, 16));
+        field->setGeometry(dlu::rect(left ? 76 : 279, y, 113, 12));
+        label->setBuddy(field);
+        m_labels[k - 1] = label;
+        m_fields[k - 1] = field;
+    }
+    // The keyboard walks the fields in column order: down the left half, then the right.
+    for (int k = 1; k < kFieldCount; ++k)
+        setTabOrder(m_fields[k - 1], m_fields[k]);
+}
+
+void CSearchAddEdit::OnInitDialog() {
+    CPage::OnInitDialog();
+    const auto rule =
+        m_searchMode ? Latin1Validator::Rule::SearchText : Latin1Validator::Rule::FieldValue;
+    for (QLineEdit* field : m_fields) {
+        delete field->validator();
+        restrictField(field, rule);
+        connect(static_cast<const Latin1Validator*>(field->validator()), &Latin1Validator::refused,
+                field, [this, field] {
+                    QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), text(608),
+                                       field);
+                });
+    }
+}
+
+int CSearchAddEdit::columnCount() {
+    m_power.SplitFields(m_columnNames, QLatin1Char(';'));
+    return static_cast<int>(m_power.m_fields.size());
+}
+
+void CSearchAddEdit::PreparePage() {
+    for (QLabel* label : m_labels)
+        label->clear();
+    m_heading->setText(text(m_searchMode ? 80 : m_addMode ? 85 : 90));
+    const int n = columnCount();
+    const QStringList names = m_power.m_fields;
+    m_values.resize(n);
+    for (int k = 1; k <= kFieldCount; ++k)
+        field(k)->setEnabled(k <= n);
+    if (m_addMode)
+        m_values = QStringList(n, QString());
+    for (int k = 1; k <= n && k <= kFieldCount; ++k) {
+        field(k)->setText(m_values[k - 1]);
+        label(k)->setText(names[k - 1]);
+        field(k)->setAccessibleName(names[k - 1]);
+    }
+}
+
+void CSearchAddEdit::BuildSearchFilter() {
+    QStringList conditions;
+    m_values.clear();
+    for (int k = 1; k <= kFieldCount; ++k) {
+        const QString value = field(k)->text();
+        m_values.append(value);
+        if (!value.isEmpty())
+            conditions.append(sqltext::column(k) + QStringLiteral(" LIKE ") +
+                              sqltext::literal(value));
+    }
+    m_values.resize(PowerClass::CountSemicolons(m_columnNames) + 1);
+    m_filter = conditions.join(QStringLiteral(" AND "));
+}
+
+void CSearchAddEdit::SaveEditedEntry() {
+    SQLite3PowerClass store;
+    if (!store.CanOpen(m_storePath))
+        return;
+    const int n = columnCount();
+    QStringList condition;
+    QStringList assignments;
+    for (int i = 1; i <= n && i <= kFieldCount; ++i) {
+        const QString oldValue = i <= m_values.size() ? m_values[i - 1] : QString();
+        const QString newValue = field(i)->text();
+        condition.append(sqltext::column(i) + QLatin1Char('=') + sqltext::literal(oldValue));
+        assignments.append(sqltext::column(i) + QLatin1Char('=') + sqltext::literal(newValue));
+        if (newValue != oldValue)
+            m_entriesChanged = true;
+    }
+    if (n == 0)
+        return;
+    store.Update(m_storePath, kTable, assignments.join(QLatin1Char(',')),
+                 condition.join(QStringLiteral(" AND ")), QString());
+}
+
+void CSearchAddEdit::SaveNewEntry() {
+    SQLite3PowerClass store;
+    if (!store.CanOpen(m_storePath))
+        return;
+    const int n = columnCount();
+    QStringList columns;
+    QStringList values;
+    QString allText;
+    for (int i = 1; i <= n && i <= kFieldCount; ++i) {
+        const QString value = field(i)->text();
+        columns.append(sqltext::column(i));
+        values.append(sqltext::literal(value));
+        allText += value;
+    }
+    if (allText.isEmpty())
+        return;
+    store.Insert(m_storePath, kTable,
+                 QStringLiteral("(%1) VALUES (%2)")
+                     .arg(columns.join(QStringLiteral(", ")), values.join(QStringLiteral(", "))),
+                 QString());
+    m_entriesChanged = true;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "CPage.h"
+
+#include <QStringList>
+#include <array>
+
+class QLabel;
+class QLineEdit;
+
+// One labelled field per column. The search instance turns the filled fields into the filter
+// of View Filtered when its tab is left; the add/edit instance stores the fields as a new
+// entry (add mode) or as the changed values of the entry being edited (edit mode).
+class CSearchAddEdit : public CPage {
+    Q_OBJECT
+public:
+    static constexpr int kFieldCount = 26;
+
+    explicit CSearchAddEdit(QWidget* parent);
+
+    void OnInitDialog() override;
+
+    void PreparePage();
+    void BuildSearchFilter();
+    void SaveEditedEntry();
+    void SaveNewEntry();
+
+    QLineEdit* field(int k) const { return m_fields[k - 1]; }  // k from 1
+    QLabel* label(int k) const { return m_labels[k - 1]; }
+    QLabel* heading() const { return m_heading; }
+
+    QStringList m_values;
+    QString m_filter;
+    bool m_addMode = false;
+    bool m_searchMode = false;
+    bool m_entriesChanged = false;
+
+private:
+    int columnCount();  // pieces of m_columnNames; 0 for an empty list
+
+    std::array<QLineEdit*, kFieldCount> m_fields;
+    std::array<QLabel*, kFieldCount> m_labels;
+    QLabel* m_heading;
+};

@@ -1,0 +1,211 @@
+#include "CViewTab.h"
+
+#include "DialogUnits.h"
+#include "Shell.h"
+#include "SqlText.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+
+namespace {
+constexpr int kDefaultWidth = 100;
+}
+
+CViewTab::CViewTab(QWidget* parent)
+    : CPage(parent),
+      m_addButton(new QPushButton(this)),
+      m_editButton(new QPushButton(this)),
+      m_removeButton(new QPushButton(this)),
+      m_copyButton(new QPushButton(this)),
+      m_list(new QTableView(this)),
+      m_printButton(new QPushButton(this)),
+      m_countText(new QLabel(this)),
+      m_model(this) {
+    resize(dlu::x(399), dlu::y(238));
+    m_list->setGeometry(dlu::rect(7, 7, 317, 224));
+    m_addButton->setGeometry(dlu::rect(327, 7, 70, 15));
+    m_editButton->setGeometry(dlu::rect(327, 27, 70, 15));
+    m_removeButton->setGeometry(dlu::rect(327, 47, 70, 15));
+    m_countText->setGeometry(dlu::rect(331, 78, 58, 64));
+    m_copyButton->setGeometry(dlu::rect(327, 197, 70, 15));
+    m_printButton->setGeometry(dlu::rect(327, 217, 70, 15));
+    m_countText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_countText->setWordWrap(true);
+
+    m_list->setModel(&m_model);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setShowGrid(true);
+    m_list->setWordWrap(false);
+    m_list->setTabKeyNavigation(false);
+    // A million rows stay cheap only with rows of one fixed height.
+    QHeaderView* rows = m_list->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
+    m_list->horizontalHeader()->setSectionsClickable(true);
+    m_list->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    m_list->horizontalHeader()->setHighlightSections(false);
+
+    connect(m_list->horizontalHeader(), &QHeaderView::sectionClicked, this,
+            &CViewTab::OnColumnClick);
+    connect(m_list, &QTableView::doubleClicked, this, &CViewTab::OnEditEntry);
+    connect(m_addButton, &QPushButton::clicked, this, &CViewTab::OnAddEntry);
+    connect(m_editButton, &QPushButton::clicked, this, &CViewTab::OnEditEntry);
+    connect(m_removeButton, &QPushButton::clicked, this, &CViewTab::OnRemoveEntry);
+    connect(m_copyButton, &QPushButton::clicked, this, &CViewTab::OnCopyEntry);
+    connect(m_printButton, &QPushButton::clicked, this, &CViewTab::OnPrintEntries);
+    m_printButton->setEnabled(false);  // printing is not wired yet
+}
+
+void CViewTab::OnInitDialog() {
+    CPage::OnInitDialog();
+    m_addButton->setText(text(155));
+    m_editButton->setText(text(160));
+    m_removeButton->setText(text(165));
+    m_copyButton->setText(text(170));
+    m_printButton->setText(text(175));
+    m_addButton->setToolTip(text(445));
+    m_editButton->setToolTip(text(450));
+    m_removeButton->setToolTip(text(455));
+    m_copyButton->setToolTip(text(460));
+    m_printButton->setToolTip(text(465));
+    m_list->setToolTip(text(470));
+    m_list->setAccessibleName(text(m_filtered ? 15 : 10));
+}
+
+void CViewTab::setListColors(const QColor& background, const QColor& text) {
+    m_model.setColors(background, text);
+    QPalette colors = m_list->palette();
+    colors.setColor(QPalette::Base, background);
+    colors.setColor(QPalette::Text, text);
+    m_list->setPalette(colors);
+}
+
+void CViewTab::PlaceControls(int w, int h) {
+    m_addButton->setGeometry(w - 142, 11, 105, 24);
+    m_editButton->setGeometry(w - 142, 44, 105, 24);
+    m_removeButton->setGeometry(w - 142, 77, 105, 24);
+    m_countText->setGeometry(w - 137, 127, 105, 115);
+    m_copyButton->setGeometry(w - 142, h - 117, 105, 24);
+    m_printButton->setGeometry(w - 142, h - 84, 105, 24);
+    m_list->setGeometry(10, 11, w - 160, h - 70);
+}
+
+int CViewTab::columnCount() const {
+    return PowerClass::CountSemicolons(m_columnNames) + 1;
+}
+
+int CViewTab::selectionMark() const {
+    const QModelIndexList rows = m_list->selectionModel()->selectedRows();
+    return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+int CViewTab::listColumnWidth(int column) const {
+    return column < m_model.columnCount() ? m_list->columnWidth(column) : 0;
+}
+
+void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
+    const bool counted = !filter.isEmpty();
+    QString order = sortColumn;
+    if (order.size() == 7 || order.size() == 8) {
+        const int number = DigitsToInt(order.mid(6));
+        if (m_columnWidths.size() < number)
+            order.clear();
+    }
+
+    m_power.SplitFields(m_columnNames, QLatin1Char(';'));
+    const QStringList headings = m_power.m_fields;
+    const int n = static_cast<int>(headings.size());
+
+    SQLite3PowerClass store;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool queried = store.Query(m_storePath, QStringLiteral("Table1"), filter, order, n);
+    QApplication::restoreOverrideCursor();
+    m_listOutcome = store.m_outcome;
+    m_listError = store.m_error;
+    if (!queried) {
+        // The list keeps its columns and shows no rows.
+        m_model.reset(m_model.headings(), ResultGrid());
+    } else {
+        m_model.reset(headings, std::move(store.m_resultValues));
+        for (quint32& width : m_columnWidths) {
+            if (width == 0)
+                width = kDefaultWidth;
+        }
+        while (m_columnWidths.size() < n)
+            m_columnWidths.append(kDefaultWidth);
+        for (int j = 0; j < n; ++j)
+            m_list->setColumnWidth(j, static_cast<int>(m_columnWidths[j] & 0xFFFF));
+    }
+    m_countText->setText(
+        QStringLiteral("%1 %2").arg(text(counted ? 65 : 60)).arg(m_model.rowCount()));
+}
+
+void CViewTab::OnColumnClick(int column) {
+    m_sortColumn = sqltext::column(column + 1);
+    FillList(m_filtered ? m_filter : QString(), m_sortColumn);
+    m_list->horizontalHeader()->setSortIndicatorShown(true);
+    m_list->horizontalHeader()->setSortIndicator(column, Qt::AscendingOrder);
+}
+
+void CViewTab::OnEditEntry() {
+    if (selectionMark() == -1) {
+        message(55);
+        return;
+    }
+    m_editRequested = true;
+}
+
+void CViewTab::OnAddEntry() {
+    m_addRequested = true;
+}
+
+void CViewTab::OnRemoveEntry() {
+    const int row = selectionMark();
+    m_power.SplitFields(m_columnNames, QLatin1Char(';'));
+    const int n = static_cast<int>(m_power.m_fields.size());
+    if (row == -1) {
+        message(45);
+        return;
+    }
+    SQLite3PowerClass store;
+    if (!store.CanOpen(m_storePath))
+        return;
+    if (message(50, Prompter::Buttons::YesNo, Prompter::Icon::Warning) != Prompter::Answer::Yes)
+        return;
+    QStringList condition;
+    for (int i = 1; i <= n; ++i)
+        condition.append(sqltext::column(i) + QLatin1Char('=') +
+                         sqltext::literal(m_model.cellText(row, i - 1)));
+    store.Delete(m_storePath, QStringLiteral("Table1"), condition.join(QStringLiteral(" AND ")),
+                 m_sortColumn);
+    FillList(QString(), m_sortColumn);
+}
+
+void CViewTab::OnCopyEntry() {
+    const int row = selectionMark();
+    if (row == -1) {
+        message(70);
+        return;
+    }
+    QString text;
+    for (int column = 0; column < columnCount(); ++column)
+        text += m_model.cellText(row, column) + QStringLiteral("\r\n");
+    shell::copyToClipboard(text, false);
+}
+
+void CViewTab::OnPrintEntries() {
+    QStringList lines;
+    const int n = columnCount();
+    for (int row = 0; row < m_model.rowCount(); ++row) {
+        for (int column = 0; column < n; ++column)
+            lines.append(m_model.cellText(row, column));
+        lines << QString() << QStringLiteral("---") << QString();
+    }
+    m_power.m_lines = lines;
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "CPage.h"
+#include "EntriesModel.h"
+#include "SQLite3PowerClass.h"
+
+#include <QList>
+
+class QLabel;
+class QPushButton;
+class QTableView;
+
+// An entries list page: View All (every entry) or View Filtered (the entries the last search
+// selected). It lists, sorts, removes, copies and prints entries; Edit Entry and Add Entry
+// only raise request flags that the main window carries out.
+class CViewTab : public CPage {
+    Q_OBJECT
+public:
+    explicit CViewTab(QWidget* parent);
+
+    void OnInitDialog() override;
+
+    // Rebuilds the columns and rows from the store with filter and sortColumn.
+    void FillList(const QString& filter, const QString& sortColumn);
+
+    // Places the controls for a main window client area of w by h pixels.
+    void PlaceControls(int w, int h);
+    void setListColors(const QColor& background, const QColor& text);
+
+    // The row of the chosen entry, or -1.
+    int selectionMark() const;
+    QString cellText(int row, int column) const { return m_model.cellText(row, column); }
+    int listRowCount() const { return m_model.rowCount(); }
+    // Width of list column i in pixels; 0 for a column the list does not have.
+    int listColumnWidth(int column) const;
+    // The rows the list shows, and whether they are every row the query asked for.
+    const ResultGrid& listedRows() const { return m_model.rows(); }
+    bool listIsComplete() const { return m_listOutcome != SQLite3PowerClass::Outcome::Failed; }
+    const QString& listError() const { return m_listError; }
+
+    QTableView* list() const { return m_list; }
+
+    QString m_sortColumn;
+    bool m_filtered = false;
+    QString m_filter;
+    bool m_editRequested = false;
+    bool m_addRequested = false;
+    QList<quint32> m_columnWidths;
+
+public slots:
+    void OnColumnClick(int column);
+    void OnEditEntry();
+    void OnAddEntry();
+    void OnRemoveEntry();
+    void OnCopyEntry();
+    void OnPrintEntries();
+
+private:
+    int columnCount() const;
+
+    QPushButton* m_addButton;
+    QPushButton* m_editButton;
+    QPushButton* m_removeButton;
+    QPushButton* m_copyButton;
+    QTableView* m_list;
+    QPushButton* m_printButton;
+    QLabel* m_countText;
+    EntriesModel m_model;
+    SQLite3PowerClass::Outcome m_listOutcome = SQLite3PowerClass::Outcome::Done;
+    QString m_listError;
+};

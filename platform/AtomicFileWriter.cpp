@@ -1,0 +1,71 @@
+#include "AtomicFileWriter.h"
+
+#include "FileError.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+namespace {
+constexpr qsizetype kBufferSize = 1 << 20;
+}
+
+AtomicFileWriter::AtomicFileWriter(const QString& path) : m_path(path), m_file(path) {
+    const QFileInfo info(path);
+    if (info.isDir())
+        fail(QStringLiteral("a folder of that name exists"));
+    if (!info.dir().exists())
+        fail(QStringLiteral("the folder does not exist"));
+    if (!m_file.open(QIODevice::WriteOnly))
+        fail(m_file.errorString());
+    m_buffer.reserve(kBufferSize);
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+    if (!m_done && m_file.isOpen())
+        m_file.cancelWriting();
+}
+
+void AtomicFileWriter::write(const char* data, qsizetype size) {
+    if (m_buffer.size() + size > kBufferSize)
+        flushBuffer();
+    if (size >= kBufferSize) {
+        if (m_file.write(data, size) != size)
+            fail(m_file.errorString());
+        return;
+    }
+    m_buffer.append(data, size);
+}
+
+void AtomicFileWriter::flushBuffer() {
+    if (m_buffer.isEmpty())
+        return;
+    if (m_file.write(m_buffer) != m_buffer.size())
+        fail(m_file.errorString());
+    m_buffer.clear();
+}
+
+void AtomicFileWriter::commit() {
+    flushBuffer();
+    // QSaveFile::commit() of Qt 6.4 can report success on a full disk; check every step
+    // ourselves and abandon the temporary file on any sign of trouble.
+    if (!m_file.flush() || m_file.error() != QFileDevice::NoError)
+        fail(m_file.errorString());
+    if (!m_file.commit()) {
+        m_done = true;
+        throw FileError(FileError::Kind::WriteFailed, m_path, m_file.errorString());
+    }
+    m_done = true;
+}
+
+void AtomicFileWriter::fail(const QString& reason) {
+    if (m_file.isOpen())
+        m_file.cancelWriting();
+    m_done = true;
+    throw FileError(FileError::Kind::WriteFailed, m_path, reason);
+}
+
+void writeFileAtomically(const QString& path, const QByteArray& content) {
+    AtomicFileWriter writer(path);
+    writer.write(content);
+    writer.commit();
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+class QDialog;
+class QPrinter;
+class QWidget;
+
+// Every modal question the program asks goes through the current Prompter: message boxes,
+// file dialogs, the print dialog and the modal runs of the program's own dialogs. The real
+// one shows Qt's dialogs; tests install a ScriptedPrompter that answers from a queue.
+class Prompter {
+public:
+    enum class Buttons { Ok, YesNo };
+    enum class Icon { None, Question, Warning, Information };
+    enum class Answer { Ok, Yes, No };
+
+    virtual ~Prompter() = default;
+
+    virtual Answer message(QWidget* parent, const QString& text, const QString& caption,
+                           Buttons buttons, Icon icon) = 0;
+    // Empty result: the user cancelled.
+    virtual QString openFileName(QWidget* parent, const QString& caption, const QString& folder,
+                                 const QString& filter) = 0;
+    virtual QString saveFileName(QWidget* parent, const QString& caption,
+                                 const QString& initialPath, const QString& filter) = 0;
+    // Runs dialog modally and returns its result code (QDialog::Accepted or Rejected).
+    virtual int runModal(QDialog& dialog) = 0;
+    // Shows the print dialog for printer; true when the user confirmed.
+    virtual bool choosePrinter(QPrinter& printer, QWidget* parent) = 0;
+
+    static Prompter& current();
+    // Installs prompter as the current one (not owned); nullptr restores the real one.
+    static void install(Prompter* prompter);
+};
+
+// The real prompter on Qt's standard dialogs.
+class QtPrompter : public Prompter {
+public:
+    Answer message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons,
+                   Icon icon) override;
+    QString openFileName(QWidget* parent, const QString& caption, const QString& folder,
+                         const QString& filter) override;
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& initialPath,
+                         const QString& filter) override;
+    int runModal(QDialog& dialog) override;
+    bool choosePrinter(QPrinter& printer, QWidget* parent) override;
+};

@@ -1,0 +1,54 @@
+#include "ScriptedPrompter.h"
+
+#include <QDialog>
+#include <QMetaObject>
+
+QStringList ScriptedPrompter::messageTexts() const {
+    QStringList texts;
+    for (const Prompt& prompt : m_prompts) {
+        if (prompt.kind == QLatin1String("message"))
+            texts.append(prompt.text);
+    }
+    return texts;
+}
+
+bool ScriptedPrompter::queuesEmpty() const {
+    return m_answers.isEmpty() && m_fileNames.isEmpty() && m_dialogs.isEmpty() &&
+           m_prints.isEmpty();
+}
+
+Prompter::Answer ScriptedPrompter::message(QWidget*, const QString& text, const QString& caption,
+                                           Buttons buttons, Icon) {
+    m_prompts.append({QStringLiteral("message"), text, caption});
+    if (buttons == Buttons::Ok)
+        return Answer::Ok;
+    return m_answers.isEmpty() ? Answer::No : m_answers.dequeue();
+}
+
+QString ScriptedPrompter::openFileName(QWidget*, const QString& caption, const QString& folder,
+                                       const QString&) {
+    m_prompts.append({QStringLiteral("open"), folder, caption});
+    return m_fileNames.isEmpty() ? QString() : m_fileNames.dequeue();
+}
+
+QString ScriptedPrompter::saveFileName(QWidget*, const QString& caption, const QString& initialPath,
+                                       const QString&) {
+    m_prompts.append({QStringLiteral("save"), initialPath, caption});
+    return m_fileNames.isEmpty() ? QString() : m_fileNames.dequeue();
+}
+
+int ScriptedPrompter::runModal(QDialog& dialog) {
+    m_prompts.append({QStringLiteral("modal"),
+                      QString::fromLatin1(dialog.metaObject()->className()), dialog.windowTitle()});
+    if (m_dialogs.isEmpty())
+        return QDialog::Rejected;
+    dialog.show();
+    const int result = m_dialogs.dequeue()(dialog);
+    dialog.hide();
+    return result;
+}
+
+bool ScriptedPrompter::choosePrinter(QPrinter& printer, QWidget*) {
+    m_prompts.append({QStringLiteral("print"), QString(), QString()});
+    return !m_prints.isEmpty() && m_prints.dequeue()(printer);
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "Prompter.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <functional>
+
+// A Prompter for tests and scripted runs: answers come from queues, and every prompt is
+// recorded. With an empty queue a message gets Ok (or No for a Yes/No question), a file
+// dialog is cancelled, a modal dialog is rejected and the print dialog is cancelled.
+class ScriptedPrompter : public Prompter {
+public:
+    struct Prompt {
+        QString kind;  // "message", "open", "save", "modal", "print"
+        QString text;  // message text, file dialog's initial path or folder, dialog class name
+        QString caption;
+    };
+
+    ScriptedPrompter() { Prompter::install(this); }
+    ~ScriptedPrompter() override { Prompter::install(nullptr); }
+
+    void queueAnswer(Answer answer) { m_answers.enqueue(answer); }
+    void queueFileName(const QString& path) { m_fileNames.enqueue(path); }
+    // The function acts on the shown dialog (selects a line, presses OK) and returns the result.
+    void queueDialog(std::function<int(QDialog&)> script) { m_dialogs.enqueue(std::move(script)); }
+    // The function sets up the printer (output file, paper) and returns whether to print.
+    void queuePrint(std::function<bool(QPrinter&)> script) { m_prints.enqueue(std::move(script)); }
+
+    const QList<Prompt>& prompts() const { return m_prompts; }
+    QStringList messageTexts() const;
+    void clearPrompts() { m_prompts.clear(); }
+    bool queuesEmpty() const;
+
+    Answer message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons,
+                   Icon icon) override;
+    QString openFileName(QWidget* parent, const QString& caption, const QString& folder,
+                         const QString& filter) override;
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& initialPath,
+                         const QString& filter) override;
+    int runModal(QDialog& dialog) override;
+    bool choosePrinter(QPrinter& printer, QWidget* parent) override;
+
+private:
+    QList<Prompt> m_prompts;
+    QQueue<Answer> m_answers;
+    QQueue<QString> m_fileNames;
+    QQueue<std::function<int(QDialog&)>> m_dialogs;
+    QQueue<std::function<bool(QPrinter&)>> m_prints;
+};

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "PowerClass.h"
+
+#include <QDialog>
+#include <QStringList>
+
+class QComboBox;
+class QGroupBox;
+class QPushButton;
+
+// The language dialog: lists the languages of the translation file by their own names and
+// hands the chosen section header back in m_language.
+class CLanguage : public QDialog {
+    Q_OBJECT
+public:
+    explicit CLanguage(QWidget* parent);
+
+    // Fills the dialog from the translation file. Raises FileError.
+    void OnInitDialog();
+
+    QString m_language;      // in: the current "Language"; out: the chosen section header
+    QString m_caption;       // caption of the group box, from the caller's texts
+    QString m_selection;     // the combo box text
+    QStringList m_sections;  // pairs in file order: header, display name
+
+    QComboBox* languageList() const { return m_combo; }
+
+public slots:
+    void OnOK();
+
+private:
+    PowerClass m_power;
+    QGroupBox* m_group;
+    QComboBox* m_combo;
+    QPushButton* m_okButton;
+};

@@ -1,0 +1,174 @@
+#include "CsvDatabaseFile.h"
+
+#include "AtomicFileWriter.h"
+#include "FileError.h"
+#include "ResultGrid.h"
+#include "StoreConnection.h"
+
+#include <sqlite3.h>
+#include <QFile>
+#include <QFileInfo>
+#include <cstring>
+
+namespace csvfile {
+
+namespace {
+
+constexpr int kMaxColumns = StoreConnection::kColumnCount;
+
+QByteArray readWholeFile(const QString& path) {
+    if (!QFileInfo::exists(path))
+        throw FileError(FileError::Kind::NotFound, path);
+    QFile file(path);
+    if (QFileInfo(path).isDir())
+        throw FileError(FileError::Kind::ReadFailed, path, QStringLiteral("it is a folder"));
+    if (!file.open(QIODevice::ReadOnly))
+        throw FileError(FileError::Kind::ReadFailed, path, file.errorString());
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw FileError(FileError::Kind::ReadFailed, path, file.errorString());
+    return bytes;
+}
+
+// The next line of [*pos, end): its start and length without the line end.
+bool nextLine(const char*& pos, const char* end, const char** line, qsizetype* length) {
+    if (pos >= end)
+        return false;
+    const char* newline = static_cast<const char*>(std::memchr(pos, '\n', end - pos));
+    const char* lineEnd = newline ? newline : end;
+    *line = pos;
+    *length = lineEnd - pos;
+    if (newline && *length > 0 && lineEnd[-1] == '\r')
+        --*length;
+    pos = newline ? newline + 1 : end;
+    return true;
+}
+
+int fieldCount(const char* text, qsizetype length) {
+    if (length == 0)
+        return 0;
+    int count = 1;
+    for (const char* p = text;
+         (p = static_cast<const char*>(std::memchr(p, ';', text + length - p))); ++p)
+        ++count;
+    return count;
+}
+
+bool fail(StoreConnection& connection, LoadReport& report) {
+    report.storeUsable = false;
+    report.storeError = connection.lastError().isEmpty()
+                            ? QString::fromUtf8(sqlite3_errmsg(connection.handle()))
+                            : connection.lastError();
+    connection.execute("ROLLBACK;");
+    return false;
+}
+
+bool insertLines(StoreConnection& connection, const char* pos, const char* end,
+                 LoadReport& report) {
+    const int columns = report.columnNames.isEmpty()
+                            ? 0
+                            : static_cast<int>(report.columnNames.count(QLatin1Char(';'))) + 1;
+    if (!connection.execute("BEGIN;"))
+        return fail(connection, report);
+    if (!connection.execute("DELETE FROM Table1 WHERE Column1!='Hpadfjwern';"))
+        return fail(connection, report);
+
+    QByteArray sql = "INSERT INTO Table1 (";
+    for (int k = 1; k <= kMaxColumns; ++k)
+        sql += "Column" + QByteArray::number(k) + (k < kMaxColumns ? ", " : ") VALUES (");
+    for (int k = 1; k <= kMaxColumns; ++k)
+        sql += k < kMaxColumns ? "?, " : "?);";
+    PreparedStatement insert(connection, sql);
+    if (insert.prepareResult() != SQLITE_OK)
+        return fail(connection, report);
+    sqlite3_stmt* statement = insert.handle();
+
+    const char* line;
+    qsizetype length;
+    int lineNumber = 1;
+    while (nextLine(pos, end, &line, &length)) {
+        ++lineNumber;
+        const int fields = fieldCount(line, length);
+        if (fields == 0)
+            continue;
+        if (fields > kMaxColumns) {
+            report.tooManyValues.append(lineNumber);
+            continue;
+        }
+        if (fields > columns)
+            report.hiddenValues.append(lineNumber);
+        // Missing values of the file's columns are stored as empty texts, so that the entry
+        // matches what the lists show; columns beyond stay NULL.
+        const char* field = line;
+        const char* lineEnd = line + length;
+        for (int k = 1; k <= kMaxColumns; ++k) {
+            if (k <= fields) {
+                const char* separator =
+                    static_cast<const char*>(std::memchr(field, ';', lineEnd - field));
+                const char* fieldEnd = separator ? separator : lineEnd;
+                sqlite3_bind_text(statement, k, field, static_cast<int>(fieldEnd - field),
+                                  SQLITE_STATIC);
+                field = fieldEnd + 1;
+            } else if (k <= columns) {
+                sqlite3_bind_text(statement, k, "", 0, SQLITE_STATIC);
+            } else {
+                sqlite3_bind_null(statement, k);
+            }
+        }
+        if (sqlite3_step(statement) != SQLITE_DONE)
+            return fail(connection, report);
+        sqlite3_reset(statement);
+        ++report.storedEntries;
+    }
+    if (!connection.execute("COMMIT;"))
+        return fail(connection, report);
+    return true;
+}
+
+}  // namespace
+
+LoadReport LoadIntoStore(const QString& csvPath, const QString& storePath) {
+    const QByteArray bytes = readWholeFile(csvPath);
+    LoadReport report;
+    const char* pos = bytes.constData();
+    const char* end = pos + bytes.size();
+    const char* header;
+    qsizetype headerLength = 0;
+    if (nextLine(pos, end, &header, &headerLength))
+        report.columnNames = QString::fromLatin1(header, headerLength);
+
+    StoreConnection connection;
+    if (!connection.open(storePath)) {
+        report.storeUsable = false;
+        report.storeError = connection.lastError();
+        return report;
+    }
+    if (!insertLines(connection, pos, end, report))
+        report.storedEntries = 0;
+    return report;
+}
+
+void Write(const QString& path, const QString& columnNames, const ResultGrid& rows,
+           int columnCount) {
+    AtomicFileWriter writer(path);
+    writer.write(columnNames.toLatin1() + "\r\n");
+    const int width = std::min(columnCount, rows.columnCount());
+    QByteArray line;
+    for (int r = 0; r < rows.rowCount(); ++r) {
+        line.clear();
+        for (int c = 0; c < columnCount; ++c) {
+            if (c > 0)
+                line += ';';
+            if (c < width) {
+                int size = 0;
+                const char* cell = rows.cellData(r, c, &size);
+                line.append(cell, size);
+            }
+        }
+        line += "\r\n";
+        writer.write(line);
+    }
+    writer.commit();
+}
+
+}  // namespace csvfile

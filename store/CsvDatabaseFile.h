@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class ResultGrid;
+
+// The CSV database file: line 1 holds the column names joined by ";", every further line one
+// entry, values joined by ";" with no quoting. ISO 8859-1, CR LF written, LF or CR LF read.
+namespace csvfile {
+
+struct LoadReport {
+    QString columnNames;       // line 1, unchanged
+    int storedEntries = 0;     // entry lines that went into the store
+    QList<int> tooManyValues;  // lines (from 1) of more than 26 values: not stored
+    QList<int> hiddenValues;   // lines with more values than columns: stored, not shown
+    bool storeUsable = true;   // false: the store could not take the entries
+    QString storeError;
+};
+
+// Reads the whole file at csvPath (raising FileError when it cannot be read, before anything
+// changes) and replaces every entry of the store by the file's entry lines, in file order, in
+// one transaction. An empty line and a line of more than 26 values add no entry; a line with
+// fewer values than columns leaves the rest empty.
+LoadReport LoadIntoStore(const QString& csvPath, const QString& storePath);
+
+// Writes columnNames and the first columnCount cells of every row of rows to path through a
+// temporary file. Raises FileError when the file cannot be written; the old file stays whole.
+void Write(const QString& path, const QString& columnNames, const ResultGrid& rows,
+           int columnCount);
+
+}  // namespace csvfile

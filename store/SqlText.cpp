@@ -1,0 +1,21 @@
+#include "SqlText.h"
+
+namespace sqltext {
+
+QString literal(const QString& value) {
+    QString quoted = value;
+    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
+    if (quoted.contains(QChar(0)))
+        quoted.replace(QChar(0), QLatin1String("'||char(0)||'"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+QString column(int k) {
+    return QStringLiteral("Column") + QString::number(k);
+}
+
+QByteArray toStatement(const QString& text) {
+    return text.toLatin1();
+}
+
+}  // namespace sqltext

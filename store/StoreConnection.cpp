@@ -1,0 +1,154 @@
+#include "StoreConnection.h"
+
+#include "SqlText.h"
+
+#include <sqlite3.h>
+#include <QFileInfo>
+
+namespace {
+
+// ISO 8859-1 letters without letter case: A-Z and the accented capitals 0xC0-0xDE
+// (except the multiplication sign 0xD7) fold to their small letters.
+inline unsigned char foldCase(unsigned char c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
+        return static_cast<unsigned char>(c + 0x20);
+    return c;
+}
+
+// LIKE over ISO 8859-1 text: "%" any run, "_" one character, letter case ignored for every
+// letter of the character set (the engine's own LIKE folds only A to Z).
+bool latin1Like(const unsigned char* pattern, int patternSize, const unsigned char* text,
+                int textSize, int escape) {
+    int p = 0;
+    int t = 0;
+    int starPattern = -1;  // position after the last "%"
+    int starText = 0;
+    while (t < textSize) {
+        if (p < patternSize) {
+            unsigned char pc = pattern[p];
+            if (pc == escape && p + 1 < patternSize) {
+                if (foldCase(pattern[p + 1]) == foldCase(text[t])) {
+                    p += 2;
+                    ++t;
+                    continue;
+                }
+            } else if (pc == '%') {
+                starPattern = ++p;
+                starText = t;
+                continue;
+            } else if (pc == '_' || foldCase(pc) == foldCase(text[t])) {
+                ++p;
+                ++t;
+                continue;
+            }
+        }
+        if (starPattern < 0)
+            return false;
+        p = starPattern;
+        t = ++starText;
+    }
+    while (p < patternSize && pattern[p] == '%')
+        ++p;
+    return p == patternSize;
+}
+
+void likeFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
+    // The engine calls like(pattern, text[, escape]).
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    int escape = -1;
+    if (argc == 3) {
+        const unsigned char* escapeText = sqlite3_value_text(argv[2]);
+        if (!escapeText || sqlite3_value_bytes(argv[2]) != 1) {
+            sqlite3_result_error(context, "ESCAPE expression must be a single character", -1);
+            return;
+        }
+        escape = escapeText[0];
+    }
+    const unsigned char* pattern = sqlite3_value_text(argv[0]);
+    const int patternSize = sqlite3_value_bytes(argv[0]);
+    const unsigned char* text = sqlite3_value_text(argv[1]);
+    const int textSize = sqlite3_value_bytes(argv[1]);
+    sqlite3_result_int(context, latin1Like(pattern, patternSize, text, textSize, escape));
+}
+
+}  // namespace
+
+StoreConnection::~StoreConnection() {
+    if (m_db)
+        sqlite3_close(m_db);
+}
+
+bool StoreConnection::open(const QString& storePath) {
+    if (storePath.isEmpty() || !QFileInfo(storePath).isFile()) {
+        m_lastError = QStringLiteral("the file does not exist");
+        return false;
+    }
+    // Never create a file: the store must be there already.
+    const int result =
+        sqlite3_open_v2(storePath.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+    if (result != SQLITE_OK) {
+        m_lastError = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(result));
+        return false;
+    }
+    sqlite3_busy_timeout(m_db, 2000);
+    // The store is only a working copy of the CSV file and is rebuilt from it, so it trades
+    // durability for speed.
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    if (!execute("PRAGMA synchronous=OFF; PRAGMA journal_mode=MEMORY;") ||
+        sqlite3_create_function(m_db, "like", 2, flags, nullptr, likeFunction, nullptr, nullptr) !=
+            SQLITE_OK ||
+        sqlite3_create_function(m_db, "like", 3, flags, nullptr, likeFunction, nullptr, nullptr) !=
+            SQLITE_OK)
+        return false;
+    return hasEntriesTable();
+}
+
+bool StoreConnection::hasEntriesTable() {
+    PreparedStatement columns(*this, "SELECT name FROM pragma_table_info('Table1');");
+    if (columns.prepareResult() != SQLITE_OK) {
+        m_lastError = QString::fromUtf8(sqlite3_errmsg(m_db));
+        return false;
+    }
+    int count = 0;
+    int result;
+    while ((result = sqlite3_step(columns.handle())) == SQLITE_ROW) {
+        const char* name = reinterpret_cast<const char*>(sqlite3_column_text(columns.handle(), 0));
+        if (++count > kColumnCount || sqltext::column(count) != QLatin1String(name))
+            break;
+    }
+    if (result != SQLITE_DONE && result != SQLITE_ROW) {
+        m_lastError = QString::fromUtf8(sqlite3_errmsg(m_db));
+        return false;
+    }
+    if (count != kColumnCount || result != SQLITE_DONE) {
+        m_lastError = QStringLiteral("the file holds no table Table1 with 26 columns");
+        return false;
+    }
+    return true;
+}
+
+bool StoreConnection::execute(const char* sql) {
+    char* error = nullptr;
+    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) == SQLITE_OK)
+        return true;
+    m_lastError = QString::fromUtf8(error ? error : sqlite3_errmsg(m_db));
+    sqlite3_free(error);
+    return false;
+}
+
+bool StoreConnection::isUsableStore(const QString& storePath) {
+    StoreConnection connection;
+    return connection.open(storePath);
+}
+
+PreparedStatement::PreparedStatement(StoreConnection& connection, const QByteArray& sql) {
+    m_prepareResult = sqlite3_prepare_v2(connection.handle(), sql.constData(),
+                                         static_cast<int>(sql.size()), &m_statement, nullptr);
+}
+
+PreparedStatement::~PreparedStatement() {
+    sqlite3_finalize(m_statement);
+}

@@ -1,0 +1,86 @@
+#include "TestEnvironment.h"
+
+#include "PowerClass.h"
+#include "ProgramFolder.h"
+#include "SQLite3PowerClass.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+TestEnvironment::TestEnvironment() {
+    m_oldHome = qgetenv("HOME");
+    m_oldDataHome = qgetenv("XDG_DATA_HOME");
+    QDir(root()).mkpath(QStringLiteral("program"));
+    QDir(root()).mkpath(QStringLiteral("home"));
+    QDir(root()).mkpath(QStringLiteral("data"));
+    const QDir installed(QStringLiteral(ORVANE_PROGRAM_FILES));
+    for (const QString& name :
+         {QStringLiteral("config.ini"), QStringLiteral("orvanedbtrl.ini"),
+          QStringLiteral("orvane_database.sqlite"), QStringLiteral("help.html")}) {
+        if (!QFile::copy(installed.filePath(name), programFolder() + QLatin1Char('/') + name))
+            qFatal("cannot copy the installation file %s", qPrintable(name));
+    }
+    qputenv("HOME", (root() + QStringLiteral("/home")).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", dataHome().toLocal8Bit());
+    programfolder::setOverride(programFolder());
+}
+
+TestEnvironment::~TestEnvironment() {
+    programfolder::setOverride(QString());
+    qputenv("HOME", m_oldHome);
+    if (m_oldDataHome.isEmpty())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", m_oldDataHome);
+}
+
+QString TestEnvironment::writeFile(const QString& name, const QByteArray& bytes) const {
+    const QString path = root() + QLatin1Char('/') + name;
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+QByteArray TestEnvironment::readFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+void TestEnvironment::setConfig(const QString& key, const QString& value) const {
+    PowerClass power;
+    if (QFileInfo::exists(userConfig()))
+        power.m_configPath = userConfig();
+    if (!power.WriteConfig(key, value))
+        qFatal("cannot write the setting %s", qPrintable(key));
+}
+
+QString TestEnvironment::config(const QString& key) const {
+    PowerClass power;
+    if (QFileInfo::exists(userConfig()))
+        power.m_configPath = userConfig();
+    return power.ReadConfig(key);
+}
+
+QStringList TestEnvironment::storeRows(int columnCount) const {
+    return storeRows(userStore(), columnCount);
+}
+
+QStringList TestEnvironment::storeRows(const QString& storePath, int columnCount) const {
+    SQLite3PowerClass store;
+    if (!store.Query(storePath, QStringLiteral("Table1"), QString(), QString(), columnCount))
+        return {QStringLiteral("<store failed: %1>").arg(store.m_error)};
+    QStringList rows;
+    for (int r = 0; r < store.rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < store.columnCount(); ++c)
+            cells.append(store.m_resultValues.value(r, c));
+        rows.append(cells.join(QLatin1Char('|')));
+    }
+    return rows;
+}

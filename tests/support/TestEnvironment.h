@@ -1,0 +1,45 @@
+#pragma once
+
+#include "ScriptedPrompter.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+// A fresh world for one test: a temporary HOME and XDG_DATA_HOME, a program folder holding
+// copies of this build's installation files, and a scripted prompter that answers every
+// question. Nothing touches the real user's folders.
+class TestEnvironment {
+public:
+    TestEnvironment();
+    ~TestEnvironment();
+
+    QString root() const { return m_root.path(); }
+    QString programFolder() const { return root() + QStringLiteral("/program"); }
+    QString dataHome() const { return root() + QStringLiteral("/data"); }
+    QString userFolder() const { return dataHome() + QStringLiteral("/Orvane/orvanedb/3.01"); }
+    QString userConfig() const { return userFolder() + QStringLiteral("/config.ini"); }
+    QString userStore() const {
+        return dataHome() + QStringLiteral("/Orvane/orvane_database.sqlite");
+    }
+
+    // Writes bytes to a file below the root and returns its path.
+    QString writeFile(const QString& name, const QByteArray& bytes) const;
+    static QByteArray readFile(const QString& path);
+
+    // Sets a value in the template config.ini beside the program (before the first start) or
+    // in the per-user copy (after it).
+    void setConfig(const QString& key, const QString& value) const;
+    QString config(const QString& key) const;
+
+    // Rows of the working store, each cell joined with "|", columns 1 to columnCount.
+    QStringList storeRows(int columnCount) const;
+    QStringList storeRows(const QString& storePath, int columnCount) const;
+
+    ScriptedPrompter prompter;
+
+private:
+    QTemporaryDir m_root;
+    QByteArray m_oldHome;
+    QByteArray m_oldDataHome;
+};

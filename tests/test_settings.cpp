@@ -1,0 +1,10 @@
+#include <QTest>
+
+class Test_settingsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void placeholder() {}
+};
+
+QTEST_MAIN(Test_settingsTest)
+#include "test_settings.moc"
