@@ -205,8 +205,10 @@ void CMyOrvaneDatabaseDlg::setUpPages() {
         page->m_active = false;
     }
     const QString columnNames = text(40);
+    // An "Options" value that names no column 1 to 26 means: no sort column.
+    const int sortNumber = DigitsToInt(m_power.ReadConfig(QStringLiteral("Options")).left(2));
     const QString sortColumn =
-        sqltext::column(DigitsToInt(m_power.ReadConfig(QStringLiteral("Options")).left(2)));
+        sortNumber >= 1 && sortNumber <= 26 ? sqltext::column(sortNumber) : QString();
     for (CViewTab* page : {&m_viewAllPage, &m_viewFilteredPage}) {
         page->m_storePath = m_storePath;
         page->setListColors(kListBackground, kListText);

@@ -1,10 +1,310 @@
+// The main window: start-up, menu and tabs, layout, the entries lists and page switching.
+#include "MainWindowHarness.h"
+
+#include "SQLite3PowerClass.h"
+#include "StoreConnection.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 
-class Test_main_windowTest : public QObject {
-    Q_OBJECT
-private slots:
-    void placeholder() {}
+namespace {
+
+const QStringList kPeople = {
+    "Name;Town;Born",
+    "Smith;York;1970",
+    "Miller;Leeds;1982",
+    "O'Brien;Cork;1955",
 };
 
-QTEST_MAIN(Test_main_windowTest)
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void firstStartMakesUserFiles();
+    void menuFollowsLanguage_data();
+    void menuFollowsLanguage();
+    void layoutFollowsClientArea();
+    void settingsGiveSortColumnAndWidths();
+    void lastDatabaseOpensAtStart();
+    void headerClickSortsAndKeepsSortColumn();
+    void removeEntryRemovesTwinsAndShortLines();
+    void copyEntryPutsOneValuePerLine();
+    void listRequestsHandOverToAddEdit();
+    void widthsTravelBetweenLists();
+    void searchFiltersViewFiltered();
+    void addEditMarksTitle();
+};
+
+void MainWindowTest::firstStartMakesUserFiles() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.start();
+
+    QVERIFY(QFileInfo(world.env.userConfig()).isFile());
+    QCOMPARE(world.env.config("Path"), world.env.userStore());
+    QVERIFY(StoreConnection::isUsableStore(world.env.userStore()));
+    QCOMPARE(world.env.storeRows(26), QStringList());
+    // No last database: the new-database dialog was offered, and cancelling it leaves an
+    // empty View All page, not an empty window.
+    QCOMPARE(world.env.prompter.prompts().first().kind, QStringLiteral("modal"));
+    QCOMPARE(world.env.prompter.prompts().first().text, QStringLiteral("CNew"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Orvane Database 3"));
+    QVERIFY(window.viewAllPage().isVisible());
+    QCOMPARE(window.tabs()->currentIndex(), 0);
+}
+
+void MainWindowTest::menuFollowsLanguage_data() {
+    QTest::addColumn<QString>("lang");
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("newDatabase");
+    QTest::addColumn<QString>("viewAllTab");
+    QTest::newRow("English") << "en_GB.UTF-8"
+                             << "&File"
+                             << "  &New Database"
+                             << "View A&ll";
+    QTest::newRow("German") << "de_DE.UTF-8"
+                            << "&Datei"
+                            << "  &Neue Datenbank"
+                            << "Alle an&zeigen";
+    QTest::newRow("Swiss German by dialect") << "de_CH.UTF-8"
+                                             << "&Datei"
+                                             << "  &Neue Datenbank"
+                                             << "Alle an&zeigen";
+    QTest::newRow("no section: English") << "ja_JP.UTF-8"
+                                         << "&File"
+                                         << "  &New Database"
+                                         << "View A&ll";
+}
+
+void MainWindowTest::menuFollowsLanguage() {
+    QFETCH(QString, lang);
+    QFETCH(QString, file);
+    QFETCH(QString, newDatabase);
+    QFETCH(QString, viewAllTab);
+    qputenv("LANG", lang.toLatin1());
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.start();
+    qputenv("LANG", "en_US.UTF-8");
+
+    QCOMPARE(window.action(200)->text(), file);
+    QCOMPARE(window.action(201)->text(), newDatabase);
+    QCOMPARE(window.tabs()->tabText(0), viewAllTab);
+    const QList<QAction*> popups = window.menuBar()->actions();
+    QCOMPARE(popups.size(), 3);
+    for (QAction* popup : popups) {
+        QVERIFY(!popup->text().startsWith(QLatin1Char(' ')));
+        for (QAction* item : popup->menu()->actions()) {
+            if (item->isSeparator())
+                continue;
+            QVERIFY2(item->text().startsWith(QStringLiteral("  ")) &&
+                         item->text().at(2) != QLatin1Char(' '),
+                     qPrintable(item->text()));
+            QVERIFY(!item->icon().isNull());
+        }
+    }
+    for (int tab = 0; tab < CMyOrvaneDatabaseDlg::TabCount; ++tab)
+        QVERIFY(!window.tabs()->tabIcon(tab).isNull());
+}
+
+void MainWindowTest::layoutFollowsClientArea() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    window.resize(QSize(700, 500) + window.size() - window.clientArea()->size());
+    QTRY_COMPARE(window.clientArea()->size(), QSize(700, 500));
+
+    QCOMPARE(window.tabs()->geometry(), QRect(7, 7, 686, 486));
+    CViewTab& page = window.viewAllPage();
+    QCOMPARE(page.geometry(), QRect(15, 38, 671, 446));
+    QCOMPARE(window.viewFilteredPage().geometry(), QRect(15, 38, 671, 446));
+    QCOMPARE(page.list()->geometry(), QRect(10, 11, 540, 430));
+    const auto buttonAt = [&page](int textNumber) {
+        for (QPushButton* button : page.findChildren<QPushButton*>()) {
+            if (button->text() == page.text(textNumber))
+                return button->geometry();
+        }
+        return QRect();
+    };
+    QCOMPARE(buttonAt(155), QRect(558, 11, 105, 24));
+    QCOMPARE(buttonAt(170), QRect(558, 383, 105, 24));
+    QCOMPARE(buttonAt(175), QRect(558, 416, 105, 24));
+}
+
+void MainWindowTest::settingsGiveSortColumnAndWidths() {
+    MainWindowHarness world;
+    world.env.setConfig("Options", "0200000000");
+    world.env.setConfig("LastColumnWidths", "120;;80");
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+
+    CViewTab& page = window.viewAllPage();
+    QCOMPARE(page.m_sortColumn, QStringLiteral("Column2"));
+    // Sorted by the town at start-up; an empty width shows as 100.
+    QCOMPARE(MainWindowHarness::listedRows(page).first(), QStringLiteral("O'Brien|Cork|1955"));
+    QCOMPARE(page.list()->columnWidth(0), 120);
+    QCOMPARE(page.list()->columnWidth(1), 100);
+    QCOMPARE(page.list()->columnWidth(2), 80);
+}
+
+void MainWindowTest::lastDatabaseOpensAtStart() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+
+    QCOMPARE(window.windowTitle(), QStringLiteral("people.csv - Orvane Database"));
+    QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()),
+             QStringList({"Smith|York|1970", "Miller|Leeds|1982", "O'Brien|Cork|1955"}));
+    QCOMPARE(world.env.storeRows(3), MainWindowHarness::listedRows(window.viewAllPage()));
+    QCOMPARE(window.viewAllPage().list()->model()->headerData(1, Qt::Horizontal).toString(),
+             QStringLiteral("Town"));
+    QVERIFY(window.pollTimer().isActive());
+    QVERIFY(world.env.prompter.prompts().isEmpty());
+    const auto* count = window.viewAllPage().findChildren<QLabel*>().first();
+    QCOMPARE(count->text(), QStringLiteral("Entries: 3"));
+}
+
+void MainWindowTest::headerClickSortsAndKeepsSortColumn() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    CViewTab& page = window.viewAllPage();
+    QHeaderView* header = page.list()->horizontalHeader();
+
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(2) + 5, header->height() / 2));
+    QCOMPARE(page.m_sortColumn, QStringLiteral("Column3"));
+    QCOMPARE(MainWindowHarness::listedRows(page),
+             QStringList({"O'Brien|Cork|1955", "Smith|York|1970", "Miller|Leeds|1982"}));
+    // "View All" again lists in store order; the sort column is kept for closing.
+    window.action(216)->trigger();
+    QCOMPARE(MainWindowHarness::listedRows(page).first(), QStringLiteral("Smith|York|1970"));
+    QVERIFY(world.close());
+    QCOMPARE(world.env.config("Options"), QStringLiteral("0300000000"));
+}
+
+void MainWindowTest::removeEntryRemovesTwinsAndShortLines() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(
+        {"Name;Town;Born", "Smith;York;1970", "Smith;York;1970", "Short", "O'Brien;Cork;1955"});
+    CViewTab& page = window.viewAllPage();
+
+    // Nothing chosen: a message, nothing removed.
+    QTest::mouseClick(page.findChildren<QPushButton*>().at(2), Qt::LeftButton);
+    QCOMPARE(world.env.prompter.messageTexts(), QStringList{window.text(45)});
+
+    for (const auto& [row, remaining] : QList<QPair<int, QStringList>>{
+             {0, {"Short||", "O'Brien|Cork|1955"}}, {0, {"O'Brien|Cork|1955"}}, {0, {}}}) {
+        MainWindowHarness::chooseRow(page, row);
+        world.env.prompter.queueAnswer(Prompter::Answer::Yes);
+        page.OnRemoveEntry();
+        QCOMPARE(MainWindowHarness::listedRows(page), remaining);
+        QCOMPARE(world.env.storeRows(3), remaining);
+    }
+}
+
+void MainWindowTest::copyEntryPutsOneValuePerLine() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    CViewTab& page = window.viewAllPage();
+
+    page.OnCopyEntry();
+    QCOMPARE(world.env.prompter.messageTexts(), QStringList{window.text(70)});
+    MainWindowHarness::chooseRow(page, 2);
+    page.OnCopyEntry();
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("O'Brien\r\nCork\r\n1955\r\n"));
+}
+
+void MainWindowTest::listRequestsHandOverToAddEdit() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    CViewTab& page = window.viewAllPage();
+    CSearchAddEdit& addEdit = window.addEditPage();
+
+    page.OnEditEntry();  // nothing chosen
+    QCOMPARE(world.env.prompter.messageTexts(), QStringList{window.text(55)});
+    QVERIFY(!page.m_editRequested);
+
+    const QModelIndex miller = page.list()->model()->index(1, 0);
+    const QPoint millerAt = page.list()->visualRect(miller).center();
+    QTest::mouseClick(page.list()->viewport(), Qt::LeftButton, {}, millerAt);
+    QTest::mouseDClick(page.list()->viewport(), Qt::LeftButton, {}, millerAt);
+    QTRY_COMPARE_WITH_TIMEOUT(window.tabs()->currentIndex(), 3, 200);
+    QVERIFY(addEdit.isVisible() && addEdit.m_active && !addEdit.m_addMode);
+    QCOMPARE(addEdit.field(1)->text(), QStringLiteral("Miller"));
+    QCOMPARE(addEdit.field(3)->text(), QStringLiteral("1982"));
+    QVERIFY(!addEdit.field(4)->isEnabled());
+    QCOMPARE(addEdit.heading()->text(), window.text(90));
+    QVERIFY(!window.pollTimer().isActive());
+
+    window.action(217)->trigger();  // View Filtered
+    window.viewFilteredPage().OnAddEntry();
+    QTRY_COMPARE_WITH_TIMEOUT(window.tabs()->currentIndex(), 3, 200);
+    QVERIFY(addEdit.m_addMode);
+    QCOMPARE(addEdit.field(1)->text(), QString());
+    QCOMPARE(addEdit.heading()->text(), window.text(85));
+}
+
+void MainWindowTest::widthsTravelBetweenLists() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    window.viewAllPage().list()->setColumnWidth(1, 230);
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewFilteredTab);
+
+    QVERIFY(window.viewFilteredPage().isVisible());
+    QVERIFY(!window.viewAllPage().isVisible());
+    QCOMPARE(window.viewFilteredPage().list()->columnWidth(1), 230);
+    QCOMPARE(window.viewAllPage().m_columnWidths.at(1), 230u);
+}
+
+void MainWindowTest::searchFiltersViewFiltered() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    CSearchAddEdit& search = window.searchPage();
+
+    world.clickTab(CMyOrvaneDatabaseDlg::SearchTab);
+    QVERIFY(search.isVisible());
+    QCOMPARE(search.heading()->text(), window.text(80));
+    MainWindowHarness::typeInto(search.field(2), QStringLiteral("%O%"));
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewFilteredTab);
+    QCOMPARE(window.viewFilteredPage().m_filter, QStringLiteral("Column2 LIKE '%O%'"));
+    QCOMPARE(MainWindowHarness::listedRows(window.viewFilteredPage()),
+             QStringList({"Smith|York|1970", "O'Brien|Cork|1955"}));
+    const auto* count = window.viewFilteredPage().findChildren<QLabel*>().first();
+    QCOMPARE(count->text(), QStringLiteral("Entries found: 2"));
+
+    // The criteria stay on the Search tab; an emptied search lists every entry.
+    world.clickTab(CMyOrvaneDatabaseDlg::SearchTab);
+    QCOMPARE(search.field(2)->text(), QStringLiteral("%O%"));
+    search.field(2)->clear();
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewFilteredTab);
+    QCOMPARE(MainWindowHarness::listedRows(window.viewFilteredPage()).size(), 3);
+}
+
+void MainWindowTest::addEditMarksTitle() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    CSearchAddEdit& addEdit = window.addEditPage();
+
+    world.clickTab(CMyOrvaneDatabaseDlg::AddEditTab);
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);  // nothing typed: nothing stored
+    QCOMPARE(window.windowTitle(), QStringLiteral("people.csv - Orvane Database"));
+    QCOMPARE(world.env.storeRows(3).size(), 3);
+
+    world.clickTab(CMyOrvaneDatabaseDlg::AddEditTab);
+    MainWindowHarness::typeInto(addEdit.field(1), QStringLiteral("Jones"));
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+    QCOMPARE(window.windowTitle(), QStringLiteral("people.csv* - Orvane Database"));
+    QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()).last(), QStringLiteral("Jones||"));
+}
+
+QTEST_MAIN(MainWindowTest)
 #include "test_main_window.moc"
