@@ -204,7 +204,7 @@ void CMyOrvaneDatabaseDlg::OnNewDatabase() {
         message(text(135), Prompter::Buttons::Ok, Prompter::Icon::None);
         selectTab(SettingsTab);
         m_settingsPage.m_columnNames.clear();
-        showPage(m_settingsPage);
+        m_settingsPage.show();
         m_settingsPage.m_newDatabase = true;
         m_currentPath = untitledPath();
         m_settingsPage.FillColumnList();

@@ -1,0 +1,395 @@
+// The file commands (New, Open, Save, Save As, closing) and the search and add/edit pages,
+// driven through the real main window with scripted answers.
+#include "MainWindowHarness.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+const QStringList kPeople = {
+    "Name;Town",
+    "Smith;York",
+    "Miller;",
+};
+
+QByteArray crlf(const QStringList& lines) {
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += line.toLatin1() + "\r\n";
+    return bytes;
+}
+
+// Chooses line of the new-database dialog and confirms it.
+std::function<int(QDialog&)> chooseLine(int line) {
+    return [line](QDialog& dialog) {
+        auto& select = static_cast<CNew&>(dialog);
+        select.list()->setCurrentItem(select.list()->topLevelItem(line));
+        select.OnOK();
+        return dialog.result();
+    };
+}
+
+void addEntry(MainWindowHarness& world, const QStringList& values) {
+    CMyOrvaneDatabaseDlg& window = world.window();
+    window.viewAllPage().OnAddEntry();
+    QTRY_COMPARE_WITH_TIMEOUT(window.tabs()->currentIndex(), 3, 500);
+    for (int k = 0; k < values.size(); ++k)
+        MainWindowHarness::typeInto(window.addEditPage().field(k + 1), values[k]);
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+}
+
+}  // namespace
+
+class FileCommandsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void templateDatabaseThroughWholeSession();
+    void newDialogListsTemplatesAndCancels();
+    void newEmptyDatabaseGoesToSettings();
+    void saveWritesFileAndWidths();
+    void saveAsAddsExtension_data();
+    void saveAsAddsExtension();
+    void saveAsOverExistingFileAnsweredNo();
+    void saveQuestionBeforeOpen_data();
+    void saveQuestionBeforeOpen();
+    void failedSaveKeepsUnsavedEntries();
+    void closingUntitledWhenSaveAsIsCancelled();
+    void openMissingFileChangesNothing();
+    void unreadableFileChangesNothing();
+    void loadTellsWhichLinesWillNotBeKept();
+    void searchIgnoresCaseOfEveryLetter_data();
+    void searchIgnoresCaseOfEveryLetter();
+    void editChangesIdenticalTwinsAndKeepsLongValues();
+    void entryFieldsRefuseWhatFilesCannotHold();
+};
+
+void FileCommandsTest::templateDatabaseThroughWholeSession() {
+    MainWindowHarness world;
+    world.env.prompter.queueDialog(chooseLine(2));
+    CMyOrvaneDatabaseDlg& window = world.start();
+
+    const QString columns = window.text(10011);
+    QCOMPARE(TestEnvironment::readFile(world.env.userFolder() + "/newdatabase.csv"),
+             crlf({columns}));
+    QCOMPARE(window.windowTitle(), window.text(130) + "* - " + window.text(5));
+    QCOMPARE(window.viewAllPage().m_columnNames, columns);
+
+    addEntry(world, {"Smith", "Ann"});
+    addEntry(world, {"Smithers", "Bob"});
+    addEntry(world, {"Jones", "Carl"});
+    QCOMPARE(world.env.storeRows(2), QStringList({"Smith|Ann", "Smithers|Bob", "Jones|Carl"}));
+
+    world.clickTab(CMyOrvaneDatabaseDlg::SearchTab);
+    MainWindowHarness::typeInto(window.searchPage().field(1), "sm%");
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewFilteredTab);
+    QCOMPARE(MainWindowHarness::listedRows(window.viewFilteredPage()).size(), 2);
+
+    CViewTab& filtered = window.viewFilteredPage();
+    MainWindowHarness::chooseRow(filtered, 1);
+    filtered.OnEditEntry();
+    QTRY_COMPARE_WITH_TIMEOUT(window.tabs()->currentIndex(), 3, 500);
+    MainWindowHarness::typeInto(window.addEditPage().field(2), "Robert");
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+    window.viewAllPage().OnColumnClick(0);  // sort by name
+
+    const QString saved = world.env.root() + "/books";
+    world.env.prompter.queueFileName(saved);
+    window.OnSaveDatabase();  // untitled: Save As
+    QCOMPARE(world.env.prompter.prompts().last().text, QDir::home().filePath(window.text(130)));
+    const QByteArray expected = crlf(
+        {columns.toLatin1(), "Smith;Ann;;;;;;;", "Smithers;Robert;;;;;;;", "Jones;Carl;;;;;;;"});
+    QCOMPARE(TestEnvironment::readFile(saved + ".csv"), expected);
+    QCOMPARE(window.windowTitle(), "books.csv - " + window.text(5));
+
+    world.env.prompter.clearPrompts();
+    QVERIFY(world.close());
+    QVERIFY(world.env.prompter.prompts().isEmpty());  // nothing unsaved: no question
+    QCOMPARE(world.env.config("LastDataBase"), saved + ".csv");
+    QCOMPARE(world.env.config("Options"), "0100000000");
+
+    CMyOrvaneDatabaseDlg& again = world.start();
+    QCOMPARE(again.windowTitle(), "books.csv - " + again.text(5));
+    QCOMPARE(again.viewAllPage().m_sortColumn, "Column1");
+    QCOMPARE(MainWindowHarness::listedRows(again.viewAllPage()).first().section('|', 0, 1),
+             "Jones|Carl");
+}
+
+void FileCommandsTest::newDialogListsTemplatesAndCancels() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    int lines = 0;
+    world.env.prompter.queueDialog([&lines](QDialog& dialog) {
+        lines = static_cast<CNew&>(dialog).list()->topLevelItemCount();
+        dialog.reject();
+        return dialog.result();
+    });
+    window.OnNewDatabase();
+    int templates = 0;
+    while (window.text(10000 + 10 * templates) != "---")
+        ++templates;
+    QVERIFY(templates >= 6);
+    QCOMPARE(lines, templates + 1);
+    QCOMPARE(window.windowTitle(), "people.csv - " + window.text(5));  // cancelled: unchanged
+    QCOMPARE(window.viewAllPage().m_columnNames, "Name;Town");
+
+    // Confirmed with no line marked counts as cancelled.
+    world.env.prompter.queueDialog([](QDialog& dialog) {
+        static_cast<CNew&>(dialog).list()->clearSelection();
+        static_cast<CNew&>(dialog).OnOK();
+        return dialog.result();
+    });
+    window.OnNewDatabase();
+    QCOMPARE(window.viewAllPage().m_columnNames, "Name;Town");
+}
+
+void FileCommandsTest::newEmptyDatabaseGoesToSettings() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    world.env.prompter.queueDialog(chooseLine(0));
+    window.OnNewDatabase();
+
+    QCOMPARE(world.env.prompter.messageTexts(), QStringList{window.text(135)});
+    QCOMPARE(window.tabs()->currentIndex(), int(CMyOrvaneDatabaseDlg::SettingsTab));
+    QVERIFY(window.settingsPage().isVisible() && window.settingsPage().m_active);
+    QVERIFY(window.settingsPage().m_newDatabase);
+    QCOMPARE(window.m_currentPath, "/" + window.text(130));
+    QCOMPARE(world.env.storeRows(2).size(), 2);  // entries stay until the columns are confirmed
+}
+
+void FileCommandsTest::saveWritesFileAndWidths() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    const QString path = window.m_currentPath;
+    window.viewAllPage().list()->setColumnWidth(0, 140);
+    addEntry(world, {"O'Brien", "Cork"});
+    window.OnSaveDatabase();
+
+    QVERIFY(world.env.prompter.prompts().isEmpty());  // a named database saves without a dialog
+    QCOMPARE(TestEnvironment::readFile(path), crlf(kPeople + QStringList{"O'Brien;Cork"}));
+    QCOMPARE(world.env.config("LastColumnWidths"), "140;150");
+    QCOMPARE(window.windowTitle(), "people.csv - " + window.text(5));
+    QVERIFY(!window.addEditPage().m_entriesChanged);
+}
+
+void FileCommandsTest::saveAsAddsExtension_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("no extension") << "data"
+                                  << "data.csv";
+    QTest::newRow(".csv") << "data.csv"
+                          << "data.csv";
+    QTest::newRow("upper case .CSV") << "data.CSV"
+                                     << "data.CSV.csv";
+}
+
+void FileCommandsTest::saveAsAddsExtension() {
+    QFETCH(QString, typed);
+    QFETCH(QString, written);
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    world.env.prompter.queueFileName(world.env.root() + "/" + typed);
+    window.OnSaveDatabaseAs();
+
+    QCOMPARE(window.m_currentPath, world.env.root() + "/" + written);
+    QCOMPARE(TestEnvironment::readFile(window.m_currentPath), crlf(kPeople));
+    QCOMPARE(world.env.config("LastDataBase"), window.m_currentPath);
+}
+
+void FileCommandsTest::saveAsOverExistingFileAnsweredNo() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    const QString other = world.env.writeFile("other.csv", "keep me\r\n");
+    world.env.prompter.queueFileName(other);
+    world.env.prompter.queueAnswer(Prompter::Answer::No);
+    window.OnSaveDatabaseAs();
+
+    QCOMPARE(world.env.prompter.messageTexts(), QStringList{window.text(100)});
+    QCOMPARE(TestEnvironment::readFile(other), QByteArray("keep me\r\n"));
+    QCOMPARE(window.m_currentPath, world.env.root() + "/people.csv");
+}
+
+void FileCommandsTest::saveQuestionBeforeOpen_data() {
+    QTest::addColumn<bool>("save");
+    QTest::newRow("Yes saves first") << true;
+    QTest::newRow("No opens without saving") << false;
+}
+
+void FileCommandsTest::saveQuestionBeforeOpen() {
+    QFETCH(bool, save);
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    const QString first = window.m_currentPath;
+    addEntry(world, {"Jones", "Hull"});
+    const QString second = world.writeDatabase("second.csv", {"Title", "Dune"});
+
+    world.env.prompter.queueAnswer(save ? Prompter::Answer::Yes : Prompter::Answer::No);
+    world.env.prompter.queueFileName(second);
+    window.OnOpenDatabase();
+
+    QCOMPARE(world.env.prompter.messageTexts(),
+             QStringList{window.text(105).replace("%s", "people.csv")});
+    QCOMPARE(TestEnvironment::readFile(first),
+             crlf(save ? kPeople + QStringList{"Jones;Hull"} : kPeople));
+    QCOMPARE(window.m_currentPath, second);
+    QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()), QStringList{"Dune"});
+    QVERIFY(!window.addEditPage().m_entriesChanged);
+}
+
+void FileCommandsTest::failedSaveKeepsUnsavedEntries() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    addEntry(world, {"Jones", "Hull"});
+    // The file's place is taken by a folder: the save cannot happen.
+    const QString path = window.m_currentPath;
+    QVERIFY(QFile::remove(path));
+    QVERIFY(QDir().mkdir(path));
+
+    window.OnSaveDatabase();
+    QCOMPARE(world.env.prompter.messageTexts().size(), 1);
+    QVERIFY(world.env.prompter.messageTexts().first().contains(path));
+    QVERIFY(window.addEditPage().m_entriesChanged);
+    QCOMPARE(window.windowTitle(), "people.csv* - " + window.text(5));
+
+    // Yes to the save question of Open, the save fails: nothing is opened or lost.
+    const QString second = world.writeDatabase("second.csv", {"Title", "Dune"});
+    world.env.prompter.queueAnswer(Prompter::Answer::Yes);
+    world.env.prompter.queueFileName(second);
+    window.OnOpenDatabase();
+    QCOMPARE(window.m_currentPath, path);
+    QCOMPARE(world.env.storeRows(2).last(), "Jones|Hull");
+
+    // Closing asks again whether to close without saving.
+    world.env.prompter.clearPrompts();
+    world.env.prompter.queueAnswer(Prompter::Answer::Yes);  // save: fails again
+    world.env.prompter.queueAnswer(Prompter::Answer::No);   // do not close
+    QVERIFY(!world.close());
+    QCOMPARE(world.env.prompter.messageTexts().last(), window.text(609));
+}
+
+void FileCommandsTest::closingUntitledWhenSaveAsIsCancelled() {
+    MainWindowHarness world;
+    world.env.prompter.queueDialog(chooseLine(1));
+    const QString untitled = "/" + world.start().text(130);
+    addEntry(world, {"Smith"});
+
+    world.env.prompter.queueAnswer(Prompter::Answer::Yes);  // save? Save As is cancelled
+    world.env.prompter.queueAnswer(Prompter::Answer::Yes);  // close without saving
+    QVERIFY(world.close());
+    QCOMPARE(world.env.prompter.prompts().at(world.env.prompter.prompts().size() - 2).kind, "save");
+    QCOMPARE(world.env.config("LastDataBase"), untitled);
+}
+
+void FileCommandsTest::openMissingFileChangesNothing() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    const QString missing = world.env.root() + "/missing.csv";
+    world.env.prompter.queueFileName(missing);
+    window.OnOpenDatabase();
+
+    QCOMPARE(world.env.prompter.messageTexts(), QStringList{window.text(600).arg(missing)});
+    QCOMPARE(window.windowTitle(), "people.csv - " + window.text(5));
+    QCOMPARE(world.env.storeRows(2), QStringList({"Smith|York", "Miller|"}));
+}
+
+void FileCommandsTest::unreadableFileChangesNothing() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    const QString folder = world.env.root() + "/folder.csv";
+    QVERIFY(QDir().mkdir(folder));
+    QVERIFY(!window.LoadDatabase(folder));
+
+    QCOMPARE(world.env.prompter.messageTexts().size(), 1);
+    QVERIFY(world.env.prompter.messageTexts().first().contains(folder));
+    QCOMPARE(window.windowTitle(), "people.csv - " + window.text(5));
+    QCOMPARE(window.viewAllPage().m_columnNames, "Name;Town");
+    QCOMPARE(world.env.storeRows(2), QStringList({"Smith|York", "Miller|"}));
+}
+
+void FileCommandsTest::loadTellsWhichLinesWillNotBeKept() {
+    MainWindowHarness world;
+    const QString wide = QStringList(27, "x").join(';');
+    CMyOrvaneDatabaseDlg& window =
+        world.startWith({"Name;Town", "Smith;York", wide, "Miller;Leeds;extra", "", "Jones;Hull"});
+
+    const QStringList messages = world.env.prompter.messageTexts();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.first().contains("3, 4"), qPrintable(messages.first()));
+    QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()),
+             QStringList({"Smith|York", "Miller|Leeds", "Jones|Hull"}));
+}
+
+void FileCommandsTest::searchIgnoresCaseOfEveryLetter_data() {
+    QTest::addColumn<QString>("criterion");
+    QTest::addColumn<QStringList>("found");
+    QTest::newRow("umlaut") << QString::fromUtf8("müller%") << QStringList{"Müller"};
+    QTest::newRow("accent") << QString::fromUtf8("%É%") << QStringList{"Chloé"};
+    QTest::newRow("quote") << "o'b%" << QStringList{"O'Brien"};
+    QTest::newRow("underscore") << "M_ller" << QStringList{"Müller", "Muller"};
+    QTest::newRow("no wildcard") << "muller" << QStringList{"Muller"};
+    QTest::newRow("SQL text") << "'; DROP TABLE Table1; --" << QStringList{};
+}
+
+void FileCommandsTest::searchIgnoresCaseOfEveryLetter() {
+    QFETCH(QString, criterion);
+    QFETCH(QStringList, found);
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(
+        {"Name", QString::fromUtf8("Müller"), "Muller", "O'Brien", QString::fromUtf8("Chloé")});
+
+    world.clickTab(CMyOrvaneDatabaseDlg::SearchTab);
+    window.searchPage().field(1)->setText(criterion);
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewFilteredTab);
+    QCOMPARE(MainWindowHarness::listedRows(window.viewFilteredPage()), found);
+    QCOMPARE(world.env.storeRows(1).size(), 4);
+}
+
+void FileCommandsTest::editChangesIdenticalTwinsAndKeepsLongValues() {
+    MainWindowHarness world;
+    const QString longValue(40000, 'z');
+    CMyOrvaneDatabaseDlg& window =
+        world.startWith({"Name;Notes", "Twin;" + longValue, "Twin;" + longValue, "Other;x"});
+    CViewTab& list = window.viewAllPage();
+
+    MainWindowHarness::chooseRow(list, 0);
+    list.OnEditEntry();
+    QTRY_COMPARE_WITH_TIMEOUT(window.tabs()->currentIndex(), 3, 500);
+    MainWindowHarness::typeInto(window.addEditPage().field(1), "Changed");
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+    QCOMPARE(world.env.storeRows(2),
+             QStringList({"Changed|" + longValue, "Changed|" + longValue, "Other|x"}));
+
+    // The same edit again finds nothing to change.
+    world.clickTab(CMyOrvaneDatabaseDlg::AddEditTab);
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+    QCOMPARE(world.env.storeRows(2).size(), 3);
+}
+
+void FileCommandsTest::entryFieldsRefuseWhatFilesCannotHold() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    world.clickTab(CMyOrvaneDatabaseDlg::AddEditTab);
+    QLineEdit* field = window.addEditPage().field(1);
+    QTest::keyClicks(field, "a;b");
+    QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(QChar(0x20AC)),
+                        Qt::NoModifier);
+    QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString::fromUtf8("é"),
+                        Qt::NoModifier);
+    QCOMPARE(field->text(), QString::fromUtf8("abé"));
+
+    world.clickTab(CMyOrvaneDatabaseDlg::SearchTab);
+    QLineEdit* criterion = window.searchPage().field(1);
+    QTest::keyClicks(criterion, "a;%");
+    QTest::sendKeyEvent(QTest::Click, criterion, Qt::Key_unknown, QString(QChar(0x20AC)),
+                        Qt::NoModifier);
+    QCOMPARE(criterion->text(), "a;%");
+}
+
+QTEST_MAIN(FileCommandsTest)
+#include "test_file_commands.moc"
