@@ -61,6 +61,10 @@ CMyOrvaneDatabaseDlg::CMyOrvaneDatabaseDlg(QWidget* parent)
     buildMenu();
 }
 
+CMyOrvaneDatabaseDlg::~CMyOrvaneDatabaseDlg() {
+    actionguard::setTextLookup({});  // the messages must not reach for texts that are gone
+}
+
 QList<CPage*> CMyOrvaneDatabaseDlg::pages() {
     return {&m_viewAllPage, &m_viewFilteredPage, &m_searchPage, &m_addEditPage, &m_settingsPage};
 }

@@ -21,6 +21,7 @@ public:
     enum Tab { ViewAllTab = 0, ViewFilteredTab, SearchTab, AddEditTab, SettingsTab, TabCount };
 
     explicit CMyOrvaneDatabaseDlg(QWidget* parent = nullptr);
+    ~CMyOrvaneDatabaseDlg() override;
 
     // Loads texts and settings, labels menu and tabs, sets up the pages and opens the last
     // database. Runs at start-up and again after a language change. Raises FileError.

@@ -1,11 +1,13 @@
 // The main window: start-up, menu and tabs, layout, the entries lists and page switching.
 #include "MainWindowHarness.h"
 
+#include "ActionGuard.h"
 #include "SQLite3PowerClass.h"
 #include "StoreConnection.h"
 
 #include <QAction>
 #include <QClipboard>
+#include <QDesktopServices>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -46,6 +48,10 @@ private slots:
     void widthsTravelBetweenLists();
     void searchFiltersViewFiltered();
     void addEditMarksTitle();
+    void helpWebsiteAndAbout();
+    void missingInstallationFileIsNamed_data();
+    void missingInstallationFileIsNamed();
+    void unusableStoreIsReplacedAtStart();
 };
 
 void MainWindowTest::firstStartMakesUserFiles() {
@@ -304,6 +310,68 @@ void MainWindowTest::addEditMarksTitle() {
     world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
     QCOMPARE(window.windowTitle(), QStringLiteral("people.csv* - Orvane Database"));
     QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()).last(), QStringLiteral("Jones||"));
+}
+
+// Records the addresses the program asks the desktop to open.
+class OpenedUrls : public QObject {
+    Q_OBJECT
+public:
+    OpenedUrls() {
+        for (const char* scheme : {"file", "http", "https"})
+            QDesktopServices::setUrlHandler(QString::fromLatin1(scheme), this, "open");
+    }
+    ~OpenedUrls() override {
+        for (const char* scheme : {"file", "http", "https"})
+            QDesktopServices::unsetUrlHandler(QString::fromLatin1(scheme));
+    }
+    QList<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls.append(url); }
+};
+
+void MainWindowTest::helpWebsiteAndAbout() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    OpenedUrls opened;
+
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(window.viewAllPage().list(), Qt::Key_F1);
+    window.action(255)->trigger();
+    QCOMPARE(opened.urls,
+             QList<QUrl>({QUrl::fromLocalFile(world.env.programFolder() + "/help.html"),
+                          QUrl(world.env.config("Homepage"))}));
+
+    window.action(260)->trigger();
+    QCOMPARE(world.env.prompter.prompts().last().kind, QStringLiteral("modal"));
+    QCOMPARE(world.env.prompter.prompts().last().text, QStringLiteral("CAboutDlg"));
+}
+
+void MainWindowTest::missingInstallationFileIsNamed_data() {
+    QTest::addColumn<QString>("file");
+    QTest::newRow("settings template") << "config.ini";
+    QTest::newRow("translation file") << "orvanedbtrl.ini";
+}
+
+void MainWindowTest::missingInstallationFileIsNamed() {
+    QFETCH(QString, file);
+    MainWindowHarness world;
+    const QString path = world.env.programFolder() + "/" + file;
+    QVERIFY(QFile::remove(path));
+    QVERIFY(!actionguard::guard(nullptr, [&world] { world.start(); }));
+    QCOMPARE(world.env.prompter.messageTexts(), QStringList{path + " was not found."});
+}
+
+void MainWindowTest::unusableStoreIsReplacedAtStart() {
+    for (const QByteArray& content : {QByteArray("just text\n"), QByteArray()}) {
+        MainWindowHarness world;
+        world.startWith(kPeople);
+        QVERIFY(world.close());
+        world.env.writeFile("data/Orvane/orvane_database.sqlite", content);
+        CMyOrvaneDatabaseDlg& window = world.start();
+        QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()).size(), 3);
+        QCOMPARE(world.env.storeRows(3).size(), 3);
+    }
 }
 
 QTEST_MAIN(MainWindowTest)
