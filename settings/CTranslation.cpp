@@ -41,7 +41,9 @@ void CTranslation::LoadTexts() {
 
     QHash<int, QString> texts;
     bool terminated = false;  // an entry 99999 hides every entry after it
-    qsizetype i = lines.indexOf(section);
+    const bool isHeader = section.size() == 6 && section.startsWith(QLatin1Char('[')) &&
+                          section.endsWith(QLatin1Char(']'));
+    qsizetype i = isHeader ? lines.indexOf(section) : -1;
     if (i >= 0) {
         for (++i; i < lines.size() && lines[i] != kEndOfSection && !terminated; ++i) {
             const QString& line = lines[i];

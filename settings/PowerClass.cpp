@@ -18,15 +18,16 @@ const QString kWindowsVersionKey =
     QStringLiteral("SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion");
 
 int digitsToInt(const QString& text, int base, QLatin1String digits) {
-    int value = 0;
-    int weight = 1;
+    // Unsigned, so that an overlong text wraps instead of overflowing.
+    unsigned value = 0;
+    unsigned weight = 1;
     for (qsizetype i = text.size() - 1; i >= 0; --i) {
         const qsizetype digit = digits.indexOf(text[i]);
         if (digit >= 0)
-            value += static_cast<int>(digit) * weight;
-        weight *= base;
+            value += static_cast<unsigned>(digit) * weight;
+        weight *= static_cast<unsigned>(base);
     }
-    return value;
+    return static_cast<int>(value);
 }
 
 // Cuts path before its last "/"; no "/" gives an empty text.
@@ -78,7 +79,10 @@ QString PowerClass::ResolveConfigPath() {
         }
     }
     m_dataFolder = m_configPath.chopped(kConfigFileName.size() + 1);
-    m_dataRoot = parentOf(parentOf(m_dataFolder));
+    // Without a per-user folder the program works on the files beside itself, the working
+    // store included, instead of writing two folders above its installation.
+    m_dataRoot =
+        m_configPath == templateConfigPath() ? m_dataFolder : parentOf(parentOf(m_dataFolder));
     return m_configPath;
 }
 

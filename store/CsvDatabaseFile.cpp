@@ -70,7 +70,9 @@ bool insertLines(StoreConnection& connection, const char* pos, const char* end,
                             : static_cast<int>(report.columnNames.count(QLatin1Char(';'))) + 1;
     if (!connection.execute("BEGIN;"))
         return fail(connection, report);
-    if (!connection.execute("DELETE FROM Table1 WHERE Column1!='Hpadfjwern';"))
+    // Every entry goes, also one that holds the word of the clear-all condition: it belongs to
+    // the file loaded before and would otherwise slip into this one.
+    if (!connection.execute("DELETE FROM Table1;"))
         return fail(connection, report);
 
     QByteArray sql = "INSERT INTO Table1 (";

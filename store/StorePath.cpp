@@ -4,6 +4,7 @@
 #include "StoreConnection.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 namespace storepath {
 
@@ -17,21 +18,25 @@ const QString kProgramFolderMarker = QStringLiteral("...\\");
 QString ResolveStorePath(PowerClass& power) {
     const QString templatePath = power.GetProgramFolder() + QLatin1Char('/') + kStoreFileName;
     const QString pathKey = QStringLiteral("Path");
-    if (power.ReadConfig(pathKey) == kNotChosen) {
+    QString value = power.ReadConfig(pathKey);
+    if (value == kNotChosen) {
         const QString perUser = power.m_dataRoot + QLatin1Char('/') + kStoreFileName;
         if (!PowerClass::FileExists(perUser))
             PowerClass::CopyWithShell(templatePath, perUser, false);
-        power.WriteConfig(pathKey, perUser);
+        // config.ini cannot hold a path outside ISO 8859-1; such a user still gets the
+        // per-user copy, found again on every start.
+        value = power.WriteConfig(pathKey, perUser) ? power.ReadConfig(pathKey) : perUser;
     }
-    const QString value = power.ReadConfig(pathKey);
     const QString candidate = value == kProgramFolderMarker ? templatePath : value;
-    if (candidate != templatePath && !StoreConnection::isUsableStore(candidate)) {
+    // A folder of that name is left alone: copying would only drop a file into it.
+    if (candidate != templatePath && !QFileInfo(candidate).isDir() &&
+        !StoreConnection::isUsableStore(candidate)) {
         // Its content is only a copy of the CSV file, so a fresh template loses nothing.
         if (PowerClass::FileExists(candidate))
             QFile::remove(candidate);
         PowerClass::CopyWithShell(templatePath, candidate, false);
     }
-    return PowerClass::FileExists(candidate) ? candidate : templatePath;
+    return StoreConnection::isUsableStore(candidate) ? candidate : templatePath;
 }
 
 }  // namespace storepath

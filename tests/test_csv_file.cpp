@@ -1,10 +1,306 @@
-#include <QTest>
+#include "CsvDatabaseFile.h"
+#include "FileError.h"
+#include "PowerClass.h"
+#include "SQLite3PowerClass.h"
+#include "TestEnvironment.h"
 
-class Test_csv_fileTest : public QObject {
-    Q_OBJECT
-private slots:
-    void placeholder() {}
+#include <sys/resource.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+#include <csignal>
+#include <functional>
+#include <optional>
+
+namespace {
+
+const QString kTable = QStringLiteral("Table1");
+
+// A working store made from the installed template, and a CSV file to load into it and save
+// from it as the program does.
+class CsvFixture {
+public:
+    CsvFixture() : m_store(env.root() + QStringLiteral("/store.sqlite")) {
+        if (!QFile::copy(env.programFolder() + QStringLiteral("/orvane_database.sqlite"), m_store))
+            qFatal("cannot copy the store template");
+    }
+    const QString& store() const { return m_store; }
+
+    csvfile::LoadReport load(const QByteArray& bytes,
+                             const QString& name = QStringLiteral("in.csv")) {
+        return csvfile::LoadIntoStore(env.writeFile(name, bytes), m_store);
+    }
+    // Writes the store's entries under columnNames, as saving does, and returns the bytes.
+    QByteArray save(const QString& columnNames) const {
+        const QString path = env.root() + QStringLiteral("/out.csv");
+        write(path, columnNames);
+        return TestEnvironment::readFile(path);
+    }
+    void write(const QString& path, const QString& columnNames) const {
+        const int columns = PowerClass::CountSemicolons(columnNames) + 1;
+        SQLite3PowerClass sql;
+        if (!sql.Query(m_store, kTable, QString(), QString(), std::min(columns, 26)))
+            qFatal("cannot read the store");
+        csvfile::Write(path, columnNames, sql.m_resultValues, columns);
+    }
+    QStringList rows(int columns) const { return env.storeRows(m_store, columns); }
+    int count(const QString& condition) const {
+        SQLite3PowerClass sql;
+        return sql.Query(m_store, kTable, condition, QString()) ? sql.rowCount() : -1;
+    }
+
+    TestEnvironment env;
+
+private:
+    QString m_store;
 };
 
-QTEST_MAIN(Test_csv_fileTest)
+std::optional<FileError> fileErrorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const FileError& error) {
+        return error;
+    }
+    return std::nullopt;
+}
+
+QByteArray fields(int count) {
+    QByteArrayList values;
+    for (int i = 1; i <= count; ++i)
+        values.append("v" + QByteArray::number(i));
+    return values.join(';');
+}
+
+// Lowers the file size limit of this process for its lifetime, so that writes beyond it fail
+// with an error instead of a signal: a disk that fills up part-way through a save.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+}  // namespace
+
+class TestCsvFile : public QObject {
+    Q_OBJECT
+private slots:
+    void loadAndSave_data();
+    void loadAndSave();
+    void missingValuesAreEmptyTexts();
+    void valuesThatWillNotBeShownAreReported();
+    void veryLongLine();
+    void loadReplacesEveryEntry();
+    void unreadableFileChangesNothing_data();
+    void unreadableFileChangesNothing();
+    void missingStoreTakesNothing();
+    void failedWriteKeepsOldFile_data();
+    void failedWriteKeepsOldFile();
+};
+
+void TestCsvFile::loadAndSave_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("columnNames");
+    QTest::addColumn<QStringList>("entries");  // cells of the file's columns joined by "|"
+    QTest::addColumn<QByteArray>("saved");
+
+    const QByteArray example = "Name;Town\r\nSmith;York\r\nMiller;\r\n";
+    const QStringList exampleEntries = {"Smith|York", "Miller|"};
+    QTest::newRow("example file") << example << "Name;Town" << exampleEntries << example;
+    QTest::newRow("LF line ends") << QByteArray("Name;Town\nSmith;York\nMiller;\n") << "Name;Town"
+                                  << exampleEntries << example;
+    QTest::newRow("last line without line end") << QByteArray("Name;Town\r\nSmith;York\r\nMiller;")
+                                                << "Name;Town" << exampleEntries << example;
+    QTest::newRow("byte-order mark is part of the first name")
+        << QByteArray("\xef\xbb\xbfName;Town\r\nSmith;York\r\n")
+        << QString::fromLatin1("\xef\xbb\xbfName;Town") << QStringList{"Smith|York"}
+        << QByteArray("\xef\xbb\xbfName;Town\r\nSmith;York\r\n");
+    QTest::newRow("header with trailing separator: three columns")
+        << QByteArray("Name;Town;\r\na;b;\r\n") << "Name;Town;" << QStringList{"a|b|"}
+        << QByteArray("Name;Town;\r\na;b;\r\n");
+    QTest::newRow("empty file") << QByteArray() << "" << QStringList{} << QByteArray("\r\n");
+    QTest::newRow("empty lines add no entry")
+        << QByteArray("A;B\r\n1;2\r\n\r\n\n3;4\r\n") << "A;B" << QStringList{"1|2", "3|4"}
+        << QByteArray("A;B\r\n1;2\r\n3;4\r\n");
+    QTest::newRow("fewer values than columns")
+        << QByteArray("A;B;C\r\nx\r\ny;z\r\n") << "A;B;C" << QStringList{"x||", "y|z|"}
+        << QByteArray("A;B;C\r\nx;;\r\ny;z;\r\n");
+    const QByteArray awkward =
+        "A;B\r\n"
+        "O'Brien;\"quoted\"\r\n"
+        "100%;a_b\r\n"
+        "--;' OR ''=' --\r\n"
+        "DROP TABLE Table1;NULL\r\n"
+        " blanks ;\\\r\n";
+    QTest::newRow("quotes, wildcards, comments and keywords")
+        << awkward << "A;B"
+        << QStringList{"O'Brien|\"quoted\"", "100%|a_b", "--|' OR ''=' --",
+                       "DROP TABLE Table1|NULL", " blanks |\\"}
+        << awkward;
+    const QByteArray latin1("M\xfcller;\xc4\r\n\xc9t\xe9;\x80\xff\r\n");
+    QTest::newRow("ISO 8859-1 letters")
+        << latin1 << QString::fromLatin1("M\xfcller;\xc4")
+        << QStringList{QString::fromLatin1("\xc9t\xe9|\x80\xff")} << latin1;
+    const QByteArray nul("A;B\r\na\0b;\0\r\n", 12);
+    QTest::newRow("NUL bytes") << nul << "A;B" << QStringList{QString::fromLatin1("a\0b|\0", 5)}
+                               << nul;
+    QTest::newRow("CR inside a line is a character")
+        << QByteArray("A;B\r\na\rb;c\r\r\n") << "A;B" << QStringList{"a\rb|c\r"}
+        << QByteArray("A;B\r\na\rb;c\r\r\n");
+}
+
+void TestCsvFile::loadAndSave() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, columnNames);
+    QFETCH(QStringList, entries);
+    QFETCH(QByteArray, saved);
+    CsvFixture csv;
+    const csvfile::LoadReport report = csv.load(file);
+    QVERIFY(report.storeUsable);
+    QCOMPARE(report.columnNames, columnNames);
+    QCOMPARE(report.storedEntries, entries.size());
+    const int columns = PowerClass::CountSemicolons(columnNames) + 1;
+    QCOMPARE(csv.rows(columns), entries);
+    QCOMPARE(csv.save(columnNames), saved);
+
+    // What was saved loads to the same entries.
+    csv.load(saved, QStringLiteral("again.csv"));
+    QCOMPARE(csv.rows(columns), entries);
+}
+
+void TestCsvFile::missingValuesAreEmptyTexts() {
+    CsvFixture csv;
+    csv.load("A;B;C\r\nx\r\n");
+    // Empty, not NULL, so that equality on every shown column finds the entry again.
+    QCOMPARE(csv.count(QStringLiteral("Column2='' AND Column3=''")), 1);
+    QCOMPARE(csv.count(QStringLiteral("Column4 IS NULL")), 1);
+}
+
+void TestCsvFile::valuesThatWillNotBeShownAreReported() {
+    CsvFixture csv;
+    const csvfile::LoadReport report = csv.load(
+        "A;B\r\n"
+        "\r\n" +
+        fields(27) + "\r\n" + "1;2;3\r\n" + fields(26) + "\r\n" + "x;y\r\n");
+    QCOMPARE(report.tooManyValues, QList<int>{3});
+    QCOMPARE(report.hiddenValues, (QList<int>{4, 5}));
+    QCOMPARE(report.storedEntries, 3);
+    QCOMPARE(csv.rows(3), (QStringList{"1|2|3", "v1|v2|v3", "x|y|"}));
+    QCOMPARE(csv.count(QStringLiteral("Column26='v26'")), 1);
+    QCOMPARE(csv.save(QStringLiteral("A;B")), QByteArray("A;B\r\n1;2\r\nv1;v2\r\nx;y\r\n"));
+}
+
+void TestCsvFile::veryLongLine() {
+    CsvFixture csv;
+    const QByteArray longValue(5'000'000, 'x');
+    const QByteArray file = "A;B\r\n" + longValue + ";end\r\nshort;y\r\n";
+    QCOMPARE(csv.load(file).storedEntries, 2);
+    SQLite3PowerClass sql;
+    QVERIFY(sql.Query(csv.store(), kTable, QString(), QString(), 2));
+    QCOMPARE(sql.m_resultValues.value(0, 0).size(), longValue.size());
+    QCOMPARE(sql.m_resultValues.value(0, 1), QStringLiteral("end"));
+    QCOMPARE(csv.save(QStringLiteral("A;B")), file);
+}
+
+void TestCsvFile::loadReplacesEveryEntry() {
+    CsvFixture csv;
+    csv.load("A;B\r\nHpadfjwern;1\r\nold;2\r\n;3\r\n");
+    QCOMPARE(csv.rows(2), (QStringList{"Hpadfjwern|1", "old|2", "|3"}));
+    // Not even an entry holding the word that marks "every entry" may survive the next file.
+    csv.load("A;B\r\nnew;4\r\n", QStringLiteral("second.csv"));
+    QCOMPARE(csv.rows(2), QStringList{"new|4"});
+}
+
+void TestCsvFile::unreadableFileChangesNothing_data() {
+    QTest::addColumn<bool>("folder");
+    QTest::addColumn<FileError::Kind>("kind");
+
+    QTest::newRow("a folder of that name") << true << FileError::Kind::ReadFailed;
+    QTest::newRow("missing file") << false << FileError::Kind::NotFound;
+}
+
+void TestCsvFile::unreadableFileChangesNothing() {
+    QFETCH(bool, folder);
+    QFETCH(FileError::Kind, kind);
+    CsvFixture csv;
+    csv.load("A\r\nkept\r\n");
+    const QString path = csv.env.root() + QStringLiteral("/unreadable.csv");
+    if (folder)
+        QVERIFY(QDir().mkpath(path));
+
+    const auto error = fileErrorOf([&] { csvfile::LoadIntoStore(path, csv.store()); });
+    QVERIFY(error);
+    QCOMPARE(error->kind(), kind);
+    QCOMPARE(error->path(), path);
+    QCOMPARE(csv.rows(1), QStringList{"kept"});
+}
+
+void TestCsvFile::missingStoreTakesNothing() {
+    CsvFixture csv;
+    QVERIFY(QFile::remove(csv.store()));
+    const csvfile::LoadReport report = csv.load("A;B\r\n1;2\r\n");
+    QVERIFY(!report.storeUsable);
+    QCOMPARE(report.storedEntries, 0);
+    QCOMPARE(report.columnNames, QStringLiteral("A;B"));
+    QVERIFY(!QFileInfo::exists(csv.store()));
+}
+
+void TestCsvFile::failedWriteKeepsOldFile_data() {
+    QTest::addColumn<QString>("target");
+    QTest::addColumn<bool>("fullDisk");
+
+    QTest::newRow("folder does not exist") << "missing/out.csv" << false;
+    QTest::newRow("a folder of that name") << "folder.csv" << false;
+    QTest::newRow("disk full part-way") << "old.csv" << true;
+}
+
+void TestCsvFile::failedWriteKeepsOldFile() {
+    QFETCH(QString, target);
+    QFETCH(bool, fullDisk);
+    CsvFixture csv;
+    QByteArray file = "A;B\r\n";
+    for (int i = 0; i < 20'000; ++i)
+        file += "entry " + QByteArray::number(i) + ";some longer value\r\n";
+    csv.load(file);
+    const QString path = csv.env.root() + QLatin1Char('/') + target;
+    const QByteArray old = "A;B\r\nold;file\r\n";
+    if (target == QLatin1String("folder.csv"))
+        QVERIFY(QDir().mkpath(path));
+    else if (fullDisk)
+        csv.env.writeFile(target, old);
+    const QStringList before =
+        QDir(csv.env.root()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries);
+
+    std::optional<FileError> error;
+    {
+        std::optional<FileSizeLimit> limit;
+        if (fullDisk)
+            limit.emplace(64 * 1024);
+        error = fileErrorOf([&] { csv.write(path, QStringLiteral("A;B")); });
+    }
+    QVERIFY(error);
+    QCOMPARE(error->kind(), FileError::Kind::WriteFailed);
+    QCOMPARE(error->path(), path);
+    if (fullDisk)
+        QCOMPARE(TestEnvironment::readFile(path), old);
+    else
+        QVERIFY(!QFileInfo(path).isFile());
+    // No temporary file is left behind.
+    QCOMPARE(QDir(csv.env.root()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), before);
+}
+
+QTEST_GUILESS_MAIN(TestCsvFile)
 #include "test_csv_file.moc"

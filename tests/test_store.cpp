@@ -1,10 +1,507 @@
+#include "PowerClass.h"
+#include "SQLite3PowerClass.h"
+#include "SqlText.h"
+#include "StorePath.h"
+#include "TestEnvironment.h"
+
+#include <sqlite3.h>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QTest>
 
-class Test_storeTest : public QObject {
-    Q_OBJECT
-private slots:
-    void placeholder() {}
+using Outcome = SQLite3PowerClass::Outcome;
+
+namespace {
+
+const QString kTable = QStringLiteral("Table1");
+const QString kClearAll = QStringLiteral("Column1!='Hpadfjwern'");
+
+// A working store made from the installed template, with nothing in it.
+class StoreFixture {
+public:
+    StoreFixture() : m_path(env.root() + QStringLiteral("/store.sqlite")) {
+        if (!QFile::copy(templatePath(), m_path))
+            qFatal("cannot copy the store template");
+    }
+    const QString& path() const { return m_path; }
+    QString templatePath() const {
+        return env.programFolder() + QStringLiteral("/orvane_database.sqlite");
+    }
+
+    // Inserts one entry, values from Column1 on, quoted as the pages quote them.
+    bool insert(const QStringList& values) {
+        QStringList columns;
+        QStringList literals;
+        for (int k = 1; k <= values.size(); ++k) {
+            columns.append(sqltext::column(k));
+            literals.append(sqltext::literal(values[k - 1]));
+        }
+        SQLite3PowerClass store;
+        return store.Insert(m_path, kTable,
+                            QStringLiteral("(%1) VALUES (%2)")
+                                .arg(columns.join(QStringLiteral(", ")),
+                                     literals.join(QStringLiteral(", "))),
+                            QString()) &&
+               store.m_outcome == Outcome::Done;
+    }
+    QStringList rows(int columnCount = 2) const { return env.storeRows(m_path, columnCount); }
+    // Column1 of the rows that condition selects.
+    QStringList firstColumnWhere(const QString& condition) const {
+        SQLite3PowerClass store;
+        if (!store.Query(m_path, kTable, condition, QString()))
+            return {QStringLiteral("<failed>")};
+        QStringList values;
+        for (int r = 0; r < store.rowCount(); ++r)
+            values.append(store.m_resultValues.value(r, 0));
+        return values;
+    }
+
+    TestEnvironment env;
+
+private:
+    QString m_path;
 };
 
-QTEST_MAIN(Test_storeTest)
+// Runs SQL on a file directly with the engine, for setting up files the program would never
+// make itself.
+void runSql(const QString& path, const char* sql) {
+    sqlite3* db = nullptr;
+    char* error = nullptr;
+    if (sqlite3_open(path.toUtf8().constData(), &db) != SQLITE_OK ||
+        sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK)
+        qFatal("%s", error ? error : sqlite3_errmsg(db));
+    sqlite3_close(db);
+}
+
+// How many rows the engine hands out before the query ends, and whether it ended in an error.
+std::pair<int, bool> stepThrough(const QString& path) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* statement = nullptr;
+    int rows = 0;
+    int result = sqlite3_prepare_v2(db, "SELECT * FROM Table1;", -1, &statement, nullptr);
+    if (result == SQLITE_OK) {
+        while ((result = sqlite3_step(statement)) == SQLITE_ROW)
+            ++rows;
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return {rows, result != SQLITE_DONE};
+}
+
+QString allHighBytes() {
+    QString text;
+    for (int c = 0x80; c <= 0xFF; ++c)
+        text.append(QChar(c));
+    return text;
+}
+
+// The values that the LIKE cases search, in store order.
+QStringList likeValues() {
+    return {QString::fromUtf8("Müller"), QString::fromUtf8("Éclair"),
+            QString::fromUtf8("éclair"), QString::fromUtf8("ÀÁÂÃÄÅÆÇÈÉÊËÌÍÎÏÐÑÒÓÔÕÖØÙÚÛÜÝÞ"),
+            QString::fromUtf8("×"),      QString::fromUtf8("÷"),
+            QString::fromUtf8("ßtraße"), QStringLiteral("STRASSE"),
+            QStringLiteral("abc"),       QStringLiteral("a_c"),
+            QStringLiteral("ac"),        QString::fromUtf8("aÄc"),
+            QStringLiteral("100%"),      QStringLiteral("1000"),
+            QStringLiteral("O'Brien"),   QString()};
+}
+
+}  // namespace
+
+class TestStore : public QObject {
+    Q_OBJECT
+private slots:
+    void emptyTableGivesEmptyGrid();
+    void insertNamingOnlyColumn1();
+    void valuesStoredAndMatchedExactly_data();
+    void valuesStoredAndMatchedExactly();
+    void rejectedStatementChangesNothing_data();
+    void rejectedStatementChangesNothing();
+    void missingStoreFailsWithoutCreatingFile();
+    void clearAllKeepsOnlySentinelRow();
+    void likeIgnoresCaseOfEveryLatin1Letter_data();
+    void likeIgnoresCaseOfEveryLatin1Letter();
+    void unusableStoreFailsAndIsReplacedAtStart_data();
+    void unusableStoreFailsAndIsReplacedAtStart();
+    void damagedStoreNeverGivesPartialResult();
+
+    void firstStartCopiesTemplateAndWritesPath();
+    void laterStartKeepsTheEntries();
+    void storePathFallsBackToTemplate_data();
+    void storePathFallsBackToTemplate();
+    void deletedWorkingCopyIsMadeAgain();
+    void dataFolderOutsideLatin1();
+};
+
+void TestStore::emptyTableGivesEmptyGrid() {
+    StoreFixture store;
+    SQLite3PowerClass sql;
+    QVERIFY(sql.Query(store.path(), kTable, QString(), QString()));
+    QCOMPARE(sql.m_outcome, Outcome::Done);
+    QCOMPARE(sql.rowCount(), 0);
+    QCOMPARE(sql.columnCount(), 0);
+    QVERIFY(sql.m_resultValues.m_resultColumns.isEmpty());
+    QVERIFY(sql.m_resultValues.isEmpty());
+}
+
+void TestStore::insertNamingOnlyColumn1() {
+    StoreFixture store;
+    SQLite3PowerClass sql;
+    QVERIFY(sql.Insert(store.path(), kTable, QStringLiteral("(Column1) VALUES ('a')"),
+                       QStringLiteral("Column1 ASC")));
+    QCOMPARE(sql.m_outcome, Outcome::Done);
+    QCOMPARE(sql.m_changedRows, 1);
+
+    QVERIFY(sql.Query(store.path(), kTable, QString(), QString()));
+    QCOMPARE(sql.rowCount(), 1);
+    QCOMPARE(sql.columnCount(), 26);
+    QStringList names;
+    for (int k = 1; k <= 26; ++k)
+        names.append(sqltext::column(k));
+    QCOMPARE(sql.m_resultValues.m_resultColumns, names);
+    QCOMPARE(sql.m_resultValues.value(0, 0), QStringLiteral("a"));
+    for (int c = 1; c < 26; ++c)
+        QCOMPARE(sql.m_resultValues.value(0, c), QString());
+
+    // A query of fewer columns reads only those.
+    QVERIFY(sql.Query(store.path(), kTable, QString(), QString(), 3));
+    QCOMPARE(sql.columnCount(), 3);
+    QCOMPARE(sql.m_resultValues.m_resultColumns, names.mid(0, 3));
+}
+
+void TestStore::valuesStoredAndMatchedExactly_data() {
+    QTest::addColumn<QString>("value");
+
+    QTest::newRow("single quote") << "O'Brien";
+    QTest::newRow("two quotes only") << "''";
+    QTest::newRow("statement in a value") << "'; DROP TABLE Table1; --";
+    QTest::newRow("comment start") << "a -- b /* c";
+    QTest::newRow("LIKE wildcards") << "100% a_b";
+    QTest::newRow("backslash") << "C:\\x\\";
+    QTest::newRow("double quotes") << "\"quoted\"";
+    QTest::newRow("bytes 0x80 to 0xFF") << allHighBytes();
+    QTest::newRow("NUL character") << QStringLiteral("a") + QChar(0) + QStringLiteral("'b");
+    QTest::newRow("blanks kept") << "  a  ";
+}
+
+void TestStore::valuesStoredAndMatchedExactly() {
+    QFETCH(QString, value);
+    StoreFixture store;
+    QVERIFY(store.insert({QStringLiteral("decoy"), QStringLiteral("other")}));
+    QVERIFY(store.insert({value, value}));
+    QCOMPARE(store.rows(), (QStringList{"decoy|other", value + QLatin1Char('|') + value}));
+
+    const QString isValue = QStringLiteral("Column1=") + sqltext::literal(value);
+    QCOMPARE(store.firstColumnWhere(isValue), QStringList{value});
+
+    SQLite3PowerClass sql;
+    const QString changed = value + QStringLiteral("'!");
+    QVERIFY(sql.Update(store.path(), kTable, QStringLiteral("Column2=") + sqltext::literal(changed),
+                       isValue + QStringLiteral(" AND Column2=") + sqltext::literal(value),
+                       QString()));
+    QCOMPARE(sql.m_changedRows, 1);
+    QCOMPARE(store.rows(), (QStringList{"decoy|other", value + QLatin1Char('|') + changed}));
+
+    QVERIFY(sql.Delete(store.path(), kTable, isValue, QString()));
+    QCOMPARE(sql.m_changedRows, 1);
+    QCOMPARE(store.rows(), QStringList{"decoy|other"});
+}
+
+void TestStore::rejectedStatementChangesNothing_data() {
+    QTest::addColumn<QString>("operation");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("insert into column 27") << "insert"
+                                           << "(Column27) VALUES ('a')";
+    QTest::newRow("insert with broken syntax") << "insert"
+                                               << "(Column1) VALUES ('a'";
+    QTest::newRow("more values than columns")
+        << "insert"
+        << "(Column1) VALUES ('1','2','3','4','5','6','7','8','9','10','11','12','13',"
+           "'14','15','16','17','18','19','20','21','22','23','24','25','26','27')";
+    QTest::newRow("update of column 27") << "update"
+                                         << "Column27='a'";
+    QTest::newRow("delete with unknown column") << "delete"
+                                                << "Column27='a'";
+    QTest::newRow("query with unknown column") << "query"
+                                               << "Column27='a'";
+}
+
+void TestStore::rejectedStatementChangesNothing() {
+    QFETCH(QString, operation);
+    QFETCH(QString, text);
+    StoreFixture store;
+    QVERIFY(store.insert({QStringLiteral("kept"), QStringLiteral("x")}));
+
+    SQLite3PowerClass sql;
+    bool result = false;
+    if (operation == QLatin1String("insert"))
+        result = sql.Insert(store.path(), kTable, text, QString());
+    else if (operation == QLatin1String("update"))
+        result = sql.Update(store.path(), kTable, text, QStringLiteral("1=1"), QString());
+    else if (operation == QLatin1String("delete"))
+        result = sql.Delete(store.path(), kTable, text, QString());
+    else
+        result = sql.Query(store.path(), kTable, text, QString());
+    QVERIFY(result);
+    QCOMPARE(sql.m_outcome, Outcome::Rejected);
+    QCOMPARE(sql.m_changedRows, 0);
+    QCOMPARE(sql.rowCount(), 0);
+    QCOMPARE(store.rows(), QStringList{"kept|x"});
+}
+
+void TestStore::missingStoreFailsWithoutCreatingFile() {
+    StoreFixture store;
+    QVERIFY(QFile::remove(store.path()));
+
+    SQLite3PowerClass sql;
+    QVERIFY(!sql.Query(store.path(), kTable, QString(), QString()));
+    QCOMPARE(sql.m_outcome, Outcome::Failed);
+    QVERIFY(!sql.Insert(store.path(), kTable, QStringLiteral("(Column1) VALUES ('a')"), QString()));
+    QCOMPARE(sql.m_outcome, Outcome::Failed);
+    QVERIFY(!sql.Update(store.path(), kTable, QStringLiteral("Column1='b'"), kClearAll, QString()));
+    QCOMPARE(sql.m_outcome, Outcome::Failed);
+    QVERIFY(!sql.Delete(store.path(), kTable, kClearAll, QString()));
+    QCOMPARE(sql.m_outcome, Outcome::Failed);
+    QVERIFY(!QFileInfo::exists(store.path()));
+}
+
+void TestStore::clearAllKeepsOnlySentinelRow() {
+    StoreFixture store;
+    for (const char* first : {"a", "Hpadfjwern", "b"})
+        QVERIFY(store.insert({QString::fromLatin1(first), QStringLiteral("x")}));
+    SQLite3PowerClass sql;
+    QVERIFY(sql.Delete(store.path(), kTable, kClearAll, QString()));
+    QCOMPARE(sql.m_changedRows, 2);
+    QCOMPARE(store.rows(), QStringList{"Hpadfjwern|x"});
+}
+
+void TestStore::likeIgnoresCaseOfEveryLatin1Letter_data() {
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("escape");
+    QTest::addColumn<QStringList>("expected");
+
+    const auto u = [](const char* text) { return QString::fromUtf8(text); };
+    QTest::newRow("umlaut, small pattern") << u("müller%") << "" << QStringList{u("Müller")};
+    QTest::newRow("umlaut, capital pattern") << u("MÜLLER") << "" << QStringList{u("Müller")};
+    QTest::newRow("accent") << u("é%") << "" << QStringList{u("Éclair"), u("éclair")};
+    QTest::newRow("all accented capitals and small letters")
+        << u("àáâãäåæçèéêëìíîïðñòóôõöøùúûüýþ") << ""
+        << QStringList{u("ÀÁÂÃÄÅÆÇÈÉÊËÌÍÎÏÐÑÒÓÔÕÖØÙÚÛÜÝÞ")};
+    QTest::newRow("multiplication sign has no case") << u("÷") << "" << QStringList{u("÷")};
+    QTest::newRow("sharp s has no capital") << u("ß%") << "" << QStringList{u("ßtraße")};
+    QTest::newRow("ASCII case") << "ABC"
+                                << "" << QStringList{"abc"};
+    QTest::newRow("_ is one character") << "a_c"
+                                        << "" << QStringList{"abc", "a_c", u("aÄc")};
+    QTest::newRow("% is any run") << "a%c"
+                                  << "" << QStringList{"abc", "a_c", "ac", u("aÄc")};
+    QTest::newRow("% matches the empty text too") << "%"
+                                                  << "" << likeValues();
+    QTest::newRow("% in the value") << "100%"
+                                    << "" << QStringList{"100%", "1000"};
+    QTest::newRow("escaped %") << "100\\%"
+                               << "\\" << QStringList{"100%"};
+    QTest::newRow("escaped _") << "a\\_c"
+                               << "\\" << QStringList{"a_c"};
+    QTest::newRow("escape character of choice") << "a!_%"
+                                                << "!" << QStringList{"a_c"};
+    QTest::newRow("no other wildcard: *") << "a*c"
+                                          << "" << QStringList{};
+    QTest::newRow("no other wildcard: ?") << "a?c"
+                                          << "" << QStringList{};
+    QTest::newRow("no other wildcard: []") << "[a]bc"
+                                           << "" << QStringList{};
+    QTest::newRow("quote in the pattern") << "o'b%"
+                                          << "" << QStringList{"O'Brien"};
+}
+
+void TestStore::likeIgnoresCaseOfEveryLatin1Letter() {
+    QFETCH(QString, pattern);
+    QFETCH(QString, escape);
+    QFETCH(QStringList, expected);
+    StoreFixture store;
+    for (const QString& value : likeValues())
+        QVERIFY(store.insert({value}));
+
+    QString condition = QStringLiteral("Column1 LIKE ") + sqltext::literal(pattern);
+    if (!escape.isEmpty())
+        condition += QStringLiteral(" ESCAPE ") + sqltext::literal(escape);
+    QCOMPARE(store.firstColumnWhere(condition), expected);
+}
+
+void TestStore::unusableStoreFailsAndIsReplacedAtStart_data() {
+    QTest::addColumn<QString>("kind");
+
+    QTest::newRow("text file") << "text";
+    QTest::newRow("empty file") << "empty";
+    QTest::newRow("database without Table1") << "no table";
+    QTest::newRow("Table1 with too few columns") << "few columns";
+}
+
+void TestStore::unusableStoreFailsAndIsReplacedAtStart() {
+    QFETCH(QString, kind);
+    StoreFixture store;
+    const QString path = store.env.root() + QStringLiteral("/broken.sqlite");
+    if (kind == QLatin1String("text"))
+        store.env.writeFile(QStringLiteral("broken.sqlite"), "Name;Town\r\nSmith;York\r\n");
+    else if (kind == QLatin1String("empty"))
+        store.env.writeFile(QStringLiteral("broken.sqlite"), QByteArray());
+    else if (kind == QLatin1String("no table"))
+        runSql(path, "CREATE TABLE Other (a TEXT);");
+    else
+        runSql(path, "CREATE TABLE Table1 (Column1 TEXT, Column2 TEXT);");
+    const QByteArray before = TestEnvironment::readFile(path);
+
+    SQLite3PowerClass sql;
+    QVERIFY(!sql.Query(path, kTable, QString(), QString()));
+    QCOMPARE(sql.m_outcome, Outcome::Failed);
+    QVERIFY(!sql.Insert(path, kTable, QStringLiteral("(Column1) VALUES ('a')"), QString()));
+    QCOMPARE(sql.m_outcome, Outcome::Failed);
+    QCOMPARE(TestEnvironment::readFile(path), before);
+
+    store.env.setConfig(QStringLiteral("Path"), path);
+    PowerClass power;
+    QCOMPARE(storepath::ResolveStorePath(power), path);
+    QCOMPARE(TestEnvironment::readFile(path), TestEnvironment::readFile(store.templatePath()));
+    QVERIFY(sql.Query(path, kTable, QString(), QString()));
+    QCOMPARE(sql.rowCount(), 0);
+}
+
+void TestStore::damagedStoreNeverGivesPartialResult() {
+    StoreFixture store;
+    SQLite3PowerClass sql;
+    QVERIFY(sql.Execute(store.path(),
+                        QStringLiteral("INSERT INTO Table1 (Column1, Column2) "
+                                       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+                                       "FROM n WHERE i < 2000) "
+                                       "SELECT 'row' || i, hex(randomblob(300)) FROM n;")));
+    QCOMPARE(sql.m_changedRows, 2000);
+
+    // Garbage over one page in the middle of the file: the engine reads the rows before it,
+    // then reports the damage.
+    constexpr qint64 kPageSize = 4096;
+    QFile file(store.path());
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const qint64 pages = file.size() / kPageSize;
+    QVERIFY(pages > 100);
+    QVERIFY(file.seek(pages / 2 * kPageSize));
+    QCOMPARE(file.write(QByteArray(kPageSize, '\xff')), kPageSize);
+    file.close();
+    const auto [rowsBeforeError, ended] = stepThrough(store.path());
+    QVERIFY(rowsBeforeError > 0);
+    QVERIFY(ended);
+
+    QVERIFY(!sql.Query(store.path(), kTable, QString(), QString()));
+    QCOMPARE(sql.m_outcome, Outcome::Failed);
+    QCOMPARE(sql.rowCount(), 0);
+    QCOMPARE(sql.columnCount(), 0);
+    QVERIFY(sql.m_resultValues.isEmpty());
+    QVERIFY(sql.m_resultValues.m_resultColumns.isEmpty());
+    QVERIFY(!sql.m_error.isEmpty());
+
+    QVERIFY(!sql.Delete(store.path(), kTable, kClearAll, QString()));
+    QCOMPARE(sql.m_outcome, Outcome::Failed);
+}
+
+// ---- choosing the store at start-up ----
+
+void TestStore::firstStartCopiesTemplateAndWritesPath() {
+    TestEnvironment env;
+    PowerClass power;
+    power.ResolveConfigPath();
+    QCOMPARE(env.config(QStringLiteral("Path")), QStringLiteral("---"));
+
+    QCOMPARE(storepath::ResolveStorePath(power), env.userStore());
+    QCOMPARE(
+        TestEnvironment::readFile(env.userStore()),
+        TestEnvironment::readFile(env.programFolder() + QStringLiteral("/orvane_database.sqlite")));
+    QCOMPARE(env.config(QStringLiteral("Path")), env.userStore());
+}
+
+void TestStore::laterStartKeepsTheEntries() {
+    TestEnvironment env;
+    PowerClass power;
+    power.ResolveConfigPath();
+    const QString path = storepath::ResolveStorePath(power);
+    SQLite3PowerClass sql;
+    QVERIFY(sql.Insert(path, kTable, QStringLiteral("(Column1) VALUES ('kept')"), QString()));
+
+    PowerClass later;
+    later.ResolveConfigPath();
+    QCOMPARE(storepath::ResolveStorePath(later), path);
+    QCOMPARE(env.storeRows(1), QStringList{"kept"});
+}
+
+void TestStore::storePathFallsBackToTemplate_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("createdAsFolder");
+
+    QTest::newRow("the template itself") << "...\\" << false;
+    // A folder below a regular file can never be made, not even by root.
+    QTest::newRow("folder that cannot be written")
+        << "<root>/afile/sub/orvane_database.sqlite" << false;
+    QTest::newRow("a folder of that name") << "<root>/folder/orvane_database.sqlite" << true;
+}
+
+void TestStore::storePathFallsBackToTemplate() {
+    QFETCH(QString, path);
+    QFETCH(bool, createdAsFolder);
+    TestEnvironment env;
+    env.writeFile(QStringLiteral("afile"), "x");
+    path.replace(QStringLiteral("<root>"), env.root());
+    if (createdAsFolder)
+        QVERIFY(QDir().mkpath(path));
+    PowerClass power;
+    power.ResolveConfigPath();
+    QVERIFY(power.WriteConfig(QStringLiteral("Path"), path));
+
+    const QString templatePath = env.programFolder() + QStringLiteral("/orvane_database.sqlite");
+    QCOMPARE(storepath::ResolveStorePath(power), templatePath);
+    QCOMPARE(env.config(QStringLiteral("Path")), path);
+    QCOMPARE(QFileInfo(path).isDir(), createdAsFolder);
+    SQLite3PowerClass sql;
+    QVERIFY(sql.Query(templatePath, kTable, QString(), QString()));
+}
+
+void TestStore::deletedWorkingCopyIsMadeAgain() {
+    TestEnvironment env;
+    PowerClass power;
+    power.ResolveConfigPath();
+    const QString path = storepath::ResolveStorePath(power);
+    QVERIFY(QFile::remove(path));
+
+    QCOMPARE(storepath::ResolveStorePath(power), path);
+    SQLite3PowerClass sql;
+    QVERIFY(sql.Query(path, kTable, QString(), QString()));
+    QCOMPARE(sql.rowCount(), 0);
+}
+
+void TestStore::dataFolderOutsideLatin1() {
+    // config.ini cannot hold this path, so "Path" stays unset; the store must still be the
+    // per-user copy, and never a file named after the "not chosen" marker.
+    TestEnvironment env;
+    const QByteArray oldDataHome = qgetenv("XDG_DATA_HOME");
+    const QString dataHome = env.root() + QString::fromUtf8("/Łódź");
+    qputenv("XDG_DATA_HOME", dataHome.toUtf8());
+    const QString oldCurrent = QDir::currentPath();
+    QDir::setCurrent(env.root());
+
+    PowerClass power;
+    power.ResolveConfigPath();
+    const QString path = storepath::ResolveStorePath(power);
+
+    QDir::setCurrent(oldCurrent);
+    qputenv("XDG_DATA_HOME", oldDataHome);
+    QCOMPARE(path, dataHome + QStringLiteral("/Orvane/orvane_database.sqlite"));
+    QVERIFY(!QFileInfo::exists(env.root() + QStringLiteral("/---")));
+    SQLite3PowerClass sql;
+    QVERIFY(sql.Insert(path, kTable, QStringLiteral("(Column1) VALUES ('a')"), QString()));
+    QCOMPARE(env.storeRows(path, 1), QStringList{"a"});
+}
+
+QTEST_GUILESS_MAIN(TestStore)
 #include "test_store.moc"
