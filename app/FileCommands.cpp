@@ -3,6 +3,7 @@
 #include "CMyOrvaneDatabaseDlg.h"
 
 #include "ActionGuard.h"
+#include "BusyCursor.h"
 #include "CsvDatabaseFile.h"
 
 #include <QApplication>
@@ -24,13 +25,6 @@ QString lineList(const QList<int>& lines) {
         numbers.append(QString::number(line));
     return numbers.join(QStringLiteral(", "));
 }
-
-// Shows the busy cursor while a file is read or written.
-class BusyCursor {
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-};
 
 }  // namespace
 

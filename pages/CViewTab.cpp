@@ -1,6 +1,8 @@
 #include "CViewTab.h"
 
+#include "BusyCursor.h"
 #include "DialogUnits.h"
+#include "LinePrinter.h"
 #include "Shell.h"
 #include "SqlText.h"
 
@@ -59,7 +61,6 @@ CViewTab::CViewTab(QWidget* parent)
     connect(m_removeButton, &QPushButton::clicked, this, &CViewTab::OnRemoveEntry);
     connect(m_copyButton, &QPushButton::clicked, this, &CViewTab::OnCopyEntry);
     connect(m_printButton, &QPushButton::clicked, this, &CViewTab::OnPrintEntries);
-    m_printButton->setEnabled(false);  // printing is not wired yet
 }
 
 void CViewTab::OnInitDialog() {
@@ -123,9 +124,11 @@ void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
     const int n = static_cast<int>(headings.size());
 
     SQLite3PowerClass store;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool queried = store.Query(m_storePath, QStringLiteral("Table1"), filter, order, n);
-    QApplication::restoreOverrideCursor();
+    bool queried;
+    {
+        BusyCursor busy;
+        queried = store.Query(m_storePath, QStringLiteral("Table1"), filter, order, n);
+    }
     m_listOutcome = store.m_outcome;
     m_listError = store.m_error;
     if (!queried) {
@@ -200,12 +203,20 @@ void CViewTab::OnCopyEntry() {
 }
 
 void CViewTab::OnPrintEntries() {
-    QStringList lines;
     const int n = columnCount();
+    m_power.m_lines.clear();
     for (int row = 0; row < m_model.rowCount(); ++row) {
         for (int column = 0; column < n; ++column)
-            lines.append(m_model.cellText(row, column));
-        lines << QString() << QStringLiteral("---") << QString();
+            m_power.m_lines.append(m_model.cellText(row, column));
+        m_power.m_lines << QString() << QStringLiteral("---") << QString();
     }
-    m_power.m_lines = lines;
+    LinePrinter printer(this);
+    const bool printed = printer.PrintLines(m_power.m_lines);
+    // The lines of a long list are large; nothing reads them after printing.
+    m_power.m_lines = QStringList();
+    if (!printed) {
+        if (printer.outcome() == LinePrinter::Outcome::NoPrinter)
+            message(616);
+        message(520);
+    }
 }

@@ -1,0 +1,336 @@
+#include "CViewTab.h"
+#include "PrintLayout.h"
+#include "SQLite3PowerClass.h"
+#include "SqlText.h"
+#include "TestEnvironment.h"
+
+#include <QFile>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <cmath>
+#include <functional>
+
+using PrinterScript = std::function<bool(QPrinter&)>;
+Q_DECLARE_METATYPE(PrinterScript)
+
+namespace {
+
+const QString kPaperMessage = QStringLiteral("The paper format you selected is not supported!");
+const QString kPaperCaption = QStringLiteral("Orvane Printing Error");
+
+QString describe(const PlacedChunk& chunk) {
+    return QStringLiteral("p%1 @%2 L%3[%4+%5]")
+        .arg(chunk.page)
+        .arg(chunk.offset)
+        .arg(chunk.line)
+        .arg(chunk.start)
+        .arg(chunk.length);
+}
+
+QStringList arrange(const QStringList& lines) {
+    PrintLayout layout(lines);
+    PlacedChunk chunk;
+    QStringList placed;
+    while (layout.next(chunk))
+        placed.append(describe(chunk));
+    return placed;
+}
+
+QString run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitCode() != 0)
+        return QStringLiteral("<%1 failed: %2>")
+            .arg(program, QString::fromLocal8Bit(process.readAllStandardError()));
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// An entries list page over a store of its own, set up as the main window sets up its pages.
+// Entries are given as "Name;Town;Year".
+class ListPageFixture {
+public:
+    ListPageFixture(const QStringList& entries, const QString& filter = QString(),
+                    const QString& sortColumn = QString())
+        : m_store(env.root() + QStringLiteral("/store.sqlite")) {
+        if (!QFile::copy(env.programFolder() + QStringLiteral("/orvane_database.sqlite"), m_store))
+            qFatal("cannot copy the store template");
+        SQLite3PowerClass store;
+        for (const QString& entry : entries) {
+            QStringList values;
+            for (const QString& value : entry.split(QLatin1Char(';')))
+                values.append(sqltext::literal(value));
+            if (!store.Insert(m_store, QStringLiteral("Table1"),
+                              QStringLiteral("(Column1, Column2, Column3) VALUES (%1)")
+                                  .arg(values.join(QStringLiteral(", "))),
+                              QString()))
+                qFatal("cannot fill the store: %s", qPrintable(store.m_error));
+        }
+        page.m_storePath = m_store;
+        page.m_columnNames = QStringLiteral("Name;Town;Year");
+        page.m_columnWidths = {100, 100, 100};
+        page.OnInitDialog();
+        page.FillList(filter, sortColumn);
+    }
+
+    QString pdfPath() const { return env.root() + QStringLiteral("/entries.pdf"); }
+
+    // The print dialog answers with a PDF file on the given paper.
+    PrinterScript pdfOn(QPageSize::PageSizeId paper,
+                        QPageLayout::Orientation orientation = QPageLayout::Portrait) const {
+        const QString path = pdfPath();
+        return [=](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(path);
+            printer.setPageSize(QPageSize(paper));
+            printer.setPageOrientation(orientation);
+            return true;
+        };
+    }
+
+    void clickPrint() {
+        for (QPushButton* button : page.findChildren<QPushButton*>()) {
+            if (button->text() == page.text(175)) {
+                QTest::mouseClick(button, Qt::LeftButton);
+                return;
+            }
+        }
+        QFAIL("the page has no Print Entries button");
+    }
+
+    // Every message shown, as "caption: text".
+    QStringList messages() const {
+        QStringList shown;
+        for (const ScriptedPrompter::Prompt& prompt : env.prompter.prompts()) {
+            if (prompt.kind == QLatin1String("message"))
+                shown.append(prompt.caption + QStringLiteral(": ") + prompt.text);
+        }
+        return shown;
+    }
+    QString pageMessage(int number) const {
+        return page.text(5) + QStringLiteral(": ") + page.text(number);
+    }
+
+    TestEnvironment env;
+    CViewTab page{nullptr};
+
+private:
+    QString m_store;
+};
+
+const QStringList kPeople = {QStringLiteral("Smith;York;1970"), QStringLiteral("Brown;Leeds;1985"),
+                             QStringLiteral("Miller;Bristol;1962"),
+                             QStringLiteral("Jones;Hull;1990")};
+
+}  // namespace
+
+class TestPrinting : public QObject {
+    Q_OBJECT
+private slots:
+    void layout_data();
+    void layout();
+    void printsTheListedEntriesOnA4InFixedPitch();
+    void paper_data();
+    void paper();
+    void failuresAreReported_data();
+    void failuresAreReported();
+};
+
+void TestPrinting::layout_data() {
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QStringList>("placed");
+
+    QTest::newRow("two entries of three columns")
+        << QStringList{"Smith", "York",  "1970", "", "---", "",
+                       "Brown", "Leeds", "1985", "", "---", ""}
+        << QStringList{"p0 @0 L0[0+5]",   "p0 @100 L1[0+4]",  "p0 @200 L2[0+4]",
+                       "p0 @400 L4[0+3]", "p0 @600 L6[0+5]",  "p0 @700 L7[0+5]",
+                       "p0 @800 L8[0+4]", "p0 @1000 L10[0+3]"};
+    QTest::newRow("a value of 200 characters continues on two more lines")
+        << QStringList{QString(200, QLatin1Char('a')), "next"}
+        << QStringList{"p0 @0 L0[0+84]", "p0 @100 L0[84+84]", "p0 @200 L0[168+32]",
+                       "p0 @300 L1[0+4]"};
+    QTest::newRow("84 characters fit on one line")
+        << QStringList{QString(84, QLatin1Char('b')), "next"}
+        << QStringList{"p0 @0 L0[0+84]", "p0 @100 L1[0+4]"};
+    QTest::newRow("85 characters need two lines")
+        << QStringList{QString(85, QLatin1Char('c')), "next"}
+        << QStringList{"p0 @0 L0[0+84]", "p0 @100 L0[84+1]", "p0 @200 L1[0+4]"};
+
+    QStringList eighty;
+    QStringList eightyPlaced;
+    for (int i = 0; i < 80; ++i) {
+        eighty.append(QStringLiteral("line %1").arg(i + 1, 2, 10, QLatin1Char('0')));
+        // 59 lines fill a page (offsets 0 to 5800); the 60th starts the next one at the top.
+        const int page = i < 59 ? 0 : 1;
+        const int offset = (i < 59 ? i : i - 59) * 100;
+        eightyPlaced.append(QStringLiteral("p%1 @%2 L%3[0+7]").arg(page).arg(offset).arg(i));
+    }
+    QTest::newRow("80 short lines break after line 59") << eighty << eightyPlaced;
+
+    QStringList bottom(58, QStringLiteral("x"));
+    QStringList bottomPlaced;
+    for (int i = 0; i < 58; ++i)
+        bottomPlaced.append(QStringLiteral("p0 @%1 L%2[0+1]").arg(i * 100).arg(i));
+    bottom << QString(200, QLatin1Char('d')) << QStringLiteral("next");
+    bottomPlaced << "p0 @5800 L58[0+84]"
+                 << "p0 @5900 L58[84+84]"
+                 << "p0 @6000 L58[168+32]"
+                 << "p1 @0 L59[0+4]";
+    QTest::newRow("a long line at the foot of a page finishes there") << bottom << bottomPlaced;
+
+    // 80 printed lines' worth of one value: 66 fit down to the foot of the paper.
+    QStringList veryLongPlaced;
+    for (int k = 0; k < 80; ++k) {
+        const int page = k < 66 ? 0 : 1;
+        const int offset = (k < 66 ? k : k - 66) * 100;
+        veryLongPlaced.append(
+            QStringLiteral("p%1 @%2 L0[%3+84]").arg(page).arg(offset).arg(84 * k));
+    }
+    veryLongPlaced.append(QStringLiteral("p1 @1400 L1[0+4]"));
+    QTest::newRow("a value longer than a page goes on on the next page")
+        << QStringList{QString(84 * 80, QLatin1Char('e')), "next"} << veryLongPlaced;
+
+    QTest::newRow("empty lines place nothing, even a page of them")
+        << (QStringList(118, QString()) << QStringLiteral("after"))
+        << QStringList{"p2 @0 L118[0+5]"};
+}
+
+void TestPrinting::layout() {
+    QFETCH(QStringList, lines);
+    QFETCH(QStringList, placed);
+    QCOMPARE(arrange(lines), placed);
+}
+
+void TestPrinting::printsTheListedEntriesOnA4InFixedPitch() {
+    // The list shows three of the four entries, sorted by name: exactly those are printed,
+    // in the list's order.
+    ListPageFixture fixture(kPeople, QStringLiteral("Column3>'1965'"), QStringLiteral("Column1"));
+    fixture.env.prompter.queuePrint(fixture.pdfOn(QPageSize::A4));
+    fixture.clickPrint();
+
+    QCOMPARE(fixture.messages(), QStringList());
+    QVERIFY(fixture.env.prompter.queuesEmpty());
+    const QString pdf = fixture.pdfPath();
+
+    QStringList text = run("pdftotext", {"-layout", pdf, "-"}).split(QLatin1Char('\n'));
+    for (QString& line : text)
+        line = line.trimmed();
+    text.removeAll(QString());
+    QCOMPARE(text, QStringList({"Brown", "Leeds", "1985", "---", "Jones", "Hull", "1990", "---",
+                                "Smith", "York", "1970", "---"}));
+
+    // Each word where its line of the list puts it: 200 units (24 pt) from the corner of the
+    // paper, one line step (12 pt) per line, empty lines included.
+    const QString words = run("pdftotext", {"-bbox", pdf, "-"});
+    const QRegularExpression word(
+        QStringLiteral(R"re(<word xMin="([\d.]+)" yMin="([\d.]+)"[^>]*>([^<]*)</word>)re"));
+    QStringList placed;
+    for (const QRegularExpressionMatch& match : word.globalMatch(words)) {
+        const double x = match.captured(1).toDouble();
+        const double y = match.captured(2).toDouble();
+        const double line = (y - 24.0) / 12.0;
+        QVERIFY2(std::abs(x - 24.0) < 0.1, qPrintable(match.captured(0)));
+        QVERIFY2(std::abs(line - std::round(line)) < 0.02, qPrintable(match.captured(0)));
+        placed.append(QStringLiteral("%1 %2").arg(std::lround(line)).arg(match.captured(3)));
+    }
+    QCOMPARE(placed, QStringList({"0 Brown", "1 Leeds", "2 1985", "4 ---", "6 Jones", "7 Hull",
+                                  "8 1990", "10 ---", "12 Smith", "13 York", "14 1970", "16 ---"}));
+
+    const QString info = run("pdfinfo", {pdf});
+    QVERIFY2(info.contains(QRegularExpression(R"(Page size:\s+595(\.\d+)? x 842(\.\d+)? pts)")),
+             qPrintable(info));
+    QVERIFY2(info.contains(QRegularExpression(R"(Pages:\s+1\n)")), qPrintable(info));
+    QVERIFY2(info.contains(QRegularExpression(R"(Title:\s+Printing Screen\n)")), qPrintable(info));
+
+    const QString fonts = run("pdffonts", {pdf});
+    QVERIFY2(fonts.contains(QRegularExpression(QStringLiteral("Mono|Courier"),
+                                               QRegularExpression::CaseInsensitiveOption)),
+             qPrintable(fonts));
+}
+
+void TestPrinting::paper_data() {
+    QTest::addColumn<int>("paper");
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<bool>("printed");
+
+    QTest::newRow("A4") << int(QPageSize::A4) << int(QPageLayout::Portrait) << true;
+    QTest::newRow("Letter prints on A4")
+        << int(QPageSize::Letter) << int(QPageLayout::Portrait) << true;
+    QTest::newRow("landscape prints portrait")
+        << int(QPageSize::A4) << int(QPageLayout::Landscape) << true;
+    QTest::newRow("Legal is refused")
+        << int(QPageSize::Legal) << int(QPageLayout::Portrait) << false;
+    QTest::newRow("A5 is refused") << int(QPageSize::A5) << int(QPageLayout::Portrait) << false;
+}
+
+void TestPrinting::paper() {
+    QFETCH(int, paper);
+    QFETCH(int, orientation);
+    QFETCH(bool, printed);
+
+    ListPageFixture fixture(kPeople);
+    fixture.env.prompter.queuePrint(
+        fixture.pdfOn(QPageSize::PageSizeId(paper), QPageLayout::Orientation(orientation)));
+    fixture.page.OnPrintEntries();
+
+    if (printed) {
+        QCOMPARE(fixture.messages(), QStringList());
+        const QString info = run("pdfinfo", {fixture.pdfPath()});
+        QVERIFY2(info.contains(QRegularExpression(R"(Page size:\s+595(\.\d+)? x 842(\.\d+)? pts)")),
+                 qPrintable(info));
+        QVERIFY2(info.contains(QRegularExpression(R"(Page rot:\s+0\n)")), qPrintable(info));
+    } else {
+        QCOMPARE(fixture.messages(),
+                 QStringList({kPaperCaption + QStringLiteral(": ") + kPaperMessage,
+                              fixture.pageMessage(520)}));
+        QVERIFY(!QFile::exists(fixture.pdfPath()));
+    }
+}
+
+void TestPrinting::failuresAreReported_data() {
+    QTest::addColumn<PrinterScript>("dialog");
+    QTest::addColumn<QList<int>>("messages");
+
+    QTest::newRow("dialog cancelled")
+        << PrinterScript([](QPrinter&) { return false; }) << QList<int>{520};
+    QTest::newRow("file cannot be written") << PrinterScript([](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QStringLiteral("/nonexistent-folder/entries.pdf"));
+        return true;
+    }) << QList<int>{520};
+    // Without a print system Qt offers PDF output with no file chosen.
+    QTest::newRow("no printer and no file") << PrinterScript([](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(QString());
+        return true;
+    }) << QList<int>{616, 520};
+    QTest::newRow("native printer without a print system") << PrinterScript([](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::NativeFormat);
+        return true;
+    }) << QList<int>{616, 520};
+}
+
+void TestPrinting::failuresAreReported() {
+    QFETCH(PrinterScript, dialog);
+    QFETCH(QList<int>, messages);
+    if (QByteArray(QTest::currentDataTag()).startsWith("native") &&
+        !QPrinterInfo::availablePrinterNames().isEmpty())
+        QSKIP("a printer is installed here: this would really print");
+
+    ListPageFixture fixture(kPeople);
+    fixture.env.prompter.queuePrint(dialog);
+    fixture.page.OnPrintEntries();
+
+    QStringList expected;
+    for (int number : messages)
+        expected.append(fixture.pageMessage(number));
+    QCOMPARE(fixture.messages(), expected);
+}
+
+QTEST_MAIN(TestPrinting)
+#include "test_printing.moc"
