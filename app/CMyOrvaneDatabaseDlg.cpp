@@ -41,8 +41,12 @@ CMyOrvaneDatabaseDlg::CMyOrvaneDatabaseDlg(QWidget* parent)
     white.setColor(QPalette::Window, Qt::white);
     m_client->setPalette(white);
     // The tab control draws the tabs and the frame; the pages lie over it.
-    for (int tab = 0; tab < TabCount; ++tab)
-        m_tabs->addTab(new QWidget(), QString());
+    for (int tab = 0; tab < TabCount; ++tab) {
+        auto* pane = new QWidget();
+        pane->setAutoFillBackground(true);
+        pane->setPalette(white);
+        m_tabs->addTab(pane, QString());
+    }
     m_tabs->setFocusPolicy(Qt::TabFocus);
     for (CPage* page : pages()) {
         page->hide();

@@ -23,7 +23,8 @@ CSearchAddEdit::CSearchAddEdit(QWidget* parent) : CPage(parent), m_heading(new Q
         const double y = 25 + 16 * (row - 1);
         auto* label = new QLabel(this);
         auto* field = new QLineEdit(this);
-        label->setGeometry(dlu::rect(left ? 7 : 210, y, 63, 16));
+        // The label as high as its field, so that both texts stand on one line.
+        label->setGeometry(dlu::rect(left ? 7 : 210, y, 63, 12));
         field->setGeometry(dlu::rect(left ? 76 : 279, y, 113, 12));
         label->setBuddy(field);
         m_labels[k - 1] = label;
