@@ -11,7 +11,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
+#include <QHash>
 #include <QMenuBar>
+#include <QShortcut>
 #include <QStyle>
 #include <QTabWidget>
 
@@ -32,6 +35,7 @@ CMyOrvaneDatabaseDlg::CMyOrvaneDatabaseDlg(QWidget* parent)
       m_addEditPage(m_client),
       m_settingsPage(m_client),
       m_selectDatabase(this) {
+    addHelpKey(&m_selectDatabase, QStringLiteral("start"));
     setWindowTitle(QStringLiteral("Orvane Database 3"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/orvane-database.svg")));
     setCentralWidget(m_client);
@@ -280,14 +284,14 @@ bool CMyOrvaneDatabaseDlg::eventFilter(QObject* watched, QEvent* event) {
 void CMyOrvaneDatabaseDlg::OnLanguageSelection() {
     const QString old = m_power.ReadConfig(QStringLiteral("Language"));
     CLanguage dialog(this);
+    addHelpKey(&dialog, QStringLiteral("languages"));
     dialog.m_language = old;
     dialog.m_caption = text(1);
     dialog.OnInitDialog();
     Prompter::current().runModal(dialog);
     if (dialog.m_language == old)
         return;
-    BringPagesUpToDate();
-    if (!AskToSave())
+    if (!BringPagesUpToDate() || !AskToSave())
         return;
     if (!m_power.WriteConfig(QStringLiteral("Language"), dialog.m_language))
         return;
@@ -298,13 +302,45 @@ void CMyOrvaneDatabaseDlg::OnExit() {
     close();
 }
 
+QString CMyOrvaneDatabaseDlg::helpFile(const QString& topic) const {
+    // One file per topic, since the desktop's browser drops #anchors of local files.
+    static const char* const tabTopics[TabCount] = {"view-all", "view-filtered", "search",
+                                                    "add-edit", "settings"};
+    static const QHash<QString, QString> languages = {
+        {"[1031]", "de"}, {"[1036]", "fr"}, {"[1034]", "es"}, {"[1043]", "nl"}, {"[1046]", "pt"}};
+    const int tab = m_tabs->currentIndex();
+    const QString page = !topic.isEmpty()
+                             ? topic
+                             : QLatin1String(tab >= 0 && tab < TabCount ? tabTopics[tab] : "start");
+    const QString folder = m_power.GetProgramFolder();
+    for (const QString& language :
+         {languages.value(m_translation.loadedSection(), "en"), QStringLiteral("en")}) {
+        const QString path = QStringLiteral("%1/help/%2/%3.html").arg(folder, language, page);
+        if (QFileInfo::exists(path))
+            return path;
+    }
+    return folder + QStringLiteral("/help.html");
+}
+
+void CMyOrvaneDatabaseDlg::openHelp(const QString& topic) {
+    const QString path = helpFile(topic);
+    if (!shell::open(path))
+        message(text(614).arg(path), Prompter::Buttons::Ok, Prompter::Icon::Warning);
+}
+
+void CMyOrvaneDatabaseDlg::addHelpKey(QWidget* dialog, const QString& topic) {
+    auto* key = new QShortcut(QKeySequence::HelpContents, dialog);
+    connect(key, &QShortcut::activated, this, [this, topic] { openHelp(topic); });
+}
+
 void CMyOrvaneDatabaseDlg::OnShowHelpFile() {
-    const QString help = m_power.GetProgramFolder() + QStringLiteral("/help.html");
-    shell::open(help);
+    openHelp(QString());
 }
 
 void CMyOrvaneDatabaseDlg::OnGoToWebsite() {
-    shell::open(m_power.ReadConfig(QStringLiteral("Homepage")));
+    const QString address = m_power.ReadConfig(QStringLiteral("Homepage"));
+    if (!shell::open(address))
+        message(text(615).arg(address), Prompter::Buttons::Ok, Prompter::Icon::Warning);
 }
 
 void CMyOrvaneDatabaseDlg::OnAbout() {

@@ -32,7 +32,8 @@ public:
 
     // Page switching: leaves the active page (committing its work) and enters the page of
     // the selected tab.
-    void SwitchPage();
+    // False when the shown page cannot be left yet (a new database needs two columns).
+    bool SwitchPage();
     void OnPollTimer();
     void MarkTitleModified();
 
@@ -55,6 +56,9 @@ public:
     QAction* action(int textNumber) const;
     const QTimer& pollTimer() const { return m_pollTimer; }
     QString text(int number) const { return m_translation.GetText(number); }
+    // The help page of a topic ("search", "languages", ...; empty: the shown tab's), in the
+    // language of the texts when there is one.
+    QString helpFile(const QString& topic = QString()) const;
 
     QString m_storePath;
     QString m_currentPath;
@@ -90,7 +94,9 @@ private:
     void guarded(void (CMyOrvaneDatabaseDlg::*command)());
 
     // File commands.
-    void BringPagesUpToDate();
+    bool BringPagesUpToDate();
+    void openHelp(const QString& topic);
+    void addHelpKey(QWidget* dialog, const QString& topic);
     bool AskToSave();
     bool SaveAsFile();
     bool CloseRequested();

@@ -54,6 +54,7 @@ bool CMyOrvaneDatabaseDlg::LoadDatabase(const QString& path) {
     }
     for (CPage* page : pages())
         page->m_columnNames = report.columnNames;
+    m_settingsPage.m_newDatabase = false;  // an unconfirmed new database is abandoned
     m_power.WriteConfig(kLastDataBase, path);
 
     m_viewAllPage.FillList(QString(), m_viewAllPage.m_sortColumn);
@@ -87,10 +88,10 @@ void CMyOrvaneDatabaseDlg::reportLoadProblems(const QString& path, const QList<i
 
 bool CMyOrvaneDatabaseDlg::SaveDatabase(const QString& path) {
     setWindowTitle(text(75));
-    selectTab(ViewAllTab);
-    showPage(m_viewAllPage);
-    SwitchPage();
-
+    if (!BringPagesUpToDate()) {
+        refreshTitle();
+        return false;
+    }
     if (!m_viewAllPage.listIsComplete()) {
         // Writing what little could be read would destroy the user's file.
         refreshTitle();
@@ -120,10 +121,10 @@ bool CMyOrvaneDatabaseDlg::SaveDatabase(const QString& path) {
     return true;
 }
 
-void CMyOrvaneDatabaseDlg::BringPagesUpToDate() {
+bool CMyOrvaneDatabaseDlg::BringPagesUpToDate() {
     selectTab(ViewAllTab);
     showPage(m_viewAllPage);
-    SwitchPage();
+    return SwitchPage();
 }
 
 bool CMyOrvaneDatabaseDlg::AskToSave() {
@@ -167,8 +168,7 @@ bool CMyOrvaneDatabaseDlg::SaveAsFile() {
 }
 
 void CMyOrvaneDatabaseDlg::OnOpenDatabase() {
-    BringPagesUpToDate();
-    if (!AskToSave())
+    if (!BringPagesUpToDate() || !AskToSave())
         return;
     const QString path =
         Prompter::current().openFileName(this, text(619), m_power.GetProgramFolder(), text(617));
@@ -183,8 +183,7 @@ void CMyOrvaneDatabaseDlg::OnOpenDatabase() {
 }
 
 void CMyOrvaneDatabaseDlg::OnNewDatabase() {
-    BringPagesUpToDate();
-    if (!AskToSave())
+    if (!BringPagesUpToDate() || !AskToSave())
         return;
     m_power.WriteConfig(kLastDataBase,
                         m_currentPath.isEmpty() ? QStringLiteral("---") : m_currentPath);
@@ -225,7 +224,13 @@ QString CMyOrvaneDatabaseDlg::optionsValue() const {
 }
 
 bool CMyOrvaneDatabaseDlg::CloseRequested() {
-    BringPagesUpToDate();
+    if (!BringPagesUpToDate()) {
+        // A new database whose columns were never confirmed holds nothing to save: its
+        // entries would only be the old database's under the new names.
+        m_settingsPage.m_newDatabase = false;
+        m_settingsPage.m_columnsChanged = false;
+        m_addEditPage.m_entriesChanged = false;
+    }
     if (!AskToSave() && message(text(609), Prompter::Buttons::YesNo, Prompter::Icon::Warning) !=
                             Prompter::Answer::Yes)
         return false;

@@ -3,6 +3,8 @@
 // Entry and Add Entry requests.
 #include "CMyOrvaneDatabaseDlg.h"
 
+#include "ActionGuard.h"
+
 #include <QSignalBlocker>
 #include <QTabWidget>
 
@@ -23,15 +25,15 @@ void CMyOrvaneDatabaseDlg::hidePage(CPage& page) {
 }
 
 void CMyOrvaneDatabaseDlg::OnTabChanged(int) {
-    guarded(&CMyOrvaneDatabaseDlg::SwitchPage);
+    actionguard::guard(this, [this] { SwitchPage(); });
 }
 
 void CMyOrvaneDatabaseDlg::OnViewCommand(int tab) {
     selectTab(tab);
-    guarded(&CMyOrvaneDatabaseDlg::SwitchPage);
+    actionguard::guard(this, [this] { SwitchPage(); });
 }
 
-void CMyOrvaneDatabaseDlg::SwitchPage() {
+bool CMyOrvaneDatabaseDlg::SwitchPage() {
     m_pollTimer.stop();
 
     // Leave.
@@ -65,8 +67,13 @@ void CMyOrvaneDatabaseDlg::SwitchPage() {
     }
     if (m_settingsPage.m_active) {
         if (!m_settingsPage.LeavePage()) {
+            // A new database needs two columns first: the page stays, alone.
             selectTab(SettingsTab);
-            return;  // a new database needs two columns first: the page stays
+            for (CPage* page : pages()) {
+                if (page != &m_settingsPage)
+                    hidePage(*page);
+            }
+            return false;
         }
         if (m_settingsPage.m_columnsChanged) {
             for (CPage* page :
@@ -108,6 +115,7 @@ void CMyOrvaneDatabaseDlg::SwitchPage() {
         default:
             break;
     }
+    return true;
 }
 
 void CMyOrvaneDatabaseDlg::OnPollTimer() {
@@ -124,7 +132,8 @@ void CMyOrvaneDatabaseDlg::OnPollTimer() {
             m_addEditPage.PreparePage();
             selectTab(AddEditTab);
             list->m_editRequested = false;
-            SwitchPage();
+            if (!SwitchPage())
+                return;
         }
         if (list->m_addRequested) {
             selectTab(AddEditTab);

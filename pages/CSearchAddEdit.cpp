@@ -62,8 +62,11 @@ void CSearchAddEdit::PreparePage() {
     const int n = columnCount();
     const QStringList names = m_power.m_fields;
     m_values.resize(n);
-    for (int k = 1; k <= kFieldCount; ++k)
+    for (int k = 1; k <= kFieldCount; ++k) {
         field(k)->setEnabled(k <= n);
+        if (k > n)  // a screen reader still names the fields the database does not use
+            field(k)->setAccessibleName(text(621).arg(k));
+    }
     if (m_addMode)
         m_values = QStringList(n, QString());
     for (int k = 1; k <= n && k <= kFieldCount; ++k) {

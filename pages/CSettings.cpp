@@ -1,11 +1,25 @@
 #include "CSettings.h"
 
+#include "BusyCursor.h"
 #include "DialogUnits.h"
+#include "InputValidators.h"
+#include "SQLite3PowerClass.h"
+#include "SqlText.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QToolTip>
 #include <QTreeWidget>
+
+#include <algorithm>
+
+namespace {
+const QString kTable = QStringLiteral("Table1");
+constexpr int kPositionWidth = 80;
+constexpr int kNameWidth = 120;
+}  // namespace
 
 CSettings::CSettings(QWidget* parent)
     : CPage(parent),
@@ -22,20 +36,224 @@ CSettings::CSettings(QWidget* parent)
     m_saveButton->setGeometry(dlu::rect(161, 54, 86, 16));
     m_nameLabel->setGeometry(dlu::rect(161, 82, 231, 11));
     m_nameField->setGeometry(dlu::rect(161, 96, 135, 13));
+
+    m_list->setColumnCount(2);
+    m_list->setRootIsDecorated(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->header()->setSectionsClickable(false);
+    m_list->header()->setSectionsMovable(false);
+    m_nameLabel->setBuddy(m_nameField);
+    setTabOrder(m_list, m_addButton);
+    setTabOrder(m_addButton, m_removeButton);
+    setTabOrder(m_removeButton, m_saveButton);
+    setTabOrder(m_saveButton, m_nameField);
+
+    // Column names go into the first line of the CSV file, which has no quoting.
+    restrictField(m_nameField, Latin1Validator::Rule::FieldValue);
+    connect(static_cast<const Latin1Validator*>(m_nameField->validator()),
+            &Latin1Validator::refused, m_nameField, [this] {
+                QToolTip::showText(m_nameField->mapToGlobal(QPoint(0, m_nameField->height())),
+                                   text(608), m_nameField);
+            });
+
+    // A row chosen with the keyboard counts like a click on it.
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] {
+        const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
+        if (selected.isEmpty())
+            return;
+        m_selectionMark = m_list->indexOfTopLevelItem(selected.first());
+        OnColumnListClick();
+    });
+    connect(m_list, &QTreeWidget::itemClicked, this, &CSettings::OnColumnListClick);
+    connect(m_nameField, &QLineEdit::textChanged, this, &CSettings::OnColumnNameChange);
+    connect(m_nameField, &QLineEdit::returnPressed, this, [this] {
+        if (m_saveButton->isEnabled())
+            OnSaveChanges();
+    });
+    connect(m_addButton, &QPushButton::clicked, this, &CSettings::OnAddColumn);
+    connect(m_removeButton, &QPushButton::clicked, this, &CSettings::OnRemoveColumn);
+    connect(m_saveButton, &QPushButton::clicked, this, &CSettings::OnSaveChanges);
 }
 
 void CSettings::OnInitDialog() {
     CPage::OnInitDialog();
+    m_addButton->setText(text(140));
+    m_removeButton->setText(text(145));
+    m_saveButton->setText(text(150));
+    m_addButton->setToolTip(text(475));
+    m_removeButton->setToolTip(text(480));
+    m_saveButton->setToolTip(text(485));
+    m_list->setToolTip(text(490));
+    m_list->setAccessibleName(text(30).remove(QLatin1Char('&')));
 }
 
-void CSettings::FillColumnList() {}
+int CSettings::itemCount() const {
+    return m_list->topLevelItemCount();
+}
+
+QString CSettings::listNames(int leftOut) const {
+    QStringList names;
+    for (int i = 0; i < itemCount(); ++i) {
+        if (i != leftOut)
+            names.append(m_list->topLevelItem(i)->text(1));
+    }
+    return names.join(QLatin1Char(';'));
+}
+
+void CSettings::FillColumnList() {
+    m_list->clear();
+    m_list->setHeaderLabels({text(110), text(115)});
+    m_list->setColumnWidth(0, kPositionWidth);
+    m_list->setColumnWidth(1, kNameWidth);
+    m_power.SplitFields(m_columnNames, QLatin1Char(';'));
+    QList<QTreeWidgetItem*> items;
+    for (int i = 0; i < m_power.m_fields.size(); ++i)
+        items.append(new QTreeWidgetItem({QString::number(i), m_power.m_fields[i]}));
+    m_list->addTopLevelItems(items);
+    m_selectionMark = -1;
+
+    m_nameField->clear();
+    m_nameField->setEnabled(false);
+    m_nameLabel->setText(text(120));
+    m_nameLabel->setEnabled(false);
+    m_removeButton->setEnabled(false);
+    m_saveButton->setEnabled(false);
+    m_addButton->setEnabled(true);
+    m_addingColumn = false;
+}
+
+void CSettings::OnColumnListClick() {
+    if (m_selectionMark < 0 || m_selectionMark >= itemCount())
+        return;
+    m_nameField->setEnabled(true);
+    m_nameField->setText(m_list->topLevelItem(m_selectionMark)->text(1));
+    m_nameLabel->setEnabled(true);
+    m_saveButton->setEnabled(false);
+    m_removeButton->setEnabled(true);
+}
+
+void CSettings::OnColumnNameChange() {
+    m_saveButton->setEnabled(true);
+}
+
+void CSettings::OnAddColumn() {
+    if (itemCount() >= kMaxColumns) {
+        message(605, Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        return;
+    }
+    m_nameField->setEnabled(true);
+    m_nameLabel->setEnabled(true);
+    m_removeButton->setEnabled(false);
+    m_saveButton->setEnabled(true);
+    m_addButton->setEnabled(false);
+    m_nameField->clear();
+    m_nameLabel->setText(text(125));
+    m_addingColumn = true;
+    m_nameField->setFocus();
+}
+
+void CSettings::OnSaveChanges() {
+    const QString name = m_nameField->text();
+    if (name.isEmpty()) {
+        message(495, Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        return;
+    }
+    const int n = itemCount();
+    int p = m_selectionMark;
+    if (m_addingColumn) {
+        if (n >= kMaxColumns) {
+            message(605, Prompter::Buttons::Ok, Prompter::Icon::Warning);
+            return;
+        }
+        if (p < 0 || p > n)
+            p = n;
+        // With no columns there are no values to move. Otherwise the names change only
+        // together with the values, so no value ever stands under another column's name.
+        if (n > 0 && !makeRoomForColumn(n, p + 1))
+            return;
+        m_list->insertTopLevelItem(p, new QTreeWidgetItem({QString::number(p), name}));
+    } else {
+        if (p < 0 || p >= n)
+            return;
+        m_list->topLevelItem(p)->setText(1, name);
+    }
+    m_columnNames = listNames();
+    m_columnsChanged = true;
+    FillColumnList();
+}
+
+void CSettings::OnRemoveColumn() {
+    const int p = m_selectionMark;
+    if (p < 0) {
+        message(45);
+        return;
+    }
+    // A rename or a new column typed before Remove is pressed is kept first.
+    OnSaveChanges();
+    const int n = itemCount();
+    if (p >= n || !closeGapOfColumn(n, p + 1))
+        return;
+    m_columnsChanged = true;
+    m_columnNames = listNames(p);
+    FillColumnList();
+}
+
+bool CSettings::makeRoomForColumn(int columnCount, int newColumn) {
+    // Store columns newColumn..n move one to the right; the new column starts empty.
+    const int last = std::min(columnCount + 1, kMaxColumns);
+    QStringList assignments;
+    if (newColumn <= last)
+        assignments.append(sqltext::column(newColumn) + QLatin1Char('=') +
+                           sqltext::literal(QString()));
+    for (int k = newColumn + 1; k <= last; ++k)
+        assignments.append(sqltext::column(k) + QLatin1Char('=') + sqltext::column(k - 1));
+    return moveValues(assignments);
+}
+
+bool CSettings::closeGapOfColumn(int columnCount, int removedColumn) {
+    // Store columns after the removed one move one to the left; the old last column empties.
+    const int last = std::min(columnCount, kMaxColumns);
+    QStringList assignments;
+    for (int k = removedColumn; k < last; ++k)
+        assignments.append(sqltext::column(k) + QLatin1Char('=') + sqltext::column(k + 1));
+    if (removedColumn <= last)
+        assignments.append(sqltext::column(last) + QLatin1Char('=') + sqltext::literal(QString()));
+    return moveValues(assignments);
+}
+
+bool CSettings::moveValues(const QStringList& assignments) {
+    SQLite3PowerClass store;
+    if (!store.CanOpen(m_storePath))
+        return false;
+    if (assignments.isEmpty())
+        return true;
+    // One statement for all entries: the engine reads every right-hand side from the row as
+    // it was, so each entry moves exactly once, whatever values entries share.
+    const BusyCursor busy;
+    store.Execute(
+        m_storePath,
+        QStringLiteral("UPDATE %1 SET %2;").arg(kTable, assignments.join(QStringLiteral(", "))));
+    return store.m_outcome == SQLite3PowerClass::Outcome::Done;
+}
 
 bool CSettings::LeavePage() {
+    if (!m_newDatabase)
+        return true;
+    if (itemCount() < 2) {
+        message(35);
+        return false;
+    }
+    // The new column set is confirmed: the entries of the previous database go. Every entry,
+    // whatever its first value holds.
+    SQLite3PowerClass store;
+    if (!store.CanOpen(m_storePath) ||
+        !store.Execute(m_storePath, QStringLiteral("DELETE FROM %1;").arg(kTable)) ||
+        store.m_outcome != SQLite3PowerClass::Outcome::Done)
+        return true;  // tried again on the next leave
+    m_columnNames = listNames();
+    m_newDatabase = false;
     return true;
 }
-
-void CSettings::OnColumnListClick() {}
-void CSettings::OnColumnNameChange() {}
-void CSettings::OnAddColumn() {}
-void CSettings::OnSaveChanges() {}
-void CSettings::OnRemoveColumn() {}

@@ -24,9 +24,22 @@ public:
     // with fewer than two columns): the message has been shown and the page stays.
     bool LeavePage();
 
+    // The item last selected since the list was filled; -1 when none was.
+    int selectionMark() const { return m_selectionMark; }
+
+    QTreeWidget* columnList() const { return m_list; }
+    QLineEdit* nameField() const { return m_nameField; }
+    QLabel* nameLabel() const { return m_nameLabel; }
+    QPushButton* addButton() const { return m_addButton; }
+    QPushButton* removeButton() const { return m_removeButton; }
+    QPushButton* saveButton() const { return m_saveButton; }
+
     bool m_newDatabase = false;
     bool m_columnsChanged = false;
     bool m_addingColumn = false;
+
+    // The store holds 26 columns, so a database cannot have more.
+    static constexpr int kMaxColumns = 26;
 
 public slots:
     void OnColumnListClick();
@@ -36,10 +49,19 @@ public slots:
     void OnRemoveColumn();
 
 private:
+    int itemCount() const;
+    QString listNames(int leftOut = -1) const;
+    // Moves the stored values of all entries with one statement each, so that every entry is
+    // moved exactly once. False when the store could not be changed.
+    bool makeRoomForColumn(int columnCount, int newColumn);
+    bool closeGapOfColumn(int columnCount, int removedColumn);
+    bool moveValues(const QStringList& assignments);
+
     QTreeWidget* m_list;
     QLineEdit* m_nameField;
     QPushButton* m_saveButton;
     QPushButton* m_removeButton;
     QPushButton* m_addButton;
     QLabel* m_nameLabel;
+    int m_selectionMark = -1;
 };

@@ -9,7 +9,9 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTableView>
 
 namespace {
@@ -61,6 +63,20 @@ CViewTab::CViewTab(QWidget* parent)
     connect(m_removeButton, &QPushButton::clicked, this, &CViewTab::OnRemoveEntry);
     connect(m_copyButton, &QPushButton::clicked, this, &CViewTab::OnCopyEntry);
     connect(m_printButton, &QPushButton::clicked, this, &CViewTab::OnPrintEntries);
+
+    // The keyboard reaches every command of the list: Enter edits, Delete removes, Ctrl+C
+    // copies, and the context menu (menu key or Shift+F10) sorts by a column.
+    const auto listShortcut = [this](const QKeySequence& keys, void (CViewTab::*command)()) {
+        auto* shortcut = new QShortcut(keys, m_list);
+        shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, command);
+    };
+    listShortcut(QKeySequence(Qt::Key_Return), &CViewTab::OnEditEntry);
+    listShortcut(QKeySequence(Qt::Key_Enter), &CViewTab::OnEditEntry);
+    listShortcut(QKeySequence::Delete, &CViewTab::OnRemoveEntry);
+    listShortcut(QKeySequence::Copy, &CViewTab::OnCopyEntry);
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_list, &QWidget::customContextMenuRequested, this, &CViewTab::showSortMenu);
 }
 
 void CViewTab::OnInitDialog() {
@@ -147,6 +163,17 @@ void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
     }
     m_countText->setText(
         QStringLiteral("%1 %2").arg(text(counted ? 65 : 60)).arg(m_model.rowCount()));
+}
+
+void CViewTab::showSortMenu(const QPoint& position) {
+    QMenu menu(this);
+    for (int column = 0; column < m_model.columnCount(); ++column) {
+        const QString heading =
+            m_model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        connect(menu.addAction(text(622).arg(heading)), &QAction::triggered, this,
+                [this, column] { OnColumnClick(column); });
+    }
+    menu.exec(m_list->viewport()->mapToGlobal(position));
 }
 
 void CViewTab::OnColumnClick(int column) {

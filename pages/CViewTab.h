@@ -57,6 +57,7 @@ public slots:
 
 private:
     int columnCount() const;
+    void showSortMenu(const QPoint& position);
 
     QPushButton* m_addButton;
     QPushButton* m_editButton;

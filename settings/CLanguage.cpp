@@ -1,21 +1,114 @@
 #include "CLanguage.h"
 
+#include "CTranslation.h"
+#include "DialogUnits.h"
+#include "Latin1.h"
+
 #include <QComboBox>
 #include <QGroupBox>
+#include <QLineEdit>
 #include <QPushButton>
+
+#include <algorithm>
+
+namespace {
+const QString kSystemDefault = QStringLiteral("System default language");
+const QString kTitle = QStringLiteral("Language Selection");
+const QString kMissing = QStringLiteral("---");
+constexpr int kHeaderLength = 6;      // "[1031]", "[----]"; "[EOL]" is shorter
+constexpr int kNameTextPosition = 6;  // "00002 English": the name follows number and blank
+
+}  // namespace
 
 CLanguage::CLanguage(QWidget* parent)
     : QDialog(parent),
       m_group(new QGroupBox(this)),
-      m_combo(new QComboBox(this)),
+      m_combo(new QComboBox(m_group)),
       m_okButton(new QPushButton(QStringLiteral("OK"), this)) {
+    setWindowTitle(kTitle);
+    setFixedSize(dlu::rect(0, 0, 186, 74).size());
+    m_group->setGeometry(dlu::rect(7, 7, 172, 38));
+    m_combo->setGeometry(dlu::rect(7, 16, 158, 14));
+    m_okButton->setGeometry(dlu::rect(129, 53, 50, 14));
+    m_combo->setEditable(true);
+    // A typed text only chooses among the languages; it never becomes one.
+    m_combo->setInsertPolicy(QComboBox::NoInsert);
+    m_okButton->setDefault(true);
     connect(m_okButton, &QPushButton::clicked, this, &CLanguage::OnOK);
 }
 
 void CLanguage::OnInitDialog() {
     m_power.ResolveConfigPath();
+    m_group->setTitle(m_caption);
+    m_combo->setAccessibleName(m_caption);
+    m_combo->lineEdit()->setAccessibleName(m_caption);
+    m_sections.clear();
+    const QString file = m_power.GetProgramFolder() + QLatin1Char('/') +
+                         m_power.ReadConfig(QStringLiteral("Product ID")) +
+                         QStringLiteral("trl.ini");
+    readSections(latin1::readLines(file));
+    labelWindow();
+
+    m_selection = kSystemDefault;
+    for (qsizetype i = 0; i + 1 < m_sections.size(); i += 2) {
+        if (m_sections[i] == m_language)
+            m_selection = m_sections[i + 1];
+    }
+    showSelection();
+    m_combo->setFocus();
+}
+
+void CLanguage::readSections(const QStringList& lines) {
+    QStringList names;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString& line = lines[i];
+        if (line.size() != kHeaderLength || !line.startsWith(QLatin1Char('[')))
+            continue;
+        // The second line after a header holds the language's own name.
+        const QString nameEntry = i + 2 < lines.size() ? lines[i + 2] : QString();
+        const QString name = nameEntry.mid(kNameTextPosition);
+        m_sections << line << name;
+        if (!name.isEmpty())
+            names.append(name);
+        i += 2;
+    }
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
+    m_combo->clear();
+    m_combo->addItems(names);
+}
+
+void CLanguage::showSelection() {
+    // Like a combo box's own search: the first language whose name begins with the text.
+    const int found =
+        m_selection.isEmpty() ? -1 : m_combo->findText(m_selection, Qt::MatchStartsWith);
+    m_combo->setCurrentIndex(found);
+    if (found < 0)
+        m_combo->setEditText(m_selection);
+}
+
+void CLanguage::labelWindow() {
+    // The dialog speaks the language the program speaks now; the menu command names it.
+    CTranslation texts;
+    texts.LoadTexts();
+    QString title = texts.GetText(210);
+    title.remove(QLatin1Char('&'));
+    title = title.trimmed();
+    if (title.endsWith(QStringLiteral("...")))
+        title.chop(3);
+    title = title.trimmed();
+    setWindowTitle(title.isEmpty() || title == kMissing ? kTitle : title);
+    const QString ok = texts.GetText(620);
+    m_okButton->setText(ok == kMissing ? QStringLiteral("OK") : ok);
 }
 
 void CLanguage::OnOK() {
+    m_selection = m_combo->currentText();
+    for (qsizetype i = 0; i + 1 < m_sections.size(); i += 2) {
+        // An empty text names no language, even where a section lacks its name.
+        if (!m_selection.isEmpty() && m_sections[i + 1] == m_selection)
+            m_language = m_sections[i];
+    }
     accept();
 }

@@ -25,11 +25,16 @@ public:
     QStringList m_sections;  // pairs in file order: header, display name
 
     QComboBox* languageList() const { return m_combo; }
+    QPushButton* okButton() const { return m_okButton; }
 
 public slots:
     void OnOK();
 
 private:
+    void readSections(const QStringList& lines);
+    void showSelection();
+    void labelWindow();
+
     PowerClass m_power;
     QGroupBox* m_group;
     QComboBox* m_combo;

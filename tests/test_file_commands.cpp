@@ -2,6 +2,8 @@
 // driven through the real main window with scripted answers.
 #include "MainWindowHarness.h"
 
+#include "CSettings.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -53,6 +55,7 @@ private slots:
     void templateDatabaseThroughWholeSession();
     void newDialogListsTemplatesAndCancels();
     void newEmptyDatabaseGoesToSettings();
+    void unconfirmedNewDatabase();
     void saveWritesFileAndWidths();
     void saveAsAddsExtension_data();
     void saveAsAddsExtension();
@@ -161,6 +164,47 @@ void FileCommandsTest::newEmptyDatabaseGoesToSettings() {
     QVERIFY(window.settingsPage().m_newDatabase);
     QCOMPARE(window.m_currentPath, "/" + window.text(130));
     QCOMPARE(world.env.storeRows(2).size(), 2);  // entries stay until the columns are confirmed
+}
+
+// A new empty database whose columns are not confirmed yet (fewer than two).
+void FileCommandsTest::unconfirmedNewDatabase() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    world.env.prompter.queueDialog(chooseLine(0));
+    window.OnNewDatabase();
+    CSettings& settings = window.settingsPage();
+    settings.OnAddColumn();
+    settings.nameField()->setText("Title");
+    settings.OnSaveChanges();
+    world.env.prompter.clearPrompts();
+
+    // The file commands wait until the database has two columns.
+    const QString second = world.writeDatabase("second.csv", {"A;B", "1;2"});
+    world.env.prompter.queueFileName(second);
+    window.OnOpenDatabase();
+    QCOMPARE(world.env.prompter.messageTexts(), QStringList{window.text(35)});
+    QCOMPARE(window.tabs()->currentIndex(), int(CMyOrvaneDatabaseDlg::SettingsTab));
+    QVERIFY(settings.isVisible() && !window.viewAllPage().isVisible());
+    QVERIFY(!window.viewAllPage().m_active);
+
+    // A file opened meanwhile abandons the new database: its entries are not cleared later.
+    world.env.prompter.queueDialog(chooseLine(0));
+    window.OnNewDatabase();
+    QVERIFY(window.LoadDatabase(second));
+    world.clickTab(CMyOrvaneDatabaseDlg::SettingsTab);
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+    QCOMPARE(world.env.storeRows(2), QStringList{"1|2"});
+
+    // Closing with an unconfirmed new database asks nothing and keeps nothing of it.
+    world.env.prompter.queueDialog(chooseLine(0));
+    window.OnNewDatabase();
+    settings.OnAddColumn();
+    settings.nameField()->setText("Title");
+    settings.OnSaveChanges();
+    world.env.prompter.clearPrompts();
+    const QString twoColumns = window.text(35);
+    QVERIFY(world.close());
+    QCOMPARE(world.env.prompter.messageTexts(), QStringList{twoColumns});
 }
 
 void FileCommandsTest::saveWritesFileAndWidths() {
