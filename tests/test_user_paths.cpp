@@ -1,0 +1,213 @@
+// Whole user paths through the real main window, each ending with the saved file compared
+// byte for byte with what the person expects.
+#include "MainWindowHarness.h"
+
+#include "CLanguage.h"
+#include "CNew.h"
+#include "CSettings.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPrinter>
+#include <QRandomGenerator>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace {
+
+QByteArray crlf(const QStringList& lines) {
+    QByteArray bytes;
+    for (const QString& line : lines)
+        bytes += line.toLatin1() + "\r\n";
+    return bytes;
+}
+
+std::function<int(QDialog&)> chooseLine(int line) {
+    return [line](QDialog& dialog) {
+        auto& select = static_cast<CNew&>(dialog);
+        select.list()->setCurrentItem(select.list()->topLevelItem(line));
+        select.OnOK();
+        return dialog.result();
+    };
+}
+
+// Types an entry on the Add/Edit Data tab, as Add Entry on View All starts it.
+void addEntry(MainWindowHarness& world, const QStringList& values) {
+    CMyOrvaneDatabaseDlg& window = world.window();
+    window.viewAllPage().OnAddEntry();
+    QTRY_COMPARE_WITH_TIMEOUT(window.tabs()->currentIndex(), 3, 500);
+    for (int k = 0; k < values.size(); ++k)
+        MainWindowHarness::typeInto(window.addEditPage().field(k + 1), values[k]);
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+}
+
+// Adds a column named name before column `before` (from 0) on the Settings tab.
+void insertColumn(MainWindowHarness& world, int before, const QString& name) {
+    world.clickTab(CMyOrvaneDatabaseDlg::SettingsTab);
+    CSettings& settings = world.window().settingsPage();
+    if (before >= 0) {
+        settings.columnList()->setCurrentItem(settings.columnList()->topLevelItem(before));
+        settings.OnColumnListClick();
+    }
+    settings.OnAddColumn();
+    settings.nameField()->setText(name);
+    settings.OnSaveChanges();
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+}
+
+}  // namespace
+
+class UserPathsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void addressBookFromTemplate();
+    void fileWithWindowsLineEnds();
+    void tenThousandEntries();
+    void emptyDatabaseDefinedOnSettings();
+};
+
+void UserPathsTest::addressBookFromTemplate() {
+    MainWindowHarness world;
+    world.env.prompter.queueDialog(chooseLine(1));
+    CMyOrvaneDatabaseDlg& window = world.start();
+    const QString columns = window.text(10001);
+    const int n = columns.count(';') + 1;
+    const auto entry = [n](const QStringList& values) {
+        QStringList cells = values;
+        while (cells.size() < n)
+            cells.append(QString());
+        return cells;
+    };
+    addEntry(world, {"Smith", "Ann", "1 High Street", "YO1 7HH", "York"});
+    addEntry(world, {"O'Brien", "Sean", "2 Main Street", "", "Cork"});
+    addEntry(world, {"Miller", "Bob", "", "", "Leeds"});
+
+    // Find the Smiths and the O'Briens.
+    world.clickTab(CMyOrvaneDatabaseDlg::SearchTab);
+    MainWindowHarness::typeInto(window.searchPage().field(1), "%'%");
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewFilteredTab);
+    QCOMPARE(MainWindowHarness::listedRows(window.viewFilteredPage()).size(), 1);
+
+    // A column for the title, before the name.
+    insertColumn(world, 0, "Title");
+    QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()).first().section('|', 0, 1),
+             "|Smith");
+
+    // Print the list to a PDF.
+    const QString pdf = world.env.root() + "/book.pdf";
+    world.env.prompter.queuePrint([&pdf](QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    });
+    window.viewAllPage().OnPrintEntries();
+    QVERIFY(TestEnvironment::readFile(pdf).startsWith("%PDF"));
+
+    // Switch to German: the save question comes first; save the book then.
+    const QString saved = world.env.root() + "/addresses.csv";
+    world.env.prompter.queueDialog([](QDialog& dialog) {
+        auto& language = static_cast<CLanguage&>(dialog);
+        language.languageList()->setEditText("Deutsch");
+        language.OnOK();
+        return dialog.result();
+    });
+    world.env.prompter.queueAnswer(Prompter::Answer::Yes);
+    world.env.prompter.queueFileName(saved);
+    window.OnLanguageSelection();
+    QCOMPARE(window.windowTitle(), "addresses.csv - Orvane Database");
+    QCOMPARE(window.tabs()->tabText(0), "Alle an&zeigen");
+    QCOMPARE(world.env.config("Language"), "[1031]");
+
+    // The new first column is empty in every entry.
+    const QStringList expected = {
+        "Title;" + columns,
+        ";" + entry({"Smith", "Ann", "1 High Street", "YO1 7HH", "York"}).join(';'),
+        ";" + entry({"O'Brien", "Sean", "2 Main Street", "", "Cork"}).join(';'),
+        ";" + entry({"Miller", "Bob", "", "", "Leeds"}).join(';'),
+    };
+    QCOMPARE(TestEnvironment::readFile(saved), crlf(expected));
+
+    // Close and come back: the same book, in German.
+    QVERIFY(world.close());
+    CMyOrvaneDatabaseDlg& again = world.start();
+    QCOMPARE(again.windowTitle(), "addresses.csv - Orvane Database");
+    QCOMPARE(MainWindowHarness::listedRows(again.viewAllPage()).size(), 3);
+    QCOMPARE(again.tabs()->tabText(0), "Alle an&zeigen");
+}
+
+void UserPathsTest::fileWithWindowsLineEnds() {
+    MainWindowHarness world;
+    // Made elsewhere: CR LF, a last line without one, Latin-1 letters.
+    const QByteArray original =
+        "Name;Ort\r\nM\xfcller;K\xf6ln\r\nDupont;Orl\xe9"
+        "ans";
+    world.env.setConfig("LastDataBase", world.env.writeFile("fremd.csv", original));
+    CMyOrvaneDatabaseDlg& window = world.start();
+    QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()),
+             QStringList({QString::fromUtf8("Müller|Köln"), QString::fromUtf8("Dupont|Orléans")}));
+
+    addEntry(world, {"Smith", "York"});
+    window.OnSaveDatabase();
+    QCOMPARE(TestEnvironment::readFile(window.m_currentPath),
+             QByteArray("Name;Ort\r\nM\xfcller;K\xf6ln\r\nDupont;Orl\xe9"
+                        "ans\r\nSmith;York\r\n"));
+}
+
+void UserPathsTest::tenThousandEntries() {
+    MainWindowHarness world;
+    QRandomGenerator random(7);
+    const QStringList towns = {"York", "Leeds", "Cork", QString::fromUtf8("Köln"), "Paris"};
+    QStringList lines = {"Number;Name;Town"};
+    for (int i = 0; i < 10000; ++i)
+        lines.append(QStringLiteral("%1;Name %2;%3")
+                         .arg(i)
+                         .arg(random.bounded(100000))
+                         .arg(towns[random.bounded(towns.size())]));
+    CMyOrvaneDatabaseDlg& window = world.startWith(lines);
+    CViewTab& list = window.viewAllPage();
+    QCOMPARE(list.listRowCount(), 10000);
+
+    list.OnColumnClick(2);  // by town
+    QCOMPARE(MainWindowHarness::listedRows(list).first().section('|', 2), "Cork");
+
+    world.clickTab(CMyOrvaneDatabaseDlg::SearchTab);
+    MainWindowHarness::typeInto(window.searchPage().field(1), "4242");
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewFilteredTab);
+    CViewTab& found = window.viewFilteredPage();
+    QCOMPARE(found.listRowCount(), 1);
+    MainWindowHarness::chooseRow(found, 0);
+    found.OnEditEntry();
+    QTRY_COMPARE_WITH_TIMEOUT(window.tabs()->currentIndex(), 3, 500);
+    MainWindowHarness::typeInto(window.addEditPage().field(3), "Leeds");
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+
+    window.OnSaveDatabase();
+    lines[4243] = lines[4243].section(';', 0, 1) + ";Leeds";
+    QCOMPARE(TestEnvironment::readFile(window.m_currentPath), crlf(lines));
+}
+
+void UserPathsTest::emptyDatabaseDefinedOnSettings() {
+    MainWindowHarness world;
+    world.env.prompter.queueDialog(chooseLine(0));
+    CMyOrvaneDatabaseDlg& window = world.start();
+    QCOMPARE(window.tabs()->currentIndex(), int(CMyOrvaneDatabaseDlg::SettingsTab));
+
+    insertColumn(world, -1, "Title");
+    QCOMPARE(window.tabs()->currentIndex(),
+             int(CMyOrvaneDatabaseDlg::SettingsTab));  // one is not enough
+    insertColumn(world, -1, "Author");
+    insertColumn(world, 1, "Year");  // before Author
+    QCOMPARE(window.tabs()->currentIndex(), int(CMyOrvaneDatabaseDlg::ViewAllTab));
+    addEntry(world, {"Dune", "1965", "Frank Herbert"});
+
+    const QString saved = world.env.root() + "/books.csv";
+    world.env.prompter.queueFileName(saved);
+    window.OnSaveDatabase();
+    QCOMPARE(TestEnvironment::readFile(saved),
+             crlf({"Title;Year;Author", "Dune;1965;Frank Herbert"}));
+}
+
+QTEST_MAIN(UserPathsTest)
+#include "test_user_paths.moc"
