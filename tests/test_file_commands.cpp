@@ -21,32 +21,6 @@ const QStringList kPeople = {
     "Miller;",
 };
 
-QByteArray crlf(const QStringList& lines) {
-    QByteArray bytes;
-    for (const QString& line : lines)
-        bytes += line.toLatin1() + "\r\n";
-    return bytes;
-}
-
-// Chooses line of the new-database dialog and confirms it.
-std::function<int(QDialog&)> chooseLine(int line) {
-    return [line](QDialog& dialog) {
-        auto& select = static_cast<CNew&>(dialog);
-        select.list()->setCurrentItem(select.list()->topLevelItem(line));
-        select.OnOK();
-        return dialog.result();
-    };
-}
-
-void addEntry(MainWindowHarness& world, const QStringList& values) {
-    CMyOrvaneDatabaseDlg& window = world.window();
-    window.viewAllPage().OnAddEntry();
-    QTRY_COMPARE_WITH_TIMEOUT(window.tabs()->currentIndex(), 3, 500);
-    for (int k = 0; k < values.size(); ++k)
-        MainWindowHarness::typeInto(window.addEditPage().field(k + 1), values[k]);
-    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
-}
-
 }  // namespace
 
 class FileCommandsTest : public QObject {
@@ -75,18 +49,18 @@ private slots:
 
 void FileCommandsTest::templateDatabaseThroughWholeSession() {
     MainWindowHarness world;
-    world.env.prompter.queueDialog(chooseLine(2));
+    world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(2));
     CMyOrvaneDatabaseDlg& window = world.start();
 
     const QString columns = window.text(10011);
     QCOMPARE(TestEnvironment::readFile(world.env.userFolder() + "/newdatabase.csv"),
-             crlf({columns}));
+             MainWindowHarness::crlf({columns}));
     QCOMPARE(window.windowTitle(), window.text(130) + "* - " + window.text(5));
     QCOMPARE(window.viewAllPage().m_columnNames, columns);
 
-    addEntry(world, {"Smith", "Ann"});
-    addEntry(world, {"Smithers", "Bob"});
-    addEntry(world, {"Jones", "Carl"});
+    QVERIFY(world.addEntry({"Smith", "Ann"}));
+    QVERIFY(world.addEntry({"Smithers", "Bob"}));
+    QVERIFY(world.addEntry({"Jones", "Carl"}));
     QCOMPARE(world.env.storeRows(2), QStringList({"Smith|Ann", "Smithers|Bob", "Jones|Carl"}));
 
     world.clickTab(CMyOrvaneDatabaseDlg::SearchTab);
@@ -106,7 +80,7 @@ void FileCommandsTest::templateDatabaseThroughWholeSession() {
     world.env.prompter.queueFileName(saved);
     window.OnSaveDatabase();  // untitled: Save As
     QCOMPARE(world.env.prompter.prompts().last().text, QDir::home().filePath(window.text(130)));
-    const QByteArray expected = crlf(
+    const QByteArray expected = MainWindowHarness::crlf(
         {columns.toLatin1(), "Smith;Ann;;;;;;;", "Smithers;Robert;;;;;;;", "Jones;Carl;;;;;;;"});
     QCOMPARE(TestEnvironment::readFile(saved + ".csv"), expected);
     QCOMPARE(window.windowTitle(), "books.csv - " + window.text(5));
@@ -155,7 +129,7 @@ void FileCommandsTest::newDialogListsTemplatesAndCancels() {
 void FileCommandsTest::newEmptyDatabaseGoesToSettings() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
-    world.env.prompter.queueDialog(chooseLine(0));
+    world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(0));
     window.OnNewDatabase();
 
     QCOMPARE(world.env.prompter.messageTexts(), QStringList{window.text(135)});
@@ -170,7 +144,7 @@ void FileCommandsTest::newEmptyDatabaseGoesToSettings() {
 void FileCommandsTest::unconfirmedNewDatabase() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
-    world.env.prompter.queueDialog(chooseLine(0));
+    world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(0));
     window.OnNewDatabase();
     CSettings& settings = window.settingsPage();
     settings.OnAddColumn();
@@ -188,7 +162,7 @@ void FileCommandsTest::unconfirmedNewDatabase() {
     QVERIFY(!window.viewAllPage().m_active);
 
     // A file opened meanwhile abandons the new database: its entries are not cleared later.
-    world.env.prompter.queueDialog(chooseLine(0));
+    world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(0));
     window.OnNewDatabase();
     QVERIFY(window.LoadDatabase(second));
     world.clickTab(CMyOrvaneDatabaseDlg::SettingsTab);
@@ -196,7 +170,7 @@ void FileCommandsTest::unconfirmedNewDatabase() {
     QCOMPARE(world.env.storeRows(2), QStringList{"1|2"});
 
     // Closing with an unconfirmed new database asks nothing and keeps nothing of it.
-    world.env.prompter.queueDialog(chooseLine(0));
+    world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(0));
     window.OnNewDatabase();
     settings.OnAddColumn();
     settings.nameField()->setText("Title");
@@ -212,11 +186,12 @@ void FileCommandsTest::saveWritesFileAndWidths() {
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     const QString path = window.m_currentPath;
     window.viewAllPage().list()->setColumnWidth(0, 140);
-    addEntry(world, {"O'Brien", "Cork"});
+    QVERIFY(world.addEntry({"O'Brien", "Cork"}));
     window.OnSaveDatabase();
 
     QVERIFY(world.env.prompter.prompts().isEmpty());  // a named database saves without a dialog
-    QCOMPARE(TestEnvironment::readFile(path), crlf(kPeople + QStringList{"O'Brien;Cork"}));
+    QCOMPARE(TestEnvironment::readFile(path),
+             MainWindowHarness::crlf(kPeople + QStringList{"O'Brien;Cork"}));
     QCOMPARE(world.env.config("LastColumnWidths"), "140;150");
     QCOMPARE(window.windowTitle(), "people.csv - " + window.text(5));
     QVERIFY(!window.addEditPage().m_entriesChanged);
@@ -242,7 +217,7 @@ void FileCommandsTest::saveAsAddsExtension() {
     window.OnSaveDatabaseAs();
 
     QCOMPARE(window.m_currentPath, world.env.root() + "/" + written);
-    QCOMPARE(TestEnvironment::readFile(window.m_currentPath), crlf(kPeople));
+    QCOMPARE(TestEnvironment::readFile(window.m_currentPath), MainWindowHarness::crlf(kPeople));
     QCOMPARE(world.env.config("LastDataBase"), window.m_currentPath);
 }
 
@@ -270,7 +245,7 @@ void FileCommandsTest::saveQuestionBeforeOpen() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     const QString first = window.m_currentPath;
-    addEntry(world, {"Jones", "Hull"});
+    QVERIFY(world.addEntry({"Jones", "Hull"}));
     const QString second = world.writeDatabase("second.csv", {"Title", "Dune"});
 
     world.env.prompter.queueAnswer(save ? Prompter::Answer::Yes : Prompter::Answer::No);
@@ -280,7 +255,7 @@ void FileCommandsTest::saveQuestionBeforeOpen() {
     QCOMPARE(world.env.prompter.messageTexts(),
              QStringList{window.text(105).replace("%s", "people.csv")});
     QCOMPARE(TestEnvironment::readFile(first),
-             crlf(save ? kPeople + QStringList{"Jones;Hull"} : kPeople));
+             MainWindowHarness::crlf(save ? kPeople + QStringList{"Jones;Hull"} : kPeople));
     QCOMPARE(window.m_currentPath, second);
     QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()), QStringList{"Dune"});
     QVERIFY(!window.addEditPage().m_entriesChanged);
@@ -289,7 +264,7 @@ void FileCommandsTest::saveQuestionBeforeOpen() {
 void FileCommandsTest::failedSaveKeepsUnsavedEntries() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
-    addEntry(world, {"Jones", "Hull"});
+    QVERIFY(world.addEntry({"Jones", "Hull"}));
     // The file's place is taken by a folder: the save cannot happen.
     const QString path = window.m_currentPath;
     QVERIFY(QFile::remove(path));
@@ -319,9 +294,9 @@ void FileCommandsTest::failedSaveKeepsUnsavedEntries() {
 
 void FileCommandsTest::closingUntitledWhenSaveAsIsCancelled() {
     MainWindowHarness world;
-    world.env.prompter.queueDialog(chooseLine(1));
+    world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(1));
     const QString untitled = "/" + world.start().text(130);
-    addEntry(world, {"Smith"});
+    QVERIFY(world.addEntry({"Smith"}));
 
     world.env.prompter.queueAnswer(Prompter::Answer::Yes);  // save? Save As is cancelled
     world.env.prompter.queueAnswer(Prompter::Answer::Yes);  // close without saving

@@ -17,32 +17,6 @@
 
 namespace {
 
-QByteArray crlf(const QStringList& lines) {
-    QByteArray bytes;
-    for (const QString& line : lines)
-        bytes += line.toLatin1() + "\r\n";
-    return bytes;
-}
-
-std::function<int(QDialog&)> chooseLine(int line) {
-    return [line](QDialog& dialog) {
-        auto& select = static_cast<CNew&>(dialog);
-        select.list()->setCurrentItem(select.list()->topLevelItem(line));
-        select.OnOK();
-        return dialog.result();
-    };
-}
-
-// Types an entry on the Add/Edit Data tab, as Add Entry on View All starts it.
-void addEntry(MainWindowHarness& world, const QStringList& values) {
-    CMyOrvaneDatabaseDlg& window = world.window();
-    window.viewAllPage().OnAddEntry();
-    QTRY_COMPARE_WITH_TIMEOUT(window.tabs()->currentIndex(), 3, 500);
-    for (int k = 0; k < values.size(); ++k)
-        MainWindowHarness::typeInto(window.addEditPage().field(k + 1), values[k]);
-    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
-}
-
 // Adds a column named name before column `before` (from 0) on the Settings tab.
 void insertColumn(MainWindowHarness& world, int before, const QString& name) {
     world.clickTab(CMyOrvaneDatabaseDlg::SettingsTab);
@@ -70,7 +44,7 @@ private slots:
 
 void UserPathsTest::addressBookFromTemplate() {
     MainWindowHarness world;
-    world.env.prompter.queueDialog(chooseLine(1));
+    world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(1));
     CMyOrvaneDatabaseDlg& window = world.start();
     const QString columns = window.text(10001);
     const int n = columns.count(';') + 1;
@@ -80,9 +54,9 @@ void UserPathsTest::addressBookFromTemplate() {
             cells.append(QString());
         return cells;
     };
-    addEntry(world, {"Smith", "Ann", "1 High Street", "YO1 7HH", "York"});
-    addEntry(world, {"O'Brien", "Sean", "2 Main Street", "", "Cork"});
-    addEntry(world, {"Miller", "Bob", "", "", "Leeds"});
+    QVERIFY(world.addEntry({"Smith", "Ann", "1 High Street", "YO1 7HH", "York"}));
+    QVERIFY(world.addEntry({"O'Brien", "Sean", "2 Main Street", "", "Cork"}));
+    QVERIFY(world.addEntry({"Miller", "Bob", "", "", "Leeds"}));
 
     // Find the Smiths and the O'Briens.
     world.clickTab(CMyOrvaneDatabaseDlg::SearchTab);
@@ -127,7 +101,7 @@ void UserPathsTest::addressBookFromTemplate() {
         ";" + entry({"O'Brien", "Sean", "2 Main Street", "", "Cork"}).join(';'),
         ";" + entry({"Miller", "Bob", "", "", "Leeds"}).join(';'),
     };
-    QCOMPARE(TestEnvironment::readFile(saved), crlf(expected));
+    QCOMPARE(TestEnvironment::readFile(saved), MainWindowHarness::crlf(expected));
 
     // Close and come back: the same book, in German.
     QVERIFY(world.close());
@@ -148,7 +122,7 @@ void UserPathsTest::fileWithWindowsLineEnds() {
     QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()),
              QStringList({QString::fromUtf8("Müller|Köln"), QString::fromUtf8("Dupont|Orléans")}));
 
-    addEntry(world, {"Smith", "York"});
+    QVERIFY(world.addEntry({"Smith", "York"}));
     window.OnSaveDatabase();
     QCOMPARE(TestEnvironment::readFile(window.m_currentPath),
              QByteArray("Name;Ort\r\nM\xfcller;K\xf6ln\r\nDupont;Orl\xe9"
@@ -185,12 +159,12 @@ void UserPathsTest::tenThousandEntries() {
 
     window.OnSaveDatabase();
     lines[4243] = lines[4243].section(';', 0, 1) + ";Leeds";
-    QCOMPARE(TestEnvironment::readFile(window.m_currentPath), crlf(lines));
+    QCOMPARE(TestEnvironment::readFile(window.m_currentPath), MainWindowHarness::crlf(lines));
 }
 
 void UserPathsTest::emptyDatabaseDefinedOnSettings() {
     MainWindowHarness world;
-    world.env.prompter.queueDialog(chooseLine(0));
+    world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(0));
     CMyOrvaneDatabaseDlg& window = world.start();
     QCOMPARE(window.tabs()->currentIndex(), int(CMyOrvaneDatabaseDlg::SettingsTab));
 
@@ -200,13 +174,13 @@ void UserPathsTest::emptyDatabaseDefinedOnSettings() {
     insertColumn(world, -1, "Author");
     insertColumn(world, 1, "Year");  // before Author
     QCOMPARE(window.tabs()->currentIndex(), int(CMyOrvaneDatabaseDlg::ViewAllTab));
-    addEntry(world, {"Dune", "1965", "Frank Herbert"});
+    QVERIFY(world.addEntry({"Dune", "1965", "Frank Herbert"}));
 
     const QString saved = world.env.root() + "/books.csv";
     world.env.prompter.queueFileName(saved);
     window.OnSaveDatabase();
     QCOMPARE(TestEnvironment::readFile(saved),
-             crlf({"Title;Year;Author", "Dune;1965;Frank Herbert"}));
+             MainWindowHarness::crlf({"Title;Year;Author", "Dune;1965;Frank Herbert"}));
 }
 
 QTEST_MAIN(UserPathsTest)

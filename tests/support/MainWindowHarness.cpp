@@ -5,6 +5,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QTreeWidget>
 
 CMyOrvaneDatabaseDlg& MainWindowHarness::start() {
     m_window = std::make_unique<CMyOrvaneDatabaseDlg>();
@@ -20,11 +21,34 @@ bool MainWindowHarness::close() {
     return closed;
 }
 
-QString MainWindowHarness::writeDatabase(const QString& name, const QStringList& lines) const {
+QByteArray MainWindowHarness::crlf(const QStringList& lines) {
     QByteArray bytes;
     for (const QString& line : lines)
         bytes += line.toLatin1() + "\r\n";
-    return env.writeFile(name, bytes);
+    return bytes;
+}
+
+QString MainWindowHarness::writeDatabase(const QString& name, const QStringList& lines) const {
+    return env.writeFile(name, crlf(lines));
+}
+
+std::function<int(QDialog&)> MainWindowHarness::chooseNewDatabase(int line) {
+    return [line](QDialog& dialog) {
+        auto& select = static_cast<CNew&>(dialog);
+        select.list()->setCurrentItem(select.list()->topLevelItem(line));
+        select.OnOK();
+        return dialog.result();
+    };
+}
+
+bool MainWindowHarness::addEntry(const QStringList& values) {
+    m_window->viewAllPage().OnAddEntry();
+    if (!QTest::qWaitFor([this] { return m_window->tabs()->currentIndex() == 3; }, 1000))
+        return false;
+    for (int k = 0; k < values.size(); ++k)
+        typeInto(m_window->addEditPage().field(k + 1), values[k]);
+    clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+    return true;
 }
 
 CMyOrvaneDatabaseDlg& MainWindowHarness::startWith(const QStringList& lines, const QString& name) {

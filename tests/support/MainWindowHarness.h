@@ -4,6 +4,7 @@
 #include "TestEnvironment.h"
 
 #include <QStringList>
+#include <functional>
 #include <memory>
 
 // A test world with the real main window: start() runs the program's start-up in it.
@@ -21,6 +22,15 @@ public:
     QString writeDatabase(const QString& name, const QStringList& lines) const;
     // Starts on the database made of lines.
     CMyOrvaneDatabaseDlg& startWith(const QStringList& lines, const QString& name = "people.csv");
+
+    // Lines joined as the program writes them: each ended by CR LF.
+    static QByteArray crlf(const QStringList& lines);
+    // A script for the new-database dialog: marks line (0 the empty database, k template k)
+    // and confirms.
+    static std::function<int(QDialog&)> chooseNewDatabase(int line);
+    // Types an entry on the Add/Edit Data tab as Add Entry on View All starts it, then goes
+    // back to View All; false when the tab never came.
+    bool addEntry(const QStringList& values);
 
     // Selects a tab as a click on the tab bar does.
     void clickTab(int tab);
