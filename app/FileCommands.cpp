@@ -5,6 +5,7 @@
 #include "ActionGuard.h"
 #include "BusyCursor.h"
 #include "CsvDatabaseFile.h"
+#include "StorePath.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -24,6 +25,17 @@ QString lineList(const QList<int>& lines) {
     for (int line : lines)
         numbers.append(QString::number(line));
     return numbers.join(QStringLiteral(", "));
+}
+
+// Records path as the last database, and the list's column widths when given. The database
+// file is what counts: settings that cannot be written are reported and undo nothing.
+void rememberDatabase(QWidget* window, PowerClass& settings, const QString& path,
+                      const QStringList& widths = {}) {
+    actionguard::guard(window, [&] {
+        settings.WriteConfig(kLastDataBase, path);
+        if (!widths.isEmpty())
+            settings.WriteConfig(QStringLiteral("LastColumnWidths"), widths.join(QLatin1Char(';')));
+    });
 }
 
 }  // namespace
@@ -47,6 +59,10 @@ bool CMyOrvaneDatabaseDlg::LoadDatabase(const QString& path) {
     const bool read = actionguard::guard(this, [&] {
         BusyCursor busy;
         report = csvfile::LoadIntoStore(path, m_storePath);
+        // A damaged store can pass the check at start-up and fail only when it is emptied.
+        // Its content is about to be replaced anyway: a fresh copy of the template takes it.
+        if (!report.storeUsable && storepath::RenewStore(m_power, m_storePath))
+            report = csvfile::LoadIntoStore(path, m_storePath);
     });
     if (!read) {
         setWindowTitle(oldTitle);  // nothing was changed
@@ -55,17 +71,21 @@ bool CMyOrvaneDatabaseDlg::LoadDatabase(const QString& path) {
     for (CPage* page : pages())
         page->m_columnNames = report.columnNames;
     m_settingsPage.m_newDatabase = false;  // an unconfirmed new database is abandoned
-    m_power.WriteConfig(kLastDataBase, path);
 
     m_viewAllPage.FillList(QString(), m_viewAllPage.m_sortColumn);
     m_addEditPage.PreparePage();
+    // A file just read has no unsaved changes, also none to its columns.
     m_addEditPage.m_entriesChanged = false;
+    m_settingsPage.m_columnsChanged = false;
     m_settingsPage.FillColumnList();
     m_searchPage.m_values =
         QStringList(PowerClass::CountSemicolons(report.columnNames) + 1, QString());
     m_searchPage.PreparePage();
     setTitleForPath(path, false);
     m_currentPath = path;
+    // Only now: the store holds this file's entries, and a config.ini that cannot be written
+    // must not leave the window on the previous file, which the next save would overwrite.
+    rememberDatabase(this, m_power, path);
 
     if (!report.storeUsable)
         message(text(613).arg(report.storeError), Prompter::Buttons::Ok, Prompter::Icon::Warning);
@@ -108,16 +128,15 @@ bool CMyOrvaneDatabaseDlg::SaveDatabase(const QString& path) {
         refreshTitle();
         return false;
     }
-    m_power.WriteConfig(kLastDataBase, path);
+    m_addEditPage.m_entriesChanged = false;
+    m_settingsPage.m_columnsChanged = false;
+    setTitleForPath(path, false);
     QStringList widths;
     for (int i = 0; i < n; ++i)
         widths.append(PowerClass::IntToText(i < m_viewAllPage.m_columnWidths.size()
                                                 ? static_cast<int>(m_viewAllPage.m_columnWidths[i])
                                                 : 100));
-    m_power.WriteConfig(QStringLiteral("LastColumnWidths"), widths.join(QLatin1Char(';')));
-    m_addEditPage.m_entriesChanged = false;
-    m_settingsPage.m_columnsChanged = false;
-    setTitleForPath(path, false);
+    rememberDatabase(this, m_power, path, widths);
     return true;
 }
 
@@ -162,8 +181,7 @@ bool CMyOrvaneDatabaseDlg::SaveAsFile() {
         return false;
     if (!SaveDatabase(path))
         return false;
-    m_currentPath = path;
-    m_power.WriteConfig(kLastDataBase, path);
+    m_currentPath = path;  // SaveDatabase has recorded it as the last database
     return true;
 }
 

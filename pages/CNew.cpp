@@ -35,7 +35,6 @@ CNew::CNew(QWidget* parent)
 
     connect(m_okButton, &QPushButton::clicked, this, &CNew::OnOK);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    connect(m_list, &QTreeWidget::itemClicked, this, &CNew::OnListClick);
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, &CNew::OnOK);
 }
 
@@ -63,8 +62,6 @@ void CNew::OnInitDialog() {
     m_list->setCurrentItem(lines.first());
     m_list->setFocus();
 }
-
-void CNew::OnListClick() {}
 
 void CNew::OnOK() {
     const QList<QTreeWidgetItem*> chosen = m_list->selectedItems();

@@ -30,8 +30,6 @@ public slots:
     void OnOK();
 
 private:
-    void OnListClick();
-
     PowerClass m_power;
     CTranslation m_translation;
     QGroupBox* m_group;

@@ -36,6 +36,7 @@ private slots:
     void saveAsOverExistingFileAnsweredNo();
     void saveQuestionBeforeOpen_data();
     void saveQuestionBeforeOpen();
+    void openedFileHasNoUnsavedColumns();
     void failedSaveKeepsUnsavedEntries();
     void closingUntitledWhenSaveAsIsCancelled();
     void openMissingFileChangesNothing();
@@ -259,6 +260,26 @@ void FileCommandsTest::saveQuestionBeforeOpen() {
     QCOMPARE(window.m_currentPath, second);
     QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()), QStringList{"Dune"});
     QVERIFY(!window.addEditPage().m_entriesChanged);
+}
+
+void FileCommandsTest::openedFileHasNoUnsavedColumns() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    world.clickTab(CMyOrvaneDatabaseDlg::SettingsTab);
+    CSettings& settings = window.settingsPage();
+    settings.columnList()->setCurrentItem(settings.columnList()->topLevelItem(1));
+    settings.OnColumnListClick();
+    settings.nameField()->setText("City");
+    settings.OnSaveChanges();
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+    QCOMPARE(window.windowTitle(), "people.csv* - " + window.text(5));
+
+    world.env.prompter.queueAnswer(Prompter::Answer::No);
+    world.env.prompter.queueFileName(world.writeDatabase("second.csv", {"Title", "Dune"}));
+    window.OnOpenDatabase();
+    world.env.prompter.clearPrompts();
+    window.OnNewDatabase();  // nothing unsaved in the file just opened: no question
+    QCOMPARE(world.env.prompter.messageTexts(), QStringList());
 }
 
 void FileCommandsTest::failedSaveKeepsUnsavedEntries() {
