@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QHash>
+#include <QLibraryInfo>
 #include <QMenuBar>
 #include <QShortcut>
 #include <QStyle>
@@ -60,7 +61,8 @@ CMyOrvaneDatabaseDlg::CMyOrvaneDatabaseDlg(QWidget* parent)
     m_searchPage.move(templatePlace);
     m_addEditPage.move(templatePlace);
     m_settingsPage.move(templatePlace);
-    resize(dlu::x(421), dlu::y(271) + menuBar()->sizeHint().height());
+    // Room for the fixed pages and the longest tab captions of every language.
+    resize(820, 560);
 
     m_pollTimer.setInterval(40);
     connect(&m_pollTimer, &QTimer::timeout, this,
@@ -201,6 +203,7 @@ void CMyOrvaneDatabaseDlg::buildTabs() {
 
 void CMyOrvaneDatabaseDlg::OnInitDialog() {
     m_translation.LoadTexts();
+    installQtTexts();
     m_power.ResolveConfigPath();
     actionguard::setTextLookup([this](int number) { return text(number); });
     labelMenu();
@@ -208,6 +211,20 @@ void CMyOrvaneDatabaseDlg::OnInitDialog() {
     buildTabs();
     setUpPages();
     openLastDatabase();
+}
+
+void CMyOrvaneDatabaseDlg::installQtTexts() {
+    // Qt's own words (Yes, No, Cancel, Ctrl) in the language of the program's texts.
+    static const QHash<QString, QString> locales = {{"[1031]", "de"},
+                                                    {"[1036]", "fr"},
+                                                    {"[1034]", "es"},
+                                                    {"[1043]", "nl"},
+                                                    {"[1046]", "pt_BR"}};
+    QCoreApplication::removeTranslator(&m_qtTexts);
+    const QString locale = locales.value(m_translation.loadedSection());
+    if (!locale.isEmpty() && m_qtTexts.load(QStringLiteral("qtbase_") + locale,
+                                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&m_qtTexts);
 }
 
 void CMyOrvaneDatabaseDlg::setUpPages() {
@@ -295,7 +312,14 @@ void CMyOrvaneDatabaseDlg::OnLanguageSelection() {
         return;
     if (!m_power.WriteConfig(QStringLiteral("Language"), dialog.m_language))
         return;
+    const bool untitled = isUntitled();
     OnInitDialog();
+    // A database made from a template lives in the program's own file until it is saved:
+    // it stays untitled, so that Save asks for a name instead of writing into that file.
+    if (untitled && m_currentPath == newDatabaseFile()) {
+        m_currentPath = untitledPath();
+        setTitleForPath(m_currentPath, true);
+    }
 }
 
 void CMyOrvaneDatabaseDlg::OnExit() {

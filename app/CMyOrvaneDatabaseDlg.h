@@ -9,6 +9,7 @@
 
 #include <QMainWindow>
 #include <QTimer>
+#include <QTranslator>
 
 class QAction;
 class QTabWidget;
@@ -82,6 +83,7 @@ private:
     void buildMenu();
     void labelMenu();
     void buildTabs();
+    void installQtTexts();
     void setUpPages();
     void openLastDatabase();
     QList<CPage*> pages();
@@ -102,6 +104,9 @@ private:
     bool CloseRequested();
     bool isUntitled() const { return m_currentPath == untitledPath(); }
     QString untitledPath() const { return QLatin1Char('/') + text(130); }
+    QString newDatabaseFile() const {
+        return m_power.m_dataFolder + QStringLiteral("/newdatabase.csv");
+    }
     void setTitleForPath(const QString& path, bool modified);
     void refreshTitle();  // after a failed save: the title that the change flags call for
     void showPage(CPage& page);
@@ -120,6 +125,7 @@ private:
     CSettings m_settingsPage;
     CNew m_selectDatabase;
     QTimer m_pollTimer;
+    QTranslator m_qtTexts;
     QList<QPair<int, QAction*>> m_actions;  // text number and menu item
     bool m_closing = false;
 };

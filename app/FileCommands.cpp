@@ -224,9 +224,8 @@ void CMyOrvaneDatabaseDlg::OnNewDatabase() {
         return;
     }
     m_power.m_lines = {text(9991 + 10 * chosen)};
-    const QString file = m_power.m_dataFolder + QStringLiteral("/newdatabase.csv");
-    m_power.WriteLinesFile(file);
-    LoadDatabase(file);
+    m_power.WriteLinesFile(newDatabaseFile());
+    LoadDatabase(newDatabaseFile());
     m_currentPath = untitledPath();
     setTitleForPath(m_currentPath, true);
 }

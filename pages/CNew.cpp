@@ -20,16 +20,18 @@ CNew::CNew(QWidget* parent)
       m_list(new QTreeWidget(this)),
       m_okButton(new QPushButton(this)),
       m_cancelButton(new QPushButton(this)) {
-    setFixedSize(dlu::x(230), dlu::y(190));
-    m_group->setGeometry(dlu::rect(7, 7, 216, 154));
-    m_explanation->setGeometry(dlu::rect(14, 19, 202, 24));
+    // Wide enough for the descriptive template names of every language.
+    setFixedSize(dlu::x(300), dlu::y(190));
+    m_group->setGeometry(dlu::rect(7, 7, 286, 154));
+    m_explanation->setGeometry(dlu::rect(14, 19, 272, 24));
     m_explanation->setWordWrap(true);
-    m_list->setGeometry(dlu::rect(14, 46, 202, 108));
-    m_okButton->setGeometry(dlu::rect(119, 168, 50, 15));
-    m_cancelButton->setGeometry(dlu::rect(173, 168, 50, 15));
+    m_list->setGeometry(dlu::rect(14, 46, 272, 108));
+    m_okButton->setGeometry(dlu::rect(183, 168, 50, 15));
+    m_cancelButton->setGeometry(dlu::rect(239, 168, 54, 15));
     m_list->setRootIsDecorated(false);
     m_list->setColumnCount(1);
     m_list->header()->setSectionsClickable(false);
+    m_list->header()->setStretchLastSection(true);  // long template names stay readable
     m_explanation->setBuddy(m_list);
     m_okButton->setDefault(true);
 

@@ -2,8 +2,10 @@
 // driven through the real main window with scripted answers.
 #include "MainWindowHarness.h"
 
+#include "CLanguage.h"
 #include "CSettings.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -37,6 +39,7 @@ private slots:
     void saveQuestionBeforeOpen_data();
     void saveQuestionBeforeOpen();
     void openedFileHasNoUnsavedColumns();
+    void templateDatabaseStaysUntitledAcrossLanguages();
     void failedSaveKeepsUnsavedEntries();
     void closingUntitledWhenSaveAsIsCancelled();
     void openMissingFileChangesNothing();
@@ -280,6 +283,25 @@ void FileCommandsTest::openedFileHasNoUnsavedColumns() {
     world.env.prompter.clearPrompts();
     window.OnNewDatabase();  // nothing unsaved in the file just opened: no question
     QCOMPARE(world.env.prompter.messageTexts(), QStringList());
+}
+
+void FileCommandsTest::templateDatabaseStaysUntitledAcrossLanguages() {
+    MainWindowHarness world;
+    world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(2));
+    CMyOrvaneDatabaseDlg& window = world.start();
+    world.env.prompter.queueDialog([](QDialog& dialog) {
+        auto& language = static_cast<CLanguage&>(dialog);
+        language.languageList()->setEditText("Deutsch");
+        language.OnOK();
+        return dialog.result();
+    });
+    window.OnLanguageSelection();
+
+    QCOMPARE(window.windowTitle(), "Unbenannt* - Orvane Database");
+    const QString saved = world.env.root() + "/books.csv";
+    world.env.prompter.queueFileName(saved);
+    window.OnSaveDatabase();  // asks for a name: the program's own file stays its own
+    QCOMPARE(window.m_currentPath, saved);
 }
 
 void FileCommandsTest::failedSaveKeepsUnsavedEntries() {
