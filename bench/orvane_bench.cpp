@@ -1,0 +1,634 @@
+// Drives the real main window offscreen through the actions a user waits for, and times the
+// sqlite3 shell doing the same work on the same data in the same run as the anchor. Each
+// measure prints one RESULT line with the medians; bench/run builds the tables from them.
+//
+//   orvane_bench measure <database.csv> <work folder> [runs [measure...]]
+//   orvane_bench startup <work folder> [runs]
+//   orvane_bench startup-child <program folder>   (one start, spawned by "startup")
+#include "CMyOrvaneDatabaseApp.h"
+#include "CMyOrvaneDatabaseDlg.h"
+#include "PowerClass.h"
+#include "ProgramFolder.h"
+#include "ScriptedPrompter.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+namespace {
+
+const QString kTable = QStringLiteral("Table1");
+constexpr double kMiB = 1024.0 * 1024.0;
+
+[[noreturn]] void fail(const QString& what) {
+    std::fprintf(stderr, "orvane_bench: %s\n", qPrintable(what));
+    std::exit(1);
+}
+
+void check(bool ok, const QString& what) {
+    if (!ok)
+        fail(what);
+}
+
+void progress(const QString& text) {
+    std::fprintf(stderr, "  %s\n", qPrintable(text));
+    std::fflush(stderr);
+}
+
+double seconds(const std::function<void()>& work) {
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return static_cast<double>(timer.nsecsElapsed()) / 1e9;
+}
+
+double median(QList<double> values) {
+    std::sort(values.begin(), values.end());
+    const qsizetype n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+void printResult(const QString& measure, const QString& size, const QList<double>& program,
+                 const QList<double>& anchor) {
+    const double p = median(program);
+    const double a = median(anchor);
+    std::printf("RESULT %s %s program_s=%.4f anchor_s=%.4f ratio=%.2f\n", qPrintable(measure),
+                qPrintable(size), p, a, a > 0 ? p / a : 0.0);
+    std::fflush(stdout);
+    progress(QStringLiteral("%1 %2: program %3 s, sqlite3 %4 s")
+                 .arg(measure, size)
+                 .arg(p, 0, 'f', 4)
+                 .arg(a, 0, 'f', 4));
+}
+
+// Peak resident memory of this process so far, in bytes.
+double peakResident() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    check(status.open(QIODevice::ReadOnly), QStringLiteral("cannot read /proc/self/status"));
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() * 1024;
+    }
+    fail(QStringLiteral("no VmHWM in /proc/self/status"));
+}
+
+bool sameFiles(const QString& a, const QString& b) {
+    QFile first(a);
+    QFile second(b);
+    if (!first.open(QIODevice::ReadOnly) || !second.open(QIODevice::ReadOnly) ||
+        first.size() != second.size())
+        return false;
+    while (!first.atEnd()) {
+        if (first.read(1 << 20) != second.read(1 << 20))
+            return false;
+    }
+    return true;
+}
+
+QString columnList(int n) {
+    QStringList names;
+    for (int k = 1; k <= n; ++k)
+        names.append(QStringLiteral("Column%1").arg(k));
+    return names.join(QStringLiteral(", "));
+}
+
+// The one statement that makes room for a new column 2 in a table of n columns, and the one
+// that closes the gap of a removed column 2: what the settings page runs, for the anchor.
+QString addColumnStatement(int n) {
+    const int last = std::min(n + 1, 26);
+    QStringList set;
+    for (int k = last; k >= 3; --k)
+        set.append(QStringLiteral("Column%1=Column%2").arg(k).arg(k - 1));
+    set.append(QStringLiteral("Column2=''"));
+    return QStringLiteral("UPDATE Table1 SET %1;").arg(set.join(QStringLiteral(", ")));
+}
+
+QString removeColumnStatement(int n) {
+    QStringList set;
+    for (int k = 2; k < n; ++k)
+        set.append(QStringLiteral("Column%1=Column%2").arg(k).arg(k + 1));
+    set.append(QStringLiteral("Column%1=''").arg(n));
+    return QStringLiteral("UPDATE Table1 SET %1;").arg(set.join(QStringLiteral(", ")));
+}
+
+// The sqlite3 shell on one database file. Each command line runs in turn; the output goes
+// nowhere unless asked for (the import's warnings about short lines included).
+class Sqlite3 {
+public:
+    explicit Sqlite3(const QString& database) : m_database(database) {}
+
+    double time(const QStringList& commands) {
+        double elapsed = 0;
+        run(commands, &elapsed);
+        return elapsed;
+    }
+    QString output(const QStringList& commands) { return run(commands, nullptr); }
+
+    // The working store's settings, so that both sides write the same way.
+    static QStringList storeSettings() {
+        return {QStringLiteral("PRAGMA synchronous=OFF;"),
+                QStringLiteral("PRAGMA journal_mode=MEMORY;")};
+    }
+
+private:
+    QString run(const QStringList& commands, double* elapsed) {
+        QProcess shell;
+        shell.setProgram(QStringLiteral("sqlite3"));
+        shell.setArguments(QStringList{QStringLiteral("-batch"), m_database} + commands);
+        shell.setStandardInputFile(QProcess::nullDevice());
+        shell.setStandardErrorFile(QProcess::nullDevice());
+        if (elapsed)
+            shell.setStandardOutputFile(QProcess::nullDevice());
+        QElapsedTimer timer;
+        timer.start();
+        shell.start();
+        const bool finished = shell.waitForFinished(-1);
+        if (elapsed)
+            *elapsed = static_cast<double>(timer.nsecsElapsed()) / 1e9;
+        check(finished && shell.exitStatus() == QProcess::NormalExit && shell.exitCode() == 0,
+              QStringLiteral("sqlite3 failed on: %1").arg(commands.join(QLatin1Char(' '))));
+        return elapsed ? QString() : QString::fromLatin1(shell.readAllStandardOutput()).trimmed();
+    }
+
+    QString m_database;
+};
+
+// A world of its own, as the tests make one: HOME and XDG_DATA_HOME in the work folder and a
+// program folder with this build's installation files. The template config.ini starts the
+// program on an empty database with the given column line.
+struct World {
+    QString root;
+    QString program;
+    QString emptyDatabase;
+
+    World(const QString& folder, const QByteArray& columnLine) : root(folder) {
+        QDir(root).removeRecursively();
+        program = root + QStringLiteral("/program");
+        for (const char* sub : {"program", "home", "data"})
+            check(QDir().mkpath(root + QLatin1Char('/') + QLatin1String(sub)),
+                  QStringLiteral("cannot make %1").arg(root));
+        const QDir installed(QStringLiteral(ORVANE_PROGRAM_FILES));
+        for (const char* name :
+             {"config.ini", "orvanedbtrl.ini", "orvane_database.sqlite", "help.html"})
+            check(QFile::copy(installed.filePath(QLatin1String(name)),
+                              program + QLatin1Char('/') + QLatin1String(name)),
+                  QStringLiteral("cannot copy the installation file %1").arg(name));
+        qputenv("HOME", (root + QStringLiteral("/home")).toLocal8Bit());
+        qputenv("XDG_DATA_HOME", (root + QStringLiteral("/data")).toLocal8Bit());
+        programfolder::setOverride(program);
+
+        emptyDatabase = root + QStringLiteral("/empty.csv");
+        QFile empty(emptyDatabase);
+        check(empty.open(QIODevice::WriteOnly) && empty.write(columnLine + "\r\n") > 0,
+              QStringLiteral("cannot write %1").arg(emptyDatabase));
+        empty.close();
+        PowerClass settings;  // no per-user copy yet: this writes the template
+        check(settings.WriteConfig(QStringLiteral("LastDataBase"), emptyDatabase),
+              QStringLiteral("cannot set the last database"));
+    }
+
+    QString storeTemplate() const { return program + QStringLiteral("/orvane_database.sqlite"); }
+};
+
+// Everything measured on one database file, in one process, so that peak memory belongs to
+// that file alone. Named measures narrow it down for a profiler; open always runs.
+class Measurement {
+public:
+    Measurement(const QString& csv, const QString& work, int runs, const QStringList& only)
+        : m_csv(QFileInfo(csv).absoluteFilePath()), m_runs(runs), m_only(only) {
+        QFile file(m_csv);
+        check(file.open(QIODevice::ReadOnly), QStringLiteral("cannot read %1").arg(m_csv));
+        m_columnLine = file.readLine().trimmed();
+        m_columns = static_cast<int>(m_columnLine.count(';')) + 1;
+        while (!file.atEnd()) {
+            const QByteArray chunk = file.read(1 << 22);
+            m_entries += static_cast<int>(chunk.count('\n'));
+        }
+        m_fileBytes = file.size();
+        m_size = QStringLiteral("%1x%2").arg(m_entries).arg(m_columns);
+        m_world = std::make_unique<World>(work + QStringLiteral("/") + m_size, m_columnLine);
+        m_anchorStore = m_world->root + QStringLiteral("/anchor.sqlite");
+    }
+
+    void run() {
+        progress(QStringLiteral("%1 entries of %2 columns (%3)")
+                     .arg(m_entries)
+                     .arg(m_columns)
+                     .arg(m_csv));
+        CMyOrvaneDatabaseDlg window;
+        m_window = &window;
+        window.show();
+        window.OnInitDialog();
+        settle();
+        expectNoPrompt(QStringLiteral("start-up"));
+        const double emptyPeak = peakResident();
+
+        open();
+        const double peak = (peakResident() - emptyPeak) / kMiB;
+        progress(QStringLiteral("peak after the first open, into an empty store: %1 MiB")
+                     .arg((m_firstOpenPeak - emptyPeak) / kMiB, 0, 'f', 1));
+        const double file = static_cast<double>(m_fileBytes) / kMiB;
+        std::printf("RESULT peak_rss %s program_mb=%.1f file_mb=%.1f ratio=%.2f\n",
+                    qPrintable(m_size), peak, file, peak / file);
+        std::fflush(stdout);
+        progress(QStringLiteral("peak_rss %1: %2 MiB for a file of %3 MiB")
+                     .arg(m_size)
+                     .arg(peak, 0, 'f', 1)
+                     .arg(file, 0, 'f', 1));
+
+        const QList<QPair<QStringList, void (Measurement::*)()>> measures = {
+            {{QStringLiteral("save")}, &Measurement::save},
+            {{QStringLiteral("sort")}, &Measurement::sort},
+            {{QStringLiteral("search")}, &Measurement::search},
+            {{QStringLiteral("add_entry")}, &Measurement::addEntry},
+            {{QStringLiteral("edit_entry")}, &Measurement::editEntry},
+            {{QStringLiteral("remove_entry")}, &Measurement::removeEntry},
+            {{QStringLiteral("add_column"), QStringLiteral("remove_column")},
+             &Measurement::columns},
+        };
+        for (const auto& [names, measure] : measures) {
+            const bool wanted = std::any_of(names.begin(), names.end(), [&](const QString& name) {
+                return m_only.isEmpty() || m_only.contains(name);
+            });
+            if (wanted)
+                (this->*measure)();
+        }
+        m_window = nullptr;
+        QDir(m_world->root).removeRecursively();
+    }
+
+private:
+    CViewTab& viewAll() { return m_window->viewAllPage(); }
+    int listed() { return viewAll().listRowCount(); }
+
+    // Lets the window do what is queued (layout, painting) before the clock stops.
+    static void settle() { QCoreApplication::processEvents(); }
+
+    void expectNoPrompt(const QString& step) {
+        if (!m_prompter.prompts().isEmpty())
+            fail(QStringLiteral("%1 asked: %2").arg(step, m_prompter.messageTexts().join("; ")));
+    }
+
+    void clickTab(int tab) {
+        m_window->tabs()->setCurrentIndex(tab);
+        settle();
+    }
+
+    QStringList selectAll(const QString& rest = QString()) const {
+        return {QStringLiteral(".output /dev/null"),
+                QStringLiteral("SELECT %1 FROM Table1%2;").arg(columnList(m_columns), rest)};
+    }
+
+    void open() {
+        check(m_window->LoadDatabase(m_csv), QStringLiteral("cannot open %1").arg(m_csv));
+        settle();
+        m_firstOpenPeak = peakResident();
+        check(listed() == m_entries,
+              QStringLiteral("the list shows %1 of %2 entries").arg(listed()).arg(m_entries));
+        QList<double> program;
+        QList<double> anchor;
+        Sqlite3 shell(m_anchorStore);
+        for (int run = 0; run < m_runs; ++run) {
+            bool loaded = false;
+            program.append(seconds([&] {
+                loaded = m_window->LoadDatabase(m_csv);
+                settle();
+            }));
+            check(loaded && listed() == m_entries, QStringLiteral("opening again failed"));
+            QFile::remove(m_anchorStore);
+            check(QFile::copy(m_world->storeTemplate(), m_anchorStore),
+                  QStringLiteral("cannot copy the store template"));
+            anchor.append(shell.time(
+                Sqlite3::storeSettings() +
+                QStringList{QStringLiteral(".mode csv"), QStringLiteral(".separator \";\""),
+                            QStringLiteral(".import --skip 1 \"%1\" Table1").arg(m_csv)}));
+        }
+        expectNoPrompt(QStringLiteral("open"));
+        check(shell.output({QStringLiteral("SELECT count(*) FROM Table1;")}).toInt() == m_entries,
+              QStringLiteral("sqlite3 imported a different number of entries"));
+        printResult(QStringLiteral("open"), m_size, program, anchor);
+    }
+
+    void save() {
+        const QString saved = m_world->root + QStringLiteral("/saved.csv");
+        const QString written = m_world->root + QStringLiteral("/sqlite3.csv");
+        QList<double> program;
+        QList<double> anchor;
+        Sqlite3 shell(m_anchorStore);
+        for (int run = 0; run < m_runs; ++run) {
+            QFile::remove(saved);
+            bool ok = false;
+            program.append(seconds([&] {
+                ok = m_window->SaveDatabase(saved);
+                settle();
+            }));
+            check(ok, QStringLiteral("saving failed"));
+            QFile::remove(written);
+            anchor.append(shell.time(
+                {QStringLiteral(".mode list"), QStringLiteral(".separator \";\" \"\\r\\n\""),
+                 QStringLiteral(".output \"%1\"").arg(written),
+                 QStringLiteral("SELECT %1 FROM Table1;").arg(columnList(m_columns))}));
+        }
+        expectNoPrompt(QStringLiteral("save"));
+        check(sameFiles(m_csv, saved), QStringLiteral("the saved file differs from the opened"));
+        check(QFileInfo(written).size() == m_fileBytes - m_columnLine.size() - 2,
+              QStringLiteral("sqlite3 wrote a file of another size"));
+        QFile::remove(saved);
+        QFile::remove(written);
+        printResult(QStringLiteral("save"), m_size, program, anchor);
+    }
+
+    void sort() {
+        const int k = std::min(4, m_columns - 1);  // the town: many entries share each value
+        QList<double> program;
+        QList<double> anchor;
+        Sqlite3 shell(m_anchorStore);
+        for (int run = 0; run < m_runs; ++run) {
+            program.append(seconds([&] {
+                viewAll().OnColumnClick(k);
+                settle();
+            }));
+            check(listed() == m_entries, QStringLiteral("sorting lost entries"));
+            anchor.append(shell.time(selectAll(QStringLiteral(" ORDER BY Column%1").arg(k + 1))));
+        }
+        // The following measures list in store order, as their anchors do.
+        viewAll().m_sortColumn.clear();
+        viewAll().list()->horizontalHeader()->setSortIndicatorShown(false);
+        printResult(QStringLiteral("sort"), m_size, program, anchor);
+    }
+
+    void search() {
+        const QString pattern = QStringLiteral("%mann%");
+        QList<double> program;
+        QList<double> anchor;
+        Sqlite3 shell(m_anchorStore);
+        for (int run = 0; run < m_runs; ++run) {
+            clickTab(CMyOrvaneDatabaseDlg::SearchTab);
+            m_window->searchPage().field(1)->setText(pattern);
+            program.append(seconds([&] { clickTab(CMyOrvaneDatabaseDlg::ViewFilteredTab); }));
+            const int found = m_window->viewFilteredPage().listRowCount();
+            check(found > 0 && found < m_entries, QStringLiteral("the search found %1").arg(found));
+            anchor.append(
+                shell.time(selectAll(QStringLiteral(" WHERE Column1 LIKE '%1'").arg(pattern))));
+            clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+        }
+        expectNoPrompt(QStringLiteral("search"));
+        printResult(QStringLiteral("search"), m_size, program, anchor);
+    }
+
+    // An entry action: the request carried out by the poll timer, the fields typed (not
+    // timed: that is the user's time), and the tab click that stores it and refills the list.
+    void entryAction(const QString& measure, const std::function<void()>& request,
+                     const std::function<void(CSearchAddEdit&)>& type, int change) {
+        QList<double> program;
+        QList<double> anchor;
+        Sqlite3 shell(m_anchorStore);
+        for (int run = 0; run < m_runs; ++run) {
+            const int before = listed();
+            double elapsed = seconds([&] {
+                request();
+                m_window->OnPollTimer();
+                settle();
+            });
+            check(m_window->tabs()->currentIndex() == CMyOrvaneDatabaseDlg::AddEditTab,
+                  QStringLiteral("%1 did not reach the add/edit page").arg(measure));
+            type(m_window->addEditPage());
+            elapsed += seconds([&] { clickTab(CMyOrvaneDatabaseDlg::ViewAllTab); });
+            program.append(elapsed);
+            check(
+                listed() == before + change,
+                QStringLiteral("%1 left %2 entries of %3").arg(measure).arg(listed()).arg(before));
+            anchor.append(shell.time(
+                {QStringLiteral(".output /dev/null"), QStringLiteral("SELECT * FROM Table1;")}));
+        }
+        expectNoPrompt(measure);
+        printResult(measure, m_size, program, anchor);
+    }
+
+    void addEntry() {
+        entryAction(
+            QStringLiteral("add_entry"), [this] { viewAll().OnAddEntry(); },
+            [this](CSearchAddEdit& page) {
+                for (int k = 1; k <= m_columns; ++k)
+                    page.field(k)->setText(
+                        QStringLiteral("Neuer Eintrag %1 für d'Artagnan").arg(k));
+            },
+            1);
+    }
+
+    void editEntry() {
+        entryAction(
+            QStringLiteral("edit_entry"),
+            [this] {
+                viewAll().list()->selectRow(listed() / 2);
+                viewAll().OnEditEntry();
+            },
+            [](CSearchAddEdit& page) {
+                page.field(1)->setText(page.field(1)->text() + QStringLiteral(" (geändert)"));
+            },
+            0);
+    }
+
+    void removeEntry() {
+        QList<double> program;
+        QList<double> anchor;
+        Sqlite3 shell(m_anchorStore);
+        for (int run = 0; run < m_runs; ++run) {
+            const int before = listed();
+            viewAll().list()->selectRow(before / 2);
+            m_prompter.queueAnswer(Prompter::Answer::Yes);
+            program.append(seconds([&] {
+                viewAll().OnRemoveEntry();
+                settle();
+            }));
+            check(listed() == before - 1,
+                  QStringLiteral("removing left %1 entries of %2").arg(listed()).arg(before));
+            check(m_prompter.prompts().size() == 1, QStringLiteral("removing asked no question"));
+            m_prompter.clearPrompts();
+            anchor.append(shell.time(
+                {QStringLiteral(".output /dev/null"), QStringLiteral("SELECT * FROM Table1;")}));
+        }
+        printResult(QStringLiteral("remove_entry"), m_size, program, anchor);
+    }
+
+    // Adds a column before column 2 (or removes column 2) on the settings page, as the user
+    // does: choose the row, press the button; returns the time from the last press until the
+    // column list is refilled. The anchor runs the same statement on its own copy, so both
+    // stores stay alike.
+    double changeColumns(bool add, bool timed, QList<double>& anchor) {
+        CSettings& page = m_window->settingsPage();
+        QTreeWidget* list = page.columnList();
+        const int before = list->topLevelItemCount();
+        list->setCurrentItem(list->topLevelItem(1));
+        check(page.selectionMark() == 1, QStringLiteral("cannot choose column 2"));
+        double elapsed;
+        if (add) {
+            page.OnAddColumn();
+            page.nameField()->setText(QStringLiteral("Bemerkung"));
+            elapsed = seconds([&] {
+                page.OnSaveChanges();
+                settle();
+            });
+        } else {
+            elapsed = seconds([&] {
+                page.OnRemoveColumn();
+                settle();
+            });
+        }
+        check(list->topLevelItemCount() == before + (add ? 1 : -1),
+              QStringLiteral("the settings page shows %1 columns, had %2")
+                  .arg(list->topLevelItemCount())
+                  .arg(before));
+        const QString statement = add ? addColumnStatement(before) : removeColumnStatement(before);
+        const double anchorTime =
+            Sqlite3(m_anchorStore).time(Sqlite3::storeSettings() + QStringList{statement});
+        if (timed)
+            anchor.append(anchorTime);
+        return elapsed;
+    }
+
+    void columns() {
+        clickTab(CMyOrvaneDatabaseDlg::SettingsTab);
+        QList<double> addProgram, addAnchor, removeProgram, removeAnchor, untimed;
+        for (int run = 0; run < m_runs; ++run) {
+            if (m_columns < 26) {
+                // Both measured on the file's own column count; each undone untimed.
+                addProgram.append(changeColumns(true, true, addAnchor));
+                changeColumns(false, false, untimed);
+                removeProgram.append(changeColumns(false, true, removeAnchor));
+                changeColumns(true, false, untimed);
+            } else {
+                // No room for a 27th column: the add puts back the one just removed.
+                removeProgram.append(changeColumns(false, true, removeAnchor));
+                addProgram.append(changeColumns(true, true, addAnchor));
+            }
+        }
+        clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+        check(viewAll().m_columnNames.count(';') + 1 == m_columns,
+              QStringLiteral("the column count changed"));
+        expectNoPrompt(QStringLiteral("columns"));
+        printResult(QStringLiteral("add_column"), m_size, addProgram, addAnchor);
+        printResult(QStringLiteral("remove_column"), m_size, removeProgram, removeAnchor);
+    }
+
+    QString m_csv;
+    int m_runs;
+    QStringList m_only;
+    double m_firstOpenPeak = 0;
+    QByteArray m_columnLine;
+    int m_columns = 0;
+    int m_entries = 0;
+    qint64 m_fileBytes = 0;
+    QString m_size;
+    std::unique_ptr<World> m_world;
+    QString m_anchorStore;
+    ScriptedPrompter m_prompter;
+    CMyOrvaneDatabaseDlg* m_window = nullptr;
+};
+
+// One start of the program as main() does it, ended at the main window's first paint.
+int startupChild(int argc, char** argv, const QString& programFolder) {
+    CMyOrvaneDatabaseApp app(argc, argv);
+    programfolder::setOverride(programFolder);
+    ScriptedPrompter prompter;
+
+    struct FirstPaint : QObject {
+        bool eventFilter(QObject* watched, QEvent* event) override {
+            auto* widget = qobject_cast<QWidget*>(watched);
+            if (event->type() == QEvent::Paint && widget &&
+                qobject_cast<CMyOrvaneDatabaseDlg*>(widget->window()))
+                QCoreApplication::quit();  // after the rest of this paint
+            return false;
+        }
+    } firstPaint;
+    app.installEventFilter(&firstPaint);
+    QTimer::singleShot(30000, [] { QCoreApplication::exit(3); });
+
+    if (!app.InitInstance())
+        return 4;
+    const int result = app.exec();
+    if (!prompter.prompts().isEmpty()) {
+        std::fprintf(stderr, "start-up asked: %s\n",
+                     qPrintable(prompter.messageTexts().join("; ")));
+        return 2;
+    }
+    return result;
+}
+
+// Process start until the main window has painted itself, on an empty database.
+int startup(const QString& work, int runs) {
+    World world(work + QStringLiteral("/startup"),
+                "Name;First name;Street;Postcode;Town;Phone;E-mail;Birthday");
+    QList<double> times;
+    for (int run = 0; run <= runs; ++run) {  // the first start makes the per-user files
+        QProcess child;
+        child.setProgram(QCoreApplication::applicationFilePath());
+        child.setArguments({QStringLiteral("startup-child"), world.program});
+        child.setProcessChannelMode(QProcess::ForwardedChannels);
+        const double elapsed = seconds([&] {
+            child.start();
+            child.waitForFinished(-1);
+        });
+        check(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0,
+              QStringLiteral("the program did not start (exit code %1)").arg(child.exitCode()));
+        if (run > 0)
+            times.append(elapsed);
+    }
+    std::printf("RESULT startup 0x8 program_s=%.4f\n", median(times));
+    progress(QStringLiteral("startup: %1 s").arg(median(times), 0, 'f', 4));
+    QDir(world.root).removeRecursively();
+    return 0;
+}
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: orvane_bench measure <database.csv> <work folder> [runs [measure...]]\n"
+                 "       orvane_bench startup <work folder> [runs]\n");
+    return 2;
+}
+
+}  // namespace
+
+QtMessageHandler standardHandler = nullptr;
+
+// The offscreen platform's complaints about window features it lacks say nothing about the
+// program; everything else still reaches stderr.
+void dropPlatformNoise(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (!text.contains(QLatin1String("propagateSizeHints")) &&
+        !text.contains(QLatin1String("which does not have a handle")))
+        standardHandler(type, context, text);
+}
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    standardHandler = qInstallMessageHandler(dropPlatformNoise);
+    const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    if (mode == QLatin1String("startup-child") && argc == 3)
+        return startupChild(argc, argv, QString::fromLocal8Bit(argv[2]));
+
+    QApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (mode == QLatin1String("measure") && args.size() >= 4) {
+        const int runs = args.size() >= 5 ? std::max(1, args[4].toInt()) : 3;
+        Measurement(args[2], args[3], runs, args.mid(5)).run();
+        return 0;
+    }
+    if (mode == QLatin1String("startup") && (args.size() == 3 || args.size() == 4))
+        return startup(args[2], args.size() == 4 ? std::max(1, args[3].toInt()) : 5);
+    return usage();
+}
