@@ -5,6 +5,7 @@
 #include "ActionGuard.h"
 #include "BusyCursor.h"
 #include "CsvDatabaseFile.h"
+#include "SQLite3PowerClass.h"
 #include "StorePath.h"
 
 #include <QApplication>
@@ -59,10 +60,12 @@ bool CMyOrvaneDatabaseDlg::LoadDatabase(const QString& path) {
     const bool read = actionguard::guard(this, [&] {
         BusyCursor busy;
         report = csvfile::LoadIntoStore(path, m_storePath);
+        SQLite3PowerClass::noteStoreChanged();
         // A damaged store can pass the check at start-up and fail only when it is emptied.
         // Its content is about to be replaced anyway: a fresh copy of the template takes it.
         if (!report.storeUsable && storepath::RenewStore(m_power, m_storePath))
             report = csvfile::LoadIntoStore(path, m_storePath);
+        SQLite3PowerClass::noteStoreChanged();
     });
     if (!read) {
         setWindowTitle(oldTitle);  // nothing was changed

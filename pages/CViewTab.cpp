@@ -139,19 +139,24 @@ void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
     const QStringList headings = m_power.m_fields;
     const int n = static_cast<int>(headings.size());
 
+    // A list already filled with the same query since the store last changed shows the
+    // store as it is: a refill nobody would see the difference of is skipped.
+    const FillKey key{SQLite3PowerClass::storeChanges(), filter, order, m_columnNames, m_storePath};
     SQLite3PowerClass store;
     bool queried;
-    {
-        BusyCursor busy;
-        queried = store.Query(m_storePath, QStringLiteral("Table1"), filter, order, n);
-    }
-    m_listOutcome = store.m_outcome;
-    m_listError = store.m_error;
-    if (!queried) {
-        // The list keeps its columns and shows no rows.
-        m_model.reset(m_model.headings(), ResultGrid());
+    if (key == m_lastFill && m_listOutcome == SQLite3PowerClass::Outcome::Done &&
+        store.CanOpen(m_storePath)) {
+        queried = true;
     } else {
-        m_model.reset(headings, std::move(store.m_resultValues));
+        BusyCursor busy;
+        store.m_resultValues = m_model.takeRows();  // reuse its memory for the new rows
+        queried = store.Query(m_storePath, QStringLiteral("Table1"), filter, order, n);
+        m_listOutcome = store.m_outcome;
+        m_listError = store.m_error;
+        m_lastFill = queried ? key : FillKey();
+        m_model.reset(queried ? headings : m_model.headings(), std::move(store.m_resultValues));
+    }
+    if (queried) {
         for (quint32& width : m_columnWidths) {
             if (width == 0)
                 width = kDefaultWidth;

@@ -67,6 +67,17 @@ private:
     QPushButton* m_printButton;
     QLabel* m_countText;
     EntriesModel m_model;
+    // What the list was last filled with, and the store's state then.
+    struct FillKey {
+        quint64 storeChanges = 0;
+        QString filter, order, columnNames, storePath;
+        bool operator==(const FillKey& other) const {
+            return storeChanges == other.storeChanges && filter == other.filter &&
+                   order == other.order && columnNames == other.columnNames &&
+                   storePath == other.storePath;
+        }
+    };
+    FillKey m_lastFill;
     SQLite3PowerClass::Outcome m_listOutcome = SQLite3PowerClass::Outcome::Done;
     QString m_listError;
 };

@@ -7,6 +7,15 @@ void EntriesModel::reset(const QStringList& headings, ResultGrid rows) {
     endResetModel();
 }
 
+ResultGrid EntriesModel::takeRows() {
+    beginResetModel();
+    ResultGrid rows = std::move(m_rows);
+    m_rows = ResultGrid();
+    endResetModel();
+    rows.clear();
+    return rows;
+}
+
 void EntriesModel::setColors(const QColor& background, const QColor& text) {
     m_background = background;
     m_text = text;

@@ -15,6 +15,8 @@ public:
 
     // Replaces headings and rows in one reset.
     void reset(const QStringList& headings, ResultGrid rows);
+    // Empties the list and hands over its rows, memory and all.
+    ResultGrid takeRows();
     void setColors(const QColor& background, const QColor& text);
 
     const ResultGrid& rows() const { return m_rows; }

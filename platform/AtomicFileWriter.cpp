@@ -26,20 +26,21 @@ AtomicFileWriter::~AtomicFileWriter() {
 }
 
 void AtomicFileWriter::write(const char* data, qsizetype size) {
-    if (m_buffer.size() + size > kBufferSize)
+    if (static_cast<qsizetype>(m_buffer.size()) + size > kBufferSize)
         flushBuffer();
     if (size >= kBufferSize) {
         if (m_file.write(data, size) != size)
             fail(m_file.errorString());
         return;
     }
-    m_buffer.append(data, size);
+    m_buffer.insert(m_buffer.end(), data, data + size);
 }
 
 void AtomicFileWriter::flushBuffer() {
-    if (m_buffer.isEmpty())
+    if (m_buffer.empty())
         return;
-    if (m_file.write(m_buffer) != m_buffer.size())
+    const auto size = static_cast<qint64>(m_buffer.size());
+    if (m_file.write(m_buffer.data(), size) != size)
         fail(m_file.errorString());
     m_buffer.clear();
 }

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QSaveFile>
 #include <QString>
+#include <vector>
 
 // Writes a file through a temporary file beside it that replaces the old one only when every
 // byte reached the disk. A crash, a full disk or a failed write leaves the old file whole.
@@ -12,6 +13,7 @@ public:
     explicit AtomicFileWriter(const QString& path);
     ~AtomicFileWriter();  // abandons the temporary file unless commit() ran
 
+    // Small pieces are gathered in a buffer and reach the file in large blocks.
     void write(const char* data, qsizetype size);
     void write(const QByteArray& data) { write(data.constData(), data.size()); }
     void commit();
@@ -22,7 +24,7 @@ private:
 
     QString m_path;
     QSaveFile m_file;
-    QByteArray m_buffer;
+    std::vector<char> m_buffer;
     bool m_done = false;
 };
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -24,7 +23,11 @@ public:
     // The raw bytes of a cell, valid while the grid is unchanged.
     const char* cellData(int row, int column, int* size) const;
 
+    // Empties the grid but keeps its memory, so that the next result of about the same size
+    // is read without growing and copying the buffers again.
     void clear();
+    // Empties the grid and gives its memory back.
+    void release();
     void setColumnCount(int count) { m_columnCount = count; }
     void reserve(qsizetype bytes, qsizetype cells);
     // Appends the next cell, row by row. False when the grid would exceed 4 GiB.
@@ -34,6 +37,6 @@ public:
 
 private:
     int m_columnCount = 0;
-    QByteArray m_data;
+    std::vector<char> m_data;
     std::vector<quint32> m_ends;
 };

@@ -5,6 +5,18 @@
 
 #include <sqlite3.h>
 
+namespace {
+quint64 changeCount = 0;
+}
+
+quint64 SQLite3PowerClass::storeChanges() {
+    return changeCount;
+}
+
+void SQLite3PowerClass::noteStoreChanged() {
+    ++changeCount;
+}
+
 bool SQLite3PowerClass::Query(const QString& storePath, const QString& table,
                               const QString& condition, const QString& order, int columnLimit) {
     m_resultValues.clear();
@@ -89,6 +101,7 @@ bool SQLite3PowerClass::modify(const QString& storePath, const QString& statemen
         m_error = connection.lastError();
         return false;
     }
+    noteStoreChanged();
     const QByteArray sql = sqltext::toStatement(statement);
     PreparedStatement change(connection, sql);
     if (change.prepareResult() != SQLITE_OK || !change.handle()) {

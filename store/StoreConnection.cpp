@@ -86,9 +86,10 @@ bool StoreConnection::open(const QString& storePath) {
         m_lastError = QStringLiteral("the file does not exist");
         return false;
     }
-    // Never create a file: the store must be there already.
-    const int result =
-        sqlite3_open_v2(storePath.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE, nullptr);
+    // Never create a file: the store must be there already. One connection serves one
+    // operation on one thread, so the engine's own locks are not needed.
+    const int result = sqlite3_open_v2(storePath.toUtf8().constData(), &m_db,
+                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (result != SQLITE_OK) {
         m_lastError = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(result));
         return false;
