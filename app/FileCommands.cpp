@@ -56,21 +56,24 @@ bool CMyOrvaneDatabaseDlg::LoadDatabase(const QString& path) {
         return false;
     const QString oldTitle = windowTitle();
     setWindowTitle(text(75));
-    csvfile::LoadReport report;
-    const bool read = actionguard::guard(this, [&] {
-        BusyCursor busy;
-        report = csvfile::LoadIntoStore(path, m_storePath);
-        SQLite3PowerClass::noteStoreChanged();
-        // A damaged store can pass the check at start-up and fail only when it is emptied.
-        // Its content is about to be replaced anyway: a fresh copy of the template takes it.
-        if (!report.storeUsable && storepath::RenewStore(m_power, m_storePath))
-            report = csvfile::LoadIntoStore(path, m_storePath);
-        SQLite3PowerClass::noteStoreChanged();
-    });
-    if (!read) {
+    QByteArray bytes;
+    if (!actionguard::guard(this, [&] { bytes = csvfile::ReadFile(path); })) {
         setWindowTitle(oldTitle);  // nothing was changed
         return false;
     }
+    csvfile::LoadReport report;
+    {
+        BusyCursor busy;
+        // The old lists go before the new entries come, so that a large database is never
+        // held twice.
+        m_viewAllPage.releaseRows();
+        m_viewFilteredPage.releaseRows();
+        report = csvfile::LoadIntoStore(bytes, m_storePath);
+        SQLite3PowerClass::noteStoreChanged();
+    }
+    const int columns = PowerClass::CountSemicolons(report.columnNames) + 1;
+    m_viewAllPage.expectRows(bytes.size(), qsizetype(report.storedEntries) * columns);
+    bytes = QByteArray();
     for (CPage* page : pages())
         page->m_columnNames = report.columnNames;
     m_settingsPage.m_newDatabase = false;  // an unconfirmed new database is abandoned

@@ -358,6 +358,8 @@ private:
         QList<double> anchor;
         Sqlite3 shell(m_anchorStore);
         for (int run = 0; run < m_runs; ++run) {
+            // A list already sorted so is not read again: start each run from store order.
+            viewAll().FillList(QString(), QString());
             program.append(seconds([&] {
                 viewAll().OnColumnClick(k);
                 settle();
@@ -377,6 +379,8 @@ private:
         QList<double> anchor;
         Sqlite3 shell(m_anchorStore);
         for (int run = 0; run < m_runs; ++run) {
+            // A list already filled with this search is not read again: empty it first.
+            m_window->viewFilteredPage().FillList(QStringLiteral("0"), QString());
             clickTab(CMyOrvaneDatabaseDlg::SearchTab);
             m_window->searchPage().field(1)->setText(pattern);
             program.append(seconds([&] { clickTab(CMyOrvaneDatabaseDlg::ViewFilteredTab); }));

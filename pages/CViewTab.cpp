@@ -103,6 +103,11 @@ void CViewTab::setListColors(const QColor& background, const QColor& text) {
     m_list->setPalette(colors);
 }
 
+void CViewTab::releaseRows() {
+    m_model.takeRows().release();
+    m_lastFill = FillKey();
+}
+
 void CViewTab::PlaceControls(int w, int h) {
     m_addButton->setGeometry(w - 142, 11, 105, 24);
     m_editButton->setGeometry(w - 142, 44, 105, 24);
@@ -150,6 +155,8 @@ void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
     } else {
         BusyCursor busy;
         store.m_resultValues = m_model.takeRows();  // reuse its memory for the new rows
+        store.m_resultValues.reserve(m_expectedRows.first, m_expectedRows.second);
+        m_expectedRows = {};
         queried = store.Query(m_storePath, QStringLiteral("Table1"), filter, order, n);
         m_listOutcome = store.m_outcome;
         m_listError = store.m_error;

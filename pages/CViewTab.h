@@ -23,6 +23,11 @@ public:
     // Rebuilds the columns and rows from the store with filter and sortColumn.
     void FillList(const QString& filter, const QString& sortColumn);
 
+    // Empties the list and gives its memory back, before a new database is read.
+    void releaseRows();
+    // The next fill reads about this many bytes in this many cells: room is made at once.
+    void expectRows(qsizetype bytes, qsizetype cells) { m_expectedRows = {bytes, cells}; }
+
     // Places the controls for a main window client area of w by h pixels.
     void PlaceControls(int w, int h);
     void setListColors(const QColor& background, const QColor& text);
@@ -78,6 +83,7 @@ private:
         }
     };
     FillKey m_lastFill;
+    QPair<qsizetype, qsizetype> m_expectedRows;
     SQLite3PowerClass::Outcome m_listOutcome = SQLite3PowerClass::Outcome::Done;
     QString m_listError;
 };

@@ -16,7 +16,9 @@ namespace {
 
 constexpr int kMaxColumns = StoreConnection::kColumnCount;
 
-QByteArray readWholeFile(const QString& path) {
+}  // namespace
+
+QByteArray ReadFile(const QString& path) {
     if (!QFileInfo::exists(path))
         throw FileError(FileError::Kind::NotFound, path);
     QFile file(path);
@@ -24,11 +26,15 @@ QByteArray readWholeFile(const QString& path) {
         throw FileError(FileError::Kind::ReadFailed, path, QStringLiteral("it is a folder"));
     if (!file.open(QIODevice::ReadOnly))
         throw FileError(FileError::Kind::ReadFailed, path, file.errorString());
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
+    // Exactly the file's size: a large file is held once, not in a rounded-up buffer.
+    QByteArray bytes(file.size(), Qt::Uninitialized);
+    if (file.read(bytes.data(), bytes.size()) != bytes.size() ||
+        file.error() != QFileDevice::NoError)
         throw FileError(FileError::Kind::ReadFailed, path, file.errorString());
     return bytes;
 }
+
+namespace {
 
 // The next line of [*pos, end): its start and length without the line end.
 bool nextLine(const char*& pos, const char* end, const char** line, qsizetype* length) {
@@ -63,27 +69,36 @@ bool fail(StoreConnection& connection, LoadReport& report) {
     return false;
 }
 
+QByteArray insertStatement(int columns) {
+    QByteArray sql = "INSERT INTO Table1 (";
+    for (int k = 1; k <= columns; ++k)
+        sql += "Column" + QByteArray::number(k) + (k < columns ? ", " : ") VALUES (");
+    for (int k = 1; k <= columns; ++k)
+        sql += k < columns ? "?, " : "?);";
+    return sql;
+}
+
 bool insertLines(StoreConnection& connection, const char* pos, const char* end,
                  LoadReport& report) {
     const int columns = report.columnNames.isEmpty()
                             ? 0
                             : static_cast<int>(report.columnNames.count(QLatin1Char(';'))) + 1;
-    if (!connection.execute("BEGIN;"))
+    // The old entries' pages are journaled as they are reused: on disk, not in memory, where
+    // they would double the program's peak for a large file.
+    if (!connection.execute("PRAGMA journal_mode=DELETE; BEGIN;"))
         return fail(connection, report);
     // Every entry goes, also one that holds the word of the clear-all condition: it belongs to
     // the file loaded before and would otherwise slip into this one.
     if (!connection.execute("DELETE FROM Table1;"))
         return fail(connection, report);
 
-    QByteArray sql = "INSERT INTO Table1 (";
-    for (int k = 1; k <= kMaxColumns; ++k)
-        sql += "Column" + QByteArray::number(k) + (k < kMaxColumns ? ", " : ") VALUES (");
-    for (int k = 1; k <= kMaxColumns; ++k)
-        sql += k < kMaxColumns ? "?, " : "?);";
-    PreparedStatement insert(connection, sql);
-    if (insert.prepareResult() != SQLITE_OK)
+    // Most lines hold the file's columns and are stored through a statement naming just
+    // those; a line with more values (at most 26) through one naming every column.
+    const int narrowWidth = std::max(columns, 1);
+    PreparedStatement narrow(connection, insertStatement(narrowWidth));
+    PreparedStatement wide(connection, insertStatement(kMaxColumns));
+    if (narrow.prepareResult() != SQLITE_OK || wide.prepareResult() != SQLITE_OK)
         return fail(connection, report);
-    sqlite3_stmt* statement = insert.handle();
 
     const char* line;
     qsizetype length;
@@ -99,11 +114,13 @@ bool insertLines(StoreConnection& connection, const char* pos, const char* end,
         }
         if (fields > columns)
             report.hiddenValues.append(lineNumber);
+        sqlite3_stmt* statement = fields > narrowWidth ? wide.handle() : narrow.handle();
+        const int width = fields > narrowWidth ? kMaxColumns : narrowWidth;
         // Missing values of the file's columns are stored as empty texts, so that the entry
         // matches what the lists show; columns beyond stay NULL.
         const char* field = line;
         const char* lineEnd = line + length;
-        for (int k = 1; k <= kMaxColumns; ++k) {
+        for (int k = 1; k <= width; ++k) {
             if (k <= fields) {
                 const char* separator =
                     static_cast<const char*>(std::memchr(field, ';', lineEnd - field));
@@ -130,7 +147,10 @@ bool insertLines(StoreConnection& connection, const char* pos, const char* end,
 }  // namespace
 
 LoadReport LoadIntoStore(const QString& csvPath, const QString& storePath) {
-    const QByteArray bytes = readWholeFile(csvPath);
+    return LoadIntoStore(ReadFile(csvPath), storePath);
+}
+
+LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath) {
     LoadReport report;
     const char* pos = bytes.constData();
     const char* end = pos + bytes.size();
@@ -154,21 +174,21 @@ void Write(const QString& path, const QString& columnNames, const ResultGrid& ro
            int columnCount) {
     AtomicFileWriter writer(path);
     writer.write(columnNames.toLatin1() + "\r\n");
-    const int width = std::min(columnCount, rows.columnCount());
-    QByteArray line;
+    // A line of more than 26 values would not load again, and names beyond the store's
+    // columns have no values to write.
+    const int values = std::min(columnCount, kMaxColumns);
+    const int width = std::min(values, rows.columnCount());
     for (int r = 0; r < rows.rowCount(); ++r) {
-        line.clear();
-        for (int c = 0; c < columnCount; ++c) {
+        for (int c = 0; c < values; ++c) {
             if (c > 0)
-                line += ';';
+                writer.write(";", 1);
             if (c < width) {
                 int size = 0;
                 const char* cell = rows.cellData(r, c, &size);
-                line.append(cell, size);
+                writer.write(cell, size);
             }
         }
-        line += "\r\n";
-        writer.write(line);
+        writer.write("\r\n", 2);
     }
     writer.commit();
 }

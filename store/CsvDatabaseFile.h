@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
@@ -23,9 +24,15 @@ struct LoadReport {
 // one transaction. An empty line and a line of more than 26 values add no entry; a line with
 // fewer values than columns leaves the rest empty.
 LoadReport LoadIntoStore(const QString& csvPath, const QString& storePath);
+// The same for a file already read with ReadFile.
+LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath);
 
-// Writes columnNames and the first columnCount cells of every row of rows to path through a
-// temporary file. Raises FileError when the file cannot be written; the old file stays whole.
+// The whole file at path. Raises FileError when it cannot be read.
+QByteArray ReadFile(const QString& path);
+
+// Writes columnNames and the first columnCount cells (at most 26) of every row of rows to path
+// through a temporary file. Raises FileError when the file cannot be written; the old file
+// stays whole.
 void Write(const QString& path, const QString& columnNames, const ResultGrid& rows,
            int columnCount);
 
