@@ -76,22 +76,27 @@ void MainWindowTest::menuFollowsLanguage_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("newDatabase");
     QTest::addColumn<QString>("viewAllTab");
+    QTest::addColumn<QString>("yes");  // Qt's own button text follows the program's language
     QTest::newRow("English") << "en_GB.UTF-8"
                              << "&File"
                              << "  &New Database"
-                             << "View A&ll";
+                             << "View A&ll"
+                             << "&Yes";
     QTest::newRow("German") << "de_DE.UTF-8"
                             << "&Datei"
                             << "  &Neue Datenbank"
-                            << "Alle an&zeigen";
+                            << "Alle an&zeigen"
+                            << "&Ja";
     QTest::newRow("Swiss German by dialect") << "de_CH.UTF-8"
                                              << "&Datei"
                                              << "  &Neue Datenbank"
-                                             << "Alle an&zeigen";
+                                             << "Alle an&zeigen"
+                                             << "&Ja";
     QTest::newRow("no section: English") << "ja_JP.UTF-8"
                                          << "&File"
                                          << "  &New Database"
-                                         << "View A&ll";
+                                         << "View A&ll"
+                                         << "&Yes";
 }
 
 void MainWindowTest::menuFollowsLanguage() {
@@ -99,6 +104,7 @@ void MainWindowTest::menuFollowsLanguage() {
     QFETCH(QString, file);
     QFETCH(QString, newDatabase);
     QFETCH(QString, viewAllTab);
+    QFETCH(QString, yes);
     qputenv("LANG", lang.toLatin1());
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.start();
@@ -107,6 +113,7 @@ void MainWindowTest::menuFollowsLanguage() {
     QCOMPARE(window.action(200)->text(), file);
     QCOMPARE(window.action(201)->text(), newDatabase);
     QCOMPARE(window.tabs()->tabText(0), viewAllTab);
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), yes);
     const QList<QAction*> popups = window.menuBar()->actions();
     QCOMPARE(popups.size(), 3);
     for (QAction* popup : popups) {
