@@ -69,6 +69,10 @@ bool CMyOrvaneDatabaseDlg::LoadDatabase(const QString& path) {
         m_viewAllPage.releaseRows();
         m_viewFilteredPage.releaseRows();
         report = csvfile::LoadIntoStore(bytes, m_storePath);
+        // A damaged store can pass the check at start-up and fail only when it is emptied.
+        // Its content is about to be replaced anyway: a fresh copy of the template takes it.
+        if (!report.storeUsable && storepath::RenewStore(m_power, m_storePath))
+            report = csvfile::LoadIntoStore(bytes, m_storePath);
         SQLite3PowerClass::noteStoreChanged();
     }
     const int columns = PowerClass::CountSemicolons(report.columnNames) + 1;

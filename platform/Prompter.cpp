@@ -1,5 +1,7 @@
 #include "Prompter.h"
 
+#include "UnattendedPrompter.h"
+
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -15,7 +17,10 @@ Prompter*& installed() {
 
 Prompter& Prompter::current() {
     static QtPrompter real;
-    return installed() ? *installed() : real;
+    static UnattendedPrompter unattended;
+    if (installed())
+        return *installed();
+    return UnattendedPrompter::isUnattended() ? static_cast<Prompter&>(unattended) : real;
 }
 
 void Prompter::install(Prompter* prompter) {

@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstring>
 
 namespace csvfile {
@@ -94,7 +95,8 @@ bool insertLines(StoreConnection& connection, const char* pos, const char* end,
 
     // Most lines hold the file's columns and are stored through a statement naming just
     // those; a line with more values (at most 26) through one naming every column.
-    const int narrowWidth = std::max(columns, 1);
+    // A header may name more columns than the store has: the statement names at most 26.
+    const int narrowWidth = std::clamp(columns, 1, kMaxColumns);
     PreparedStatement narrow(connection, insertStatement(narrowWidth));
     PreparedStatement wide(connection, insertStatement(kMaxColumns));
     if (narrow.prepareResult() != SQLITE_OK || wide.prepareResult() != SQLITE_OK)

@@ -1,5 +1,7 @@
 #include "StorePath.h"
 
+#include "AtomicFileWriter.h"
+#include "FileError.h"
 #include "PowerClass.h"
 #include "StoreConnection.h"
 
@@ -37,6 +39,24 @@ QString ResolveStorePath(PowerClass& power) {
         PowerClass::CopyWithShell(templatePath, candidate, false);
     }
     return StoreConnection::isUsableStore(candidate) ? candidate : templatePath;
+}
+
+bool RenewStore(PowerClass& power, const QString& storePath) {
+    const QString templatePath = power.GetProgramFolder() + QLatin1Char('/') + kStoreFileName;
+    if (storePath == templatePath || QFileInfo(storePath).isDir())
+        return false;
+    QFile source(templatePath);
+    if (!source.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray fresh = source.readAll();
+    try {
+        writeFileAtomically(storePath, fresh);
+    } catch (const FileError&) {
+        return false;  // the caller reports the store as unusable
+    }
+    // A journal left by the old file would be played back into the fresh one.
+    QFile::remove(storePath + QStringLiteral("-journal"));
+    return StoreConnection::isUsableStore(storePath);
 }
 
 }  // namespace storepath

@@ -15,4 +15,10 @@ extern const QString kStoreFileName;  // "orvane_database.sqlite"
 // template; when no copy can be made the template itself is used.
 QString ResolveStorePath(PowerClass& power);
 
+// Replaces the working store at storePath by a fresh copy of the template beside the program,
+// through a temporary file, so that a copy that fails leaves the old file. For a store whose
+// damage only shows when its entries are read or replaced: its content is a copy of a CSV file
+// anyway. False when storePath is the template itself or a folder, or no sound copy was made.
+bool RenewStore(PowerClass& power, const QString& storePath);
+
 }  // namespace storepath

@@ -1,0 +1,74 @@
+// Any bytes as a CSV database file: loading into a working store never crashes, and a saved
+// file loads back to the same entries and saves to the same bytes.
+#include "CsvDatabaseFile.h"
+#include "FileError.h"
+#include "FuzzSupport.h"
+#include "PowerClass.h"
+#include "SQLite3PowerClass.h"
+
+#include <QTemporaryDir>
+#include <cstdint>
+
+using fuzzsupport::check;
+
+namespace {
+
+struct Files {
+    QTemporaryDir dir;
+    QString store = dir.filePath(QStringLiteral("store.sqlite"));
+    QString in = dir.filePath(QStringLiteral("in.csv"));
+    QString saved = dir.filePath(QStringLiteral("saved.csv"));
+    QString again = dir.filePath(QStringLiteral("again.csv"));
+};
+
+Files& files() {
+    static Files instance;
+    return instance;
+}
+
+// Loads path into the store and writes what the program would list to out; the bytes written.
+QByteArray loadAndSave(const QString& path, const QString& out) {
+    const QString& store = files().store;
+    const csvfile::LoadReport report = csvfile::LoadIntoStore(path, store);
+    check(report.storeUsable, "a sound store takes every file");
+    const int columns = PowerClass::CountSemicolons(report.columnNames) + 1;
+    SQLite3PowerClass sql;
+    check(sql.Query(store, QStringLiteral("Table1"), QString(), QString(), std::min(columns, 26)),
+          "the store reads back what was loaded");
+    csvfile::Write(out, report.columnNames, sql.m_resultValues, columns);
+    return fuzzsupport::readFile(out);
+}
+
+// The header and the entry lines; a one-column entry with an empty value is written as an
+// empty line, which the format cannot tell from no entry.
+QList<QByteArray> linesOf(const QByteArray& bytes) {
+    QList<QByteArray> lines = bytes.split('\n');
+    QList<QByteArray> kept;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i == 0 || lines[i] != "\r")
+            kept.append(lines[i]);
+    }
+    return kept;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    check(QFile::copy(QStringLiteral(ORVANE_STORE_TEMPLATE), files().store),
+          "the store template is there");
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const Files& f = files();
+    fuzzsupport::writeFile(
+        f.in, QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
+    try {
+        const QByteArray saved = loadAndSave(f.in, f.saved);
+        const QByteArray again = loadAndSave(f.saved, f.again);
+        check(linesOf(again) == linesOf(saved), "a saved file loads and saves unchanged");
+    } catch (const FileError&) {
+        fuzzsupport::broken("a readable file and a writable folder raise no file error");
+    }
+    return 0;
+}

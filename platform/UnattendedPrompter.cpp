@@ -1,0 +1,34 @@
+#include "UnattendedPrompter.h"
+
+#include <QDialog>
+#include <QGuiApplication>
+#include <cstdio>
+
+bool UnattendedPrompter::isUnattended() {
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
+
+Prompter::Answer UnattendedPrompter::message(QWidget*, const QString& text, const QString& caption,
+                                             Buttons buttons, Icon) {
+    std::fprintf(stderr, "%s: %s\n", caption.toLocal8Bit().constData(),
+                 text.toLocal8Bit().constData());
+    std::fflush(stderr);
+    return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
+}
+
+QString UnattendedPrompter::openFileName(QWidget*, const QString&, const QString&, const QString&) {
+    return {};
+}
+
+QString UnattendedPrompter::saveFileName(QWidget*, const QString&, const QString&, const QString&) {
+    return {};
+}
+
+int UnattendedPrompter::runModal(QDialog&) {
+    return QDialog::Rejected;
+}
+
+bool UnattendedPrompter::choosePrinter(QPrinter&, QWidget*) {
+    return false;
+}

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "Prompter.h"
+
+// The prompter of a run that nobody can watch (the offscreen platform): a modal window would
+// wait for ever for an answer nobody can give. Every message goes to standard error instead,
+// and every question gets the answer of a user who cancels: No, no file, dialog rejected.
+class UnattendedPrompter : public Prompter {
+public:
+    // True when windows cannot be seen, so that nobody could answer them.
+    static bool isUnattended();
+
+    Answer message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons,
+                   Icon icon) override;
+    QString openFileName(QWidget* parent, const QString& caption, const QString& folder,
+                         const QString& filter) override;
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& initialPath,
+                         const QString& filter) override;
+    int runModal(QDialog& dialog) override;
+    bool choosePrinter(QPrinter& printer, QWidget* parent) override;
+};

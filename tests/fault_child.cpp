@@ -1,0 +1,111 @@
+// A helper process for the fault tests: it saves a database with the program's own code, so
+// that a test can kill it, limit its file size or run it as another user while it does.
+//
+//   fault_child save <in.csv> <store> <out.csv> [--kill-at-size N]
+//       Loads in.csv into the working store at store (a copy of the template), reads every
+//       entry back and writes them to out.csv. Prints "writing" just before the file is
+//       written. --kill-at-size lets the system end the process (SIGXFSZ) the moment a file
+//       it writes reaches N bytes. Exit code 0 when saved, 3 when the save reported a file
+//       error.
+//
+//   fault_child window <in.csv> [--add <value>]
+//       Starts the real main window (offscreen, scripted answers) on in.csv in a world of its
+//       own, optionally adds an entry with value in column 1, and runs Save Database. Prints
+//       every message shown, then "entriesChanged=0|1" and "title=<window title>".
+#include "ActionGuard.h"
+#include "CsvDatabaseFile.h"
+#include "FileError.h"
+#include "MainWindowHarness.h"
+#include "PowerClass.h"
+#include "SQLite3PowerClass.h"
+
+#include <sys/resource.h>
+#include <QAction>
+#include <QApplication>
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+void say(const QString& line) {
+    std::printf("%s\n", line.toLocal8Bit().constData());
+    std::fflush(stdout);
+}
+
+// The system ends the process like any other kill once a file it writes reaches bytes.
+void killAtFileSize(rlim_t bytes) {
+    std::signal(SIGXFSZ, SIG_DFL);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+int save(const QStringList& args) {
+    if (args.size() < 3)
+        return 2;
+    const QString& in = args[0];
+    const QString& store = args[1];
+    const QString& out = args[2];
+    const csvfile::LoadReport report = csvfile::LoadIntoStore(in, store);
+    if (!report.storeUsable) {
+        say(QStringLiteral("store: ") + report.storeError);
+        return 2;
+    }
+    const int columns = PowerClass::CountSemicolons(report.columnNames) + 1;
+    SQLite3PowerClass sql;
+    if (!sql.Query(store, QStringLiteral("Table1"), QString(), QString(), std::min(columns, 26)))
+        return 2;
+    say(QStringLiteral("loaded %1").arg(sql.rowCount()));
+
+    const qsizetype limit = args.indexOf(QStringLiteral("--kill-at-size"));
+    if (limit > 0 && limit + 1 < args.size())
+        killAtFileSize(args[limit + 1].toULongLong());
+
+    say(QStringLiteral("writing"));
+    try {
+        csvfile::Write(out, report.columnNames, sql.m_resultValues, columns);
+    } catch (const FileError& error) {
+        say(QStringLiteral("error: ") +
+            actionguard::describe(static_cast<int>(error.kind()), error.path(), error.reason()));
+        return 3;
+    }
+    say(QStringLiteral("saved"));
+    return 0;
+}
+
+int window(const QStringList& args) {
+    if (args.isEmpty())
+        return 2;
+    MainWindowHarness world;
+    world.env.setConfig(QStringLiteral("LastDataBase"), args[0]);
+    CMyOrvaneDatabaseDlg& window = world.start();
+    const qsizetype add = args.indexOf(QStringLiteral("--add"));
+    if (add > 0 && add + 1 < args.size()) {
+        window.viewAllPage().OnAddEntry();
+        window.OnPollTimer();
+        MainWindowHarness::typeInto(window.addEditPage().field(1), args[add + 1]);
+        world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+    }
+    window.action(203)->trigger();  // Save, inside the guard of every command
+    for (QString text : world.env.prompter.messageTexts())
+        say(QStringLiteral("message: ") + text.replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    say(QStringLiteral("entriesChanged=%1").arg(window.addEditPage().m_entriesChanged ? 1 : 0));
+    say(QStringLiteral("title=") + window.windowTitle());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty())
+        return 2;
+    const QString mode = args.takeFirst();
+    if (mode == QLatin1String("save"))
+        return save(args);
+    if (mode == QLatin1String("window"))
+        return window(args);
+    return 2;
+}

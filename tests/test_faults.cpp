@@ -1,0 +1,470 @@
+// Faults that strike while a database is being saved, and a second copy of the program: each
+// is provoked for real (a killed process, a full disk, a file the system refuses to replace,
+// another user, a second process) and must leave the user's file whole.
+#include "MainWindowHarness.h"
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <unistd.h>
+#include <QAction>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QStorageInfo>
+#include <QTest>
+#include <csignal>
+#include <cstring>
+
+namespace {
+
+const QStringList kPeople = {"Name;Town", "Smith;York", "Miller;"};
+
+// A database of entries lines under four columns, every line about 76 bytes.
+QByteArray bigDatabase(int entries) {
+    QByteArray bytes = "Name;Town;Phone;Notes\r\n";
+    bytes.reserve(entries * 90);
+    for (int i = 0; i < entries; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        bytes += "Name " + n + ";Town " + QByteArray::number(i % 977) + ";+41 44 " + n +
+                 ";notes on entry " + n + " that take some room\r\n";
+    }
+    return bytes;
+}
+
+QStringList folderEntries(const QString& folder) {
+    return QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden);
+}
+
+// Bytes the process pid has written so far, from /proc/<pid>/io; -1 when it is gone.
+qint64 bytesWritten(qint64 pid) {
+    QFile io(QStringLiteral("/proc/%1/io").arg(pid));
+    if (!io.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : io.readAll().split('\n')) {
+        if (line.startsWith("wchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    }
+    return -1;
+}
+
+// Runs the helper process tests/fault_child.
+class FaultChild {
+public:
+    explicit FaultChild(const QStringList& arguments, const QString& program = FAULT_CHILD) {
+        m_process.setProgram(program);
+        m_process.setArguments(arguments);
+        m_process.setProcessChannelMode(QProcess::SeparateChannels);
+    }
+    QProcess& process() { return m_process; }
+
+    void start() { m_process.start(); }
+    // Waits for a line of standard output that starts with prefix; false when it ended first.
+    bool waitForLine(const QByteArray& prefix) {
+        while (true) {
+            while (m_process.canReadLine()) {
+                const QByteArray line = m_process.readLine();
+                m_output += line;
+                if (line.startsWith(prefix))
+                    return true;
+            }
+            if (m_process.state() == QProcess::NotRunning || !m_process.waitForReadyRead(60000))
+                return false;
+        }
+    }
+    bool finish(int milliseconds = 120000) {
+        const bool ended = m_process.waitForFinished(milliseconds);
+        m_output += m_process.readAllStandardOutput();
+        return ended;
+    }
+    bool crashed() const { return m_process.exitStatus() == QProcess::CrashExit; }
+    int exitCode() const { return m_process.exitCode(); }
+    QStringList lines() const {
+        return QString::fromLocal8Bit(m_output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    QString errors() { return QString::fromLocal8Bit(m_process.readAllStandardError()); }
+
+private:
+    QProcess m_process;
+    QByteArray m_output;
+};
+
+// Sets or clears the immutable attribute of path: then not even root may replace the file.
+// False, with the reason, when the file system cannot hold the attribute.
+bool setImmutable(const QString& path, bool on, QString* reason = nullptr) {
+    QProcess chattr;
+    chattr.start(QStringLiteral("chattr"),
+                 {on ? QStringLiteral("+i") : QStringLiteral("-i"), path});
+    const bool done = chattr.waitForFinished(10000) &&
+                      chattr.exitStatus() == QProcess::NormalExit && chattr.exitCode() == 0;
+    if (!done && reason)
+        *reason = QString::fromLocal8Bit(chattr.readAllStandardError()).trimmed();
+    return done;
+}
+
+// A file that is immutable for the lifetime of this object.
+class ImmutableFile {
+public:
+    explicit ImmutableFile(const QString& path) : m_path(path) {
+        m_set = setImmutable(path, true, &m_reason);
+    }
+    ~ImmutableFile() {
+        if (m_set)
+            setImmutable(m_path, false);
+    }
+    bool isSet() const { return m_set; }
+    const QString& reason() const { return m_reason; }
+
+private:
+    QString m_path;
+    QString m_reason;
+    bool m_set = false;
+};
+
+// A full disk. Either a small tmpfs mounted over folder in a mount namespace of this process
+// alone (the disk really fills: ENOSPC), or a file size limit for this process (EFBIG).
+class FullDisk {
+public:
+    enum class Kind { Tmpfs, FileSizeLimit };
+
+    ~FullDisk() {
+        lift();
+        if (m_mounted)
+            umount2(m_folder.toLocal8Bit().constData(), MNT_DETACH);
+    }
+
+    // Mounts a tmpfs of size bytes at folder; the reason when that is impossible here.
+    QString mountTmpfs(const QString& folder, qint64 size) {
+        static const QString namespaceError = [] {
+            if (unshare(CLONE_NEWNS) != 0 ||
+                mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0)
+                return QStringLiteral("no private mount namespace: %1")
+                    .arg(QString::fromLocal8Bit(std::strerror(errno)));
+            return QString();
+        }();
+        if (!namespaceError.isEmpty())
+            return namespaceError;
+        const QByteArray options = "size=" + QByteArray::number(size);
+        if (mount("tmpfs", folder.toLocal8Bit().constData(), "tmpfs", 0, options.constData()) != 0)
+            return QStringLiteral("tmpfs: %1").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        m_folder = folder;
+        m_mounted = true;
+        return {};
+    }
+
+    // Fills the tmpfs until only about leave bytes are free.
+    void fill(qint64 leave) {
+        QFile filler(m_folder + QStringLiteral("/filler"));
+        filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+        const QByteArray block(4096, 'f');
+        while (freeBytes() > leave + block.size() && filler.write(block) == block.size()) {
+        }
+        while (leave == 0 && filler.write("f", 1) == 1) {
+        }
+    }
+
+    // From now on this process cannot write a file beyond bytes: writes fail, no signal.
+    void limitFileSize(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_oldLimit);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_oldLimit;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+        m_limited = true;
+    }
+    // The disk has room again.
+    void lift() {
+        if (!m_limited)
+            return;
+        setrlimit(RLIMIT_FSIZE, &m_oldLimit);
+        std::signal(SIGXFSZ, m_oldHandler);
+        m_limited = false;
+    }
+
+private:
+    qint64 freeBytes() const { return QStorageInfo(m_folder).bytesAvailable(); }
+
+    QString m_folder;
+    bool m_mounted = false;
+    bool m_limited = false;
+    rlimit m_oldLimit{};
+    void (*m_oldHandler)(int) = nullptr;
+};
+
+}  // namespace
+
+class TestFaults : public QObject {
+    Q_OBJECT
+private slots:
+    void killedWhileSavingLeavesOldOrNewFile_data();
+    void killedWhileSavingLeavesOldOrNewFile();
+    void fullDiskKeepsFileAndChanges_data();
+    void fullDiskKeepsFileAndChanges();
+    void immutableTargetChangesNothing();
+    void folderWithoutWriteRightsChangesNothing();
+    void missingFolderChangesNothing();
+    void secondProgramEndsAndLeavesFirstAlone();
+};
+
+void TestFaults::killedWhileSavingLeavesOldOrNewFile_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<qint64>("point");  // bytes of the new file (or written) when killed
+
+    // The system ends the process the moment its file reaches the size: exact points.
+    QTest::newRow("killed at the first byte") << "size" << qint64(1);
+    QTest::newRow("killed after the first megabyte") << "size" << qint64((1 << 20) + 1);
+    QTest::newRow("killed half-way") << "size" << qint64(-2);
+    QTest::newRow("killed at the last byte") << "size" << qint64(-1);
+    // SIGKILL from outside once the process has written so much since it began the file.
+    QTest::newRow("SIGKILL as writing begins") << "sigkill" << qint64(0);
+    QTest::newRow("SIGKILL after 2 MB") << "sigkill" << qint64(2 << 20);
+    QTest::newRow("SIGKILL after 6 MB") << "sigkill" << qint64(6 << 20);
+    QTest::newRow("SIGKILL after 11 MB") << "sigkill" << qint64(11 << 20);
+}
+
+void TestFaults::killedWhileSavingLeavesOldOrNewFile() {
+    QFETCH(QString, how);
+    QFETCH(qint64, point);
+    TestEnvironment env;
+    const QByteArray entries = bigDatabase(200'000);
+    const QString in = env.writeFile(QStringLiteral("in.csv"), entries);
+    const QString store = env.root() + QStringLiteral("/store.sqlite");
+    QVERIFY(QFile::copy(env.programFolder() + QStringLiteral("/orvane_database.sqlite"), store));
+    const QByteArray old =
+        MainWindowHarness::crlf({"Name;Town;Phone;Notes", "old;file;1;kept whole"});
+    const QString out = env.writeFile(QStringLiteral("out/people.csv"), old);
+    if (point == -1)
+        point = entries.size() - 1;
+    if (point == -2)
+        point = entries.size() / 2;
+
+    QStringList arguments = {QStringLiteral("save"), in, store, out};
+    if (how == QLatin1String("size"))
+        arguments << QStringLiteral("--kill-at-size") << QString::number(point);
+    FaultChild child(arguments);
+    child.start();
+    QVERIFY2(child.waitForLine("writing"), qPrintable(child.errors()));
+    if (how == QLatin1String("sigkill")) {
+        const qint64 pid = child.process().processId();
+        QVERIFY(pid > 0);
+        const QDeadlineTimer deadline(60000);
+        const qint64 base = bytesWritten(pid);
+        qint64 now = base;
+        while (now >= 0 && now - base < point && !deadline.hasExpired())
+            now = bytesWritten(pid);
+        if (now >= 0)  // still there
+            ::kill(static_cast<pid_t>(pid), SIGKILL);
+    }
+    QVERIFY(child.finish());
+
+    const QByteArray after = TestEnvironment::readFile(out);
+    if (how == QLatin1String("size")) {
+        // Killed before the new file was complete: the old one must be there, untouched.
+        QVERIFY(child.crashed());
+        QCOMPARE(after, old);
+    } else {
+        QVERIFY2(after == old || after == entries,
+                 qPrintable(QStringLiteral("a file of %1 bytes").arg(after.size())));
+        qInfo("%s", after == old ? "killed before the new file was complete: old file kept"
+                                 : "killed after the new file was complete");
+    }
+    QCOMPARE(folderEntries(QFileInfo(out).path()), QStringList{"people.csv"});
+}
+
+void TestFaults::fullDiskKeepsFileAndChanges_data() {
+    QTest::addColumn<FullDisk::Kind>("kind");
+    QTest::addColumn<int>("entries");
+
+    // A small file fits the writer's buffer: the disk refuses only its final flush.
+    QTest::newRow("tmpfs, small file") << FullDisk::Kind::Tmpfs << 2;
+    QTest::newRow("tmpfs, large file") << FullDisk::Kind::Tmpfs << 60'000;
+    QTest::newRow("file size limit, small file") << FullDisk::Kind::FileSizeLimit << 2;
+    QTest::newRow("file size limit, large file") << FullDisk::Kind::FileSizeLimit << 60'000;
+}
+
+void TestFaults::fullDiskKeepsFileAndChanges() {
+    QFETCH(FullDisk::Kind, kind);
+    QFETCH(int, entries);
+    MainWindowHarness world;
+    const QString disk = world.env.root() + QStringLiteral("/disk");
+    QVERIFY(QDir().mkpath(disk));
+    FullDisk full;
+    if (kind == FullDisk::Kind::Tmpfs) {
+        const QString reason = full.mountTmpfs(disk, 16 << 20);
+        if (!reason.isEmpty())
+            QSKIP(qPrintable(reason));
+    }
+    const QByteArray old = bigDatabase(entries);
+    const QString path = disk + QStringLiteral("/people.csv");
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(old), old.size());
+    }
+    world.env.setConfig(QStringLiteral("LastDataBase"), path);
+    CMyOrvaneDatabaseDlg& window = world.start();
+    QVERIFY(world.addEntry({QStringLiteral("Jones")}));
+    world.env.prompter.clearPrompts();
+
+    // The disk keeps room for a part of the new file only; the small one not even for that.
+    const qint64 room = entries > 100 ? old.size() / 2 : 0;
+    if (kind == FullDisk::Kind::Tmpfs)
+        full.fill(room);
+    else
+        full.limitFileSize(room > 0 ? room : 20);
+    const QStringList before = folderEntries(disk);
+    window.action(203)->trigger();  // Save
+    full.lift();
+
+    const QStringList messages = world.env.prompter.messageTexts();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.first().contains(path), qPrintable(messages.first()));
+    QCOMPARE(TestEnvironment::readFile(path), old);
+    QCOMPARE(folderEntries(disk), before);
+    QVERIFY(window.addEditPage().m_entriesChanged);
+    QCOMPARE(window.windowTitle(), QStringLiteral("people.csv* - ") + window.text(5));
+    QCOMPARE(world.env.config(QStringLiteral("LastDataBase")), path);
+
+    // Saved elsewhere, nothing is lost.
+    const QString elsewhere = world.env.root() + QStringLiteral("/elsewhere.csv");
+    world.env.prompter.queueFileName(elsewhere);
+    window.action(204)->trigger();  // Save As
+    QCOMPARE(TestEnvironment::readFile(elsewhere), old + "Jones;;;\r\n");
+    QVERIFY(!window.addEditPage().m_entriesChanged);
+    QCOMPARE(window.m_currentPath, elsewhere);
+}
+
+void TestFaults::immutableTargetChangesNothing() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    const QString path = window.m_currentPath;
+    QVERIFY(world.addEntry({QStringLiteral("Jones")}));
+    world.env.prompter.clearPrompts();
+    ImmutableFile immutable(path);
+    if (!immutable.isSet())
+        QSKIP(qPrintable(QStringLiteral("the file system cannot make a file immutable: ") +
+                         immutable.reason()));
+    const QStringList before = folderEntries(world.env.root());
+
+    window.action(203)->trigger();  // Save
+    const QStringList messages = world.env.prompter.messageTexts();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.first().contains(path), qPrintable(messages.first()));
+    QCOMPARE(TestEnvironment::readFile(path), MainWindowHarness::crlf(kPeople));
+    QCOMPARE(folderEntries(world.env.root()), before);
+    QVERIFY(window.addEditPage().m_entriesChanged);
+    QCOMPARE(window.windowTitle(), QStringLiteral("people.csv* - ") + window.text(5));
+}
+
+void TestFaults::folderWithoutWriteRightsChangesNothing() {
+    if (geteuid() != 0)
+        QSKIP("needs root to run the program as another user");
+    const QString setpriv = QStandardPaths::findExecutable(QStringLiteral("setpriv"));
+    if (setpriv.isEmpty())
+        QSKIP("setpriv is not installed");
+    TestEnvironment env;
+    // The user nobody may read the file and its folder, but not write into the folder.
+    QVERIFY(QFile::setPermissions(env.root(), QFile::ReadOwner | QFile::WriteOwner |
+                                                  QFile::ExeOwner | QFile::ReadOther |
+                                                  QFile::ExeOther));
+    const QString path =
+        env.writeFile(QStringLiteral("locked/people.csv"), MainWindowHarness::crlf(kPeople));
+    const QString folder = QFileInfo(path).path();
+    const QStringList before = folderEntries(folder);
+
+    FaultChild child(
+        {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+         QStringLiteral("--clear-groups"), QStringLiteral(FAULT_CHILD), QStringLiteral("window"),
+         path, QStringLiteral("--add"), QStringLiteral("Jones")},
+        setpriv);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));  // root's: nobody cannot use it
+    child.process().setProcessEnvironment(environment);
+    child.start();
+    QVERIFY(child.finish());
+    QVERIFY2(!child.crashed() && child.exitCode() == 0, qPrintable(child.errors()));
+
+    const QStringList lines = child.lines();
+    const QStringList messages = lines.filter(QRegularExpression(QStringLiteral("^message: ")));
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.first().contains(path), qPrintable(messages.first()));
+    QVERIFY(lines.contains(QStringLiteral("entriesChanged=1")));
+    QVERIFY2(lines.filter(QStringLiteral("title=people.csv* - ")).size() == 1,
+             qPrintable(lines.join(QLatin1Char('\n'))));
+    QCOMPARE(TestEnvironment::readFile(path), MainWindowHarness::crlf(kPeople));
+    QCOMPARE(folderEntries(folder), before);
+}
+
+void TestFaults::missingFolderChangesNothing() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    const QString path = window.m_currentPath;
+    QVERIFY(world.addEntry({QStringLiteral("Jones")}));
+    world.env.prompter.clearPrompts();
+    const QString target = world.env.root() + QStringLiteral("/no such folder/people.csv");
+    const QStringList before = folderEntries(world.env.root());
+
+    world.env.prompter.queueFileName(target);
+    window.action(204)->trigger();  // Save As
+    const QStringList messages = world.env.prompter.messageTexts();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.first().contains(target), qPrintable(messages.first()));
+    QCOMPARE(folderEntries(world.env.root()), before);
+    QCOMPARE(window.m_currentPath, path);
+    QCOMPARE(world.env.config(QStringLiteral("LastDataBase")), path);
+    QVERIFY(window.addEditPage().m_entriesChanged);
+}
+
+void TestFaults::secondProgramEndsAndLeavesFirstAlone() {
+    TestEnvironment env;
+    const QString program = QStringLiteral(ORVANE_PROGRAM_FILES "/orvane-database");
+    // The real program reads the installation files beside itself; its per-user settings
+    // start as a copy of them, pointing at the database.
+    QVERIFY(QDir().mkpath(env.userFolder()));
+    QVERIFY(QFile::copy(env.programFolder() + QStringLiteral("/config.ini"), env.userConfig()));
+    env.setConfig(QStringLiteral("LastDataBase"),
+                  env.writeFile(QStringLiteral("people.csv"), MainWindowHarness::crlf(kPeople)));
+    const QStringList entries = {"Smith|York", "Miller|"};
+    // Every load rewrites the store, if only its change counter.
+    const auto store = [&env] { return TestEnvironment::readFile(env.userStore()); };
+
+    FaultChild first({}, program);
+    first.start();
+    QVERIFY(first.process().waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(env.storeRows(2) == entries, 60000);
+    const QByteArray loaded = store();
+
+    // A second start would load the database again into the store the first works on.
+    FaultChild second({}, program);
+    second.start();
+    const bool ended = second.finish(30000);
+    if (!ended)
+        second.process().kill();
+    QVERIFY(ended);
+    QVERIFY(!second.crashed());
+    QVERIFY(second.exitCode() != 0);
+    CTranslation texts;
+    texts.LoadTexts();
+    const QString errors = second.errors();
+    QVERIFY2(errors.contains(texts.GetText(607)), qPrintable(errors));
+    QCOMPARE(first.process().state(), QProcess::Running);
+    QCOMPARE(store(), loaded);
+
+    // A program that was killed does not lock the user out.
+    first.process().kill();
+    QVERIFY(first.finish());
+    FaultChild later({}, program);
+    later.start();
+    QTRY_VERIFY2_WITH_TIMEOUT(store() != loaded && env.storeRows(2) == entries,
+                              qPrintable(later.errors()), 60000);
+    QCOMPARE(later.process().state(), QProcess::Running);
+    later.process().kill();
+    QVERIFY(later.finish());
+}
+
+QTEST_MAIN(TestFaults)
+#include "test_faults.moc"
