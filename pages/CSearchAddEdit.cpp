@@ -97,18 +97,28 @@ void CSearchAddEdit::SaveEditedEntry() {
     const int n = columnCount();
     QStringList condition;
     QStringList assignments;
+    bool changed = false;
     for (int i = 1; i <= n && i <= kFieldCount; ++i) {
         const QString oldValue = i <= m_values.size() ? m_values[i - 1] : QString();
         const QString newValue = field(i)->text();
         condition.append(sqltext::column(i) + QLatin1Char('=') + sqltext::literal(oldValue));
         assignments.append(sqltext::column(i) + QLatin1Char('=') + sqltext::literal(newValue));
-        if (newValue != oldValue)
-            m_entriesChanged = true;
+        changed = changed || newValue != oldValue;
     }
     if (n == 0)
         return;
-    store.Update(m_storePath, kTable, assignments.join(QLatin1Char(',')),
-                 condition.join(QStringLiteral(" AND ")), QString());
+    if (!store.Update(m_storePath, kTable, assignments.join(QLatin1Char(',')),
+                      condition.join(QStringLiteral(" AND ")), QString())) {
+        reportNotStored(store.m_error);
+        return;
+    }
+    m_entriesChanged = m_entriesChanged || changed;
+}
+
+void CSearchAddEdit::reportNotStored(const QString& reason) {
+    // The store took nothing (read-only, disk full): the user must know, and nothing may
+    // count as changed that a save would not write.
+    messageText(text(623).arg(reason), Prompter::Buttons::Ok, Prompter::Icon::Warning);
 }
 
 void CSearchAddEdit::SaveNewEntry() {
@@ -127,9 +137,13 @@ void CSearchAddEdit::SaveNewEntry() {
     }
     if (allText.isEmpty())
         return;
-    store.Insert(m_storePath, kTable,
-                 QStringLiteral("(%1) VALUES (%2)")
-                     .arg(columns.join(QStringLiteral(", ")), values.join(QStringLiteral(", "))),
-                 QString());
+    if (!store.Insert(
+            m_storePath, kTable,
+            QStringLiteral("(%1) VALUES (%2)")
+                .arg(columns.join(QStringLiteral(", ")), values.join(QStringLiteral(", "))),
+            QString())) {
+        reportNotStored(store.m_error);
+        return;
+    }
     m_entriesChanged = true;
 }
