@@ -213,17 +213,22 @@ void CMyOrvaneDatabaseDlg::OnInitDialog() {
     openLastDatabase();
 }
 
-void CMyOrvaneDatabaseDlg::installQtTexts() {
-    // Qt's own words (Yes, No, Cancel, Ctrl) in the language of the program's texts.
+QString CMyOrvaneDatabaseDlg::localeOfTexts() const {
     static const QHash<QString, QString> locales = {{"[1031]", "de"},
                                                     {"[1036]", "fr"},
                                                     {"[1034]", "es"},
                                                     {"[1043]", "nl"},
                                                     {"[1046]", "pt_BR"}};
+    return locales.value(m_translation.loadedSection(), QStringLiteral("en"));
+}
+
+void CMyOrvaneDatabaseDlg::installQtTexts() {
+    // Qt's own words (Yes, No, Cancel, Ctrl) in the language of the program's texts.
     QCoreApplication::removeTranslator(&m_qtTexts);
-    const QString locale = locales.value(m_translation.loadedSection());
-    if (!locale.isEmpty() && m_qtTexts.load(QStringLiteral("qtbase_") + locale,
-                                            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    const QString locale = localeOfTexts();
+    if (locale != QLatin1String("en") &&
+        m_qtTexts.load(QStringLiteral("qtbase_") + locale,
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QCoreApplication::installTranslator(&m_qtTexts);
 }
 
@@ -330,15 +335,12 @@ QString CMyOrvaneDatabaseDlg::helpFile(const QString& topic) const {
     // One file per topic, since the desktop's browser drops #anchors of local files.
     static const char* const tabTopics[TabCount] = {"view-all", "view-filtered", "search",
                                                     "add-edit", "settings"};
-    static const QHash<QString, QString> languages = {
-        {"[1031]", "de"}, {"[1036]", "fr"}, {"[1034]", "es"}, {"[1043]", "nl"}, {"[1046]", "pt"}};
     const int tab = m_tabs->currentIndex();
     const QString page = !topic.isEmpty()
                              ? topic
                              : QLatin1String(tab >= 0 && tab < TabCount ? tabTopics[tab] : "start");
     const QString folder = m_power.GetProgramFolder();
-    for (const QString& language :
-         {languages.value(m_translation.loadedSection(), "en"), QStringLiteral("en")}) {
+    for (const QString& language : {localeOfTexts(), QStringLiteral("en")}) {
         const QString path = QStringLiteral("%1/help/%2/%3.html").arg(folder, language, page);
         if (QFileInfo::exists(path))
             return path;

@@ -84,6 +84,9 @@ private:
     void labelMenu();
     void buildTabs();
     void installQtTexts();
+    // The locale of the loaded texts ("de", "pt_BR", ...; "en" for English and the rest):
+    // it chooses Qt's translation and the help folder.
+    QString localeOfTexts() const;
     void setUpPages();
     void openLastDatabase();
     QList<CPage*> pages();
