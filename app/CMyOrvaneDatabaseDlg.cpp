@@ -274,19 +274,32 @@ void CMyOrvaneDatabaseDlg::setUpPages() {
 }
 
 void CMyOrvaneDatabaseDlg::openLastDatabase() {
-    const QString last = m_power.ReadConfig(QStringLiteral("LastDataBase"));
-    if (!LoadDatabase(last) ||
-        m_power.ReadConfig(QStringLiteral("LastDataBase")) == QLatin1String("---")) {
+    // Every initialisation starts without a database, a language change too.
+    m_currentPath.clear();
+    const LoadOutcome outcome =
+        loadDatabase(m_power.ReadConfigPath(QStringLiteral("LastDataBase")));
+    if (outcome == LoadOutcome::Loaded &&
+        m_power.ReadConfig(QStringLiteral("LastDataBase")) != QLatin1String("---")) {
+        selectTab(ViewAllTab);  // the list already holds the loaded entries
+        showPage(m_viewAllPage);
+        m_pollTimer.start();
+        return;
+    }
+    if (outcome != LoadOutcome::Failed) {
         OnNewDatabase();
-        // A start without a database still shows a page.
+        // Cancelled: an untitled database, which Save asks a name for.
+        if (m_currentPath.isEmpty()) {
+            m_currentPath = untitledPath();
+            setTitleForPath(m_currentPath, false);
+        }
         for (CPage* page : pages()) {
             if (page->m_active)
                 return;
         }
     }
+    // A start without a database still shows a page.
     selectTab(ViewAllTab);
-    showPage(m_viewAllPage);
-    m_pollTimer.start();
+    SwitchPage();
 }
 
 void CMyOrvaneDatabaseDlg::OnSize(int w, int h) {
@@ -313,9 +326,10 @@ void CMyOrvaneDatabaseDlg::OnLanguageSelection() {
     Prompter::current().runModal(dialog);
     if (dialog.m_language == old)
         return;
+    abandonNewDatabase();
     if (!BringPagesUpToDate() || !AskToSave())
         return;
-    if (!m_power.WriteConfig(QStringLiteral("Language"), dialog.m_language))
+    if (!writeSetting(QStringLiteral("Language"), dialog.m_language))
         return;
     const bool untitled = isUntitled();
     OnInitDialog();

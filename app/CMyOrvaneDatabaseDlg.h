@@ -39,7 +39,9 @@ public:
     void MarkTitleModified();
 
     // Replaces the store's entries by those of the CSV file at path; false when the file
-    // does not exist or cannot be read (nothing changes then).
+    // does not exist or cannot be read (nothing changes then), or when the store could not
+    // take its entries (the user has been told; the window stays on the database it had, or
+    // on an empty untitled one when the store no longer holds that).
     bool LoadDatabase(const QString& path);
     // Writes the entries to the CSV file at path; false when nothing could be written.
     bool SaveDatabase(const QString& path);
@@ -89,6 +91,19 @@ private:
     QString localeOfTexts() const;
     void setUpPages();
     void openLastDatabase();
+
+    enum class LoadOutcome { Loaded, NoFile, Failed };
+    LoadOutcome loadDatabase(const QString& path);
+    void loadFailed(const QString& path, const QString& reason, bool previousEntriesKept);
+    // Back to the database the window had before New started an empty one whose columns were
+    // never confirmed; nothing when none is being defined.
+    void abandonNewDatabase();
+    // Writes a setting; a value config.ini cannot hold is reported. Raises FileError.
+    enum class SettingKind { Text, Path };
+    bool writeSetting(const QString& key, const QString& value,
+                      SettingKind kind = SettingKind::Text);
+    // Records path as the last database, and the list's column widths when given.
+    void rememberDatabase(const QString& path, const QStringList& widths = {});
     QList<CPage*> pages();
 
     // Selects a tab without running page switching.
@@ -130,5 +145,8 @@ private:
     QTimer m_pollTimer;
     QTranslator m_qtTexts;
     QList<QPair<int, QAction*>> m_actions;  // text number and menu item
-    bool m_closing = false;
+    struct {
+        QString path;
+        bool columnsChanged = false;
+    } m_beforeNewDatabase;  // what an abandoned new empty database goes back to
 };

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QTabWidget>
 
 namespace {
@@ -28,17 +29,6 @@ QString lineList(const QList<int>& lines) {
     return numbers.join(QStringLiteral(", "));
 }
 
-// Records path as the last database, and the list's column widths when given. The database
-// file is what counts: settings that cannot be written are reported and undo nothing.
-void rememberDatabase(QWidget* window, PowerClass& settings, const QString& path,
-                      const QStringList& widths = {}) {
-    actionguard::guard(window, [&] {
-        settings.WriteConfig(kLastDataBase, path);
-        if (!widths.isEmpty())
-            settings.WriteConfig(QStringLiteral("LastColumnWidths"), widths.join(QLatin1Char(';')));
-    });
-}
-
 }  // namespace
 
 void CMyOrvaneDatabaseDlg::setTitleForPath(const QString& path, bool modified) {
@@ -51,17 +41,41 @@ void CMyOrvaneDatabaseDlg::refreshTitle() {
     setTitleForPath(m_currentPath, unsaved || isUntitled());
 }
 
+void CMyOrvaneDatabaseDlg::rememberDatabase(const QString& path, const QStringList& widths) {
+    // The database file is what counts: settings that cannot be written are reported and undo
+    // nothing.
+    actionguard::guard(this, [&] {
+        writeSetting(kLastDataBase, path, SettingKind::Path);
+        if (!widths.isEmpty())
+            writeSetting(QStringLiteral("LastColumnWidths"), widths.join(QLatin1Char(';')));
+    });
+}
+
+bool CMyOrvaneDatabaseDlg::writeSetting(const QString& key, const QString& value,
+                                        SettingKind kind) {
+    const bool written = kind == SettingKind::Path ? m_power.WriteConfigPath(key, value)
+                                                   : m_power.WriteConfig(key, value);
+    if (!written)
+        message(text(606).arg(key), Prompter::Buttons::Ok, Prompter::Icon::Warning);
+    return written;
+}
+
 bool CMyOrvaneDatabaseDlg::LoadDatabase(const QString& path) {
+    return loadDatabase(path) == LoadOutcome::Loaded;
+}
+
+CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QString& path) {
     if (!PowerClass::FileExists(path))
-        return false;
+        return LoadOutcome::NoFile;
     const QString oldTitle = windowTitle();
     setWindowTitle(text(75));
     QByteArray bytes;
     if (!actionguard::guard(this, [&] { bytes = csvfile::ReadFile(path); })) {
         setWindowTitle(oldTitle);  // nothing was changed
-        return false;
+        return LoadOutcome::NoFile;
     }
     csvfile::LoadReport report;
+    bool previousEntriesKept = true;
     {
         BusyCursor busy;
         // The old lists go before the new entries come, so that a large database is never
@@ -69,11 +83,20 @@ bool CMyOrvaneDatabaseDlg::LoadDatabase(const QString& path) {
         m_viewAllPage.releaseRows();
         m_viewFilteredPage.releaseRows();
         report = csvfile::LoadIntoStore(bytes, m_storePath);
-        // A damaged store can pass the check at start-up and fail only when it is emptied.
-        // Its content is about to be replaced anyway: a fresh copy of the template takes it.
-        if (!report.storeUsable && storepath::RenewStore(m_power, m_storePath))
-            report = csvfile::LoadIntoStore(bytes, m_storePath);
+        // A store that is missing or damaged (which can pass the check at start-up and fail
+        // only when it is emptied) holds nothing worth keeping: a fresh copy of the template
+        // takes the file. A sound store that refused (read-only, disk full) keeps what it had.
+        if (!report.storeUsable && report.storeDamaged) {
+            previousEntriesKept = false;
+            if (storepath::RenewStore(m_power, m_storePath))
+                report = csvfile::LoadIntoStore(bytes, m_storePath);
+        }
         SQLite3PowerClass::noteStoreChanged();
+    }
+    if (!report.storeUsable) {
+        setWindowTitle(oldTitle);
+        loadFailed(path, report.storeError, previousEntriesKept);
+        return LoadOutcome::Failed;
     }
     const int columns = PowerClass::CountSemicolons(report.columnNames) + 1;
     m_viewAllPage.expectRows(bytes.size(), qsizetype(report.storedEntries) * columns);
@@ -91,19 +114,45 @@ bool CMyOrvaneDatabaseDlg::LoadDatabase(const QString& path) {
     m_searchPage.m_values =
         QStringList(PowerClass::CountSemicolons(report.columnNames) + 1, QString());
     m_searchPage.PreparePage();
+    // The criteria are cleared, and so is the filter made of them: View Filtered lists the
+    // new file's entries, not those a search in the previous file would have found.
+    m_searchPage.BuildSearchFilter();
     setTitleForPath(path, false);
     m_currentPath = path;
     // Only now: the store holds this file's entries, and a config.ini that cannot be written
     // must not leave the window on the previous file, which the next save would overwrite.
-    rememberDatabase(this, m_power, path);
+    rememberDatabase(path);
 
-    if (!report.storeUsable)
-        message(text(613).arg(report.storeError), Prompter::Buttons::Ok, Prompter::Icon::Warning);
     QList<int> notKept = report.tooManyValues + report.hiddenValues;
     std::sort(notKept.begin(), notKept.end());
     if (!notKept.isEmpty())
         reportLoadProblems(path, notKept);
-    return true;
+    return LoadOutcome::Loaded;
+}
+
+void CMyOrvaneDatabaseDlg::loadFailed(const QString& path, const QString& reason,
+                                      bool previousEntriesKept) {
+    // Nothing may be left that a save could write over the file that failed to load.
+    if (!previousEntriesKept || m_currentPath.isEmpty()) {
+        // The store no longer holds the database the window had (or it had none yet): an
+        // empty untitled one, with no file to write to until the user names one.
+        SQLite3PowerClass store;
+        store.Execute(m_storePath, QStringLiteral("DELETE FROM Table1;"));
+        m_currentPath = untitledPath();
+        m_addEditPage.m_entriesChanged = false;
+        m_settingsPage.m_columnsChanged = false;
+        m_settingsPage.m_newDatabase = false;
+        m_settingsPage.m_columnNames = m_viewAllPage.m_columnNames;
+        m_settingsPage.FillColumnList();
+        setTitleForPath(m_currentPath, false);
+    }
+    // The lists were emptied for the new entries: they show the store as it is again.
+    if (m_viewAllPage.m_active)
+        m_viewAllPage.FillList(QString(), QString());
+    if (m_viewFilteredPage.m_active)
+        m_viewFilteredPage.FillList(m_searchPage.m_filter, QString());
+    message(text(613).arg(QDir::toNativeSeparators(path), reason), Prompter::Buttons::Ok,
+            Prompter::Icon::Warning);
 }
 
 void CMyOrvaneDatabaseDlg::reportLoadProblems(const QString& path, const QList<int>& lines) {
@@ -146,7 +195,7 @@ bool CMyOrvaneDatabaseDlg::SaveDatabase(const QString& path) {
         widths.append(PowerClass::IntToText(i < m_viewAllPage.m_columnWidths.size()
                                                 ? static_cast<int>(m_viewAllPage.m_columnWidths[i])
                                                 : 100));
-    rememberDatabase(this, m_power, path, widths);
+    rememberDatabase(path, widths);
     return true;
 }
 
@@ -195,11 +244,30 @@ bool CMyOrvaneDatabaseDlg::SaveAsFile() {
     return true;
 }
 
+void CMyOrvaneDatabaseDlg::abandonNewDatabase() {
+    // A new empty database whose columns were never confirmed holds no entries and has no
+    // file: the window goes back to the database it had, as if New had not been chosen.
+    if (!m_settingsPage.m_newDatabase)
+        return;
+    m_settingsPage.m_newDatabase = false;
+    m_settingsPage.m_columnsChanged = m_beforeNewDatabase.columnsChanged;
+    m_settingsPage.m_columnNames = m_viewAllPage.m_columnNames;
+    m_settingsPage.FillColumnList();
+    m_currentPath = m_beforeNewDatabase.path.isEmpty() ? untitledPath() : m_beforeNewDatabase.path;
+    refreshTitle();
+}
+
 void CMyOrvaneDatabaseDlg::OnOpenDatabase() {
+    abandonNewDatabase();
     if (!BringPagesUpToDate() || !AskToSave())
         return;
-    const QString path =
-        Prompter::current().openFileName(this, text(619), m_power.GetProgramFolder(), text(617));
+    // Where the current database lives, or the home folder: never the program's folder,
+    // where no file of the user's lives.
+    const QString folder = QFileInfo(m_currentPath).absolutePath();
+    const QString start = !isUntitled() && !m_currentPath.isEmpty() && QFileInfo(folder).isDir()
+                              ? folder
+                              : QDir::homePath();
+    const QString path = Prompter::current().openFileName(this, text(619), start, text(617));
     if (path.isEmpty())
         return;
     if (!PowerClass::FileExists(path)) {
@@ -211,10 +279,11 @@ void CMyOrvaneDatabaseDlg::OnOpenDatabase() {
 }
 
 void CMyOrvaneDatabaseDlg::OnNewDatabase() {
+    abandonNewDatabase();
     if (!BringPagesUpToDate() || !AskToSave())
         return;
-    m_power.WriteConfig(kLastDataBase,
-                        m_currentPath.isEmpty() ? QStringLiteral("---") : m_currentPath);
+    writeSetting(kLastDataBase, m_currentPath.isEmpty() ? QStringLiteral("---") : m_currentPath,
+                 SettingKind::Path);
     m_selectDatabase.OnInitDialog();
     if (Prompter::current().runModal(m_selectDatabase) != QDialog::Accepted)
         return;
@@ -222,6 +291,7 @@ void CMyOrvaneDatabaseDlg::OnNewDatabase() {
     if (chosen < 0)
         return;  // confirmed with no line marked: as cancelled
     if (chosen == 0) {
+        m_beforeNewDatabase = {m_currentPath, m_settingsPage.m_columnsChanged};
         message(text(135), Prompter::Buttons::Ok, Prompter::Icon::None);
         selectTab(SettingsTab);
         m_settingsPage.m_columnNames.clear();
@@ -235,7 +305,8 @@ void CMyOrvaneDatabaseDlg::OnNewDatabase() {
     }
     m_power.m_lines = {text(9991 + 10 * chosen)};
     m_power.WriteLinesFile(newDatabaseFile());
-    LoadDatabase(newDatabaseFile());
+    if (!LoadDatabase(newDatabaseFile()))
+        return;
     m_currentPath = untitledPath();
     setTitleForPath(m_currentPath, true);
 }
@@ -251,19 +322,14 @@ QString CMyOrvaneDatabaseDlg::optionsValue() const {
 }
 
 bool CMyOrvaneDatabaseDlg::CloseRequested() {
-    if (!BringPagesUpToDate()) {
-        // A new database whose columns were never confirmed holds nothing to save: its
-        // entries would only be the old database's under the new names.
-        m_settingsPage.m_newDatabase = false;
-        m_settingsPage.m_columnsChanged = false;
-        m_addEditPage.m_entriesChanged = false;
-    }
+    abandonNewDatabase();
+    BringPagesUpToDate();
     if (!AskToSave() && message(text(609), Prompter::Buttons::YesNo, Prompter::Icon::Warning) !=
                             Prompter::Answer::Yes)
         return false;
-    m_power.WriteConfig(kLastDataBase,
-                        m_currentPath.isEmpty() ? QStringLiteral("---") : m_currentPath);
-    m_power.WriteConfig(QStringLiteral("Options"), optionsValue());
+    writeSetting(kLastDataBase, m_currentPath.isEmpty() ? QStringLiteral("---") : m_currentPath,
+                 SettingKind::Path);
+    writeSetting(QStringLiteral("Options"), optionsValue());
     return true;
 }
 

@@ -38,6 +38,9 @@ CNew::CNew(QWidget* parent)
     connect(m_okButton, &QPushButton::clicked, this, &CNew::OnOK);
     connect(m_cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, &CNew::OnOK);
+    // OK with no line marked would create nothing: it is offered only with a line marked.
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this,
+            [this] { m_okButton->setEnabled(!m_list->selectedItems().isEmpty()); });
 }
 
 void CNew::OnInitDialog() {

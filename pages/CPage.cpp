@@ -20,3 +20,11 @@ Prompter::Answer CPage::messageText(const QString& text, Prompter::Buttons butto
                                     Prompter::Icon icon) {
     return Prompter::current().message(this, text, this->text(5), buttons, icon);
 }
+
+void CPage::reportStoreRefused(const QString& reason) {
+    messageText(text(623).arg(reason), Prompter::Buttons::Ok, Prompter::Icon::Warning);
+}
+
+void CPage::reportUnstorableValue() {
+    message(608, Prompter::Buttons::Ok, Prompter::Icon::Warning);
+}

@@ -24,7 +24,15 @@ public:
 
     QString text(int number) const { return m_translation.GetText(number); }
 
+    // Tells the user that the working store refused a change (read-only, disk full, gone),
+    // so that nothing is lost without a word. Every page that writes calls it.
+    void reportStoreRefused(const QString& reason);
+
 protected:
+    // Tells the user that a value holds what the database file cannot (typed or set some
+    // other way, for example through an accessibility tool); nothing of it is stored.
+    void reportUnstorableValue();
+
     // A message box with caption text 5.
     Prompter::Answer message(int textNumber, Prompter::Buttons buttons = Prompter::Buttons::Ok,
                              Prompter::Icon icon = Prompter::Icon::None);

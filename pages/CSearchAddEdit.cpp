@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QToolTip>
 
+#include <algorithm>
+
 namespace {
 const QString kTable = QStringLiteral("Table1");
 }
@@ -64,13 +66,18 @@ void CSearchAddEdit::PreparePage() {
     m_values.resize(n);
     for (int k = 1; k <= kFieldCount; ++k) {
         field(k)->setEnabled(k <= n);
-        if (k > n)  // a screen reader still names the fields the database does not use
+        if (k > n) {
+            // A disabled field cannot be cleared by the user, and a criterion left in it
+            // would narrow every later search.
+            field(k)->clear();
+            // A screen reader still names the fields the database does not use.
             field(k)->setAccessibleName(text(621).arg(k));
+        }
     }
     if (m_addMode)
         m_values = QStringList(n, QString());
     for (int k = 1; k <= n && k <= kFieldCount; ++k) {
-        field(k)->setText(m_values[k - 1]);
+        setGivenText(field(k), m_values[k - 1]);
         label(k)->setText(names[k - 1]);
         field(k)->setAccessibleName(names[k - 1]);
     }
@@ -91,45 +98,54 @@ void CSearchAddEdit::BuildSearchFilter() {
 }
 
 void CSearchAddEdit::SaveEditedEntry() {
-    SQLite3PowerClass store;
-    if (!store.CanOpen(m_storePath))
+    const int n = std::min(columnCount(), kFieldCount);
+    if (n == 0)
         return;
-    const int n = columnCount();
+    QStringList newValues;
     QStringList condition;
     QStringList assignments;
     bool changed = false;
-    for (int i = 1; i <= n && i <= kFieldCount; ++i) {
+    for (int i = 1; i <= n; ++i) {
         const QString oldValue = i <= m_values.size() ? m_values[i - 1] : QString();
         const QString newValue = field(i)->text();
+        // A CR the value came with from its file may stay; nothing else the file cannot hold.
+        if (!Latin1Validator::accepts(Latin1Validator::Rule::FieldValue, newValue,
+                                      Latin1Validator::carriageReturnsIn(oldValue))) {
+            reportUnstorableValue();
+            return;
+        }
         condition.append(sqltext::column(i) + QLatin1Char('=') + sqltext::literal(oldValue));
         assignments.append(sqltext::column(i) + QLatin1Char('=') + sqltext::literal(newValue));
+        newValues.append(newValue);
         changed = changed || newValue != oldValue;
     }
-    if (n == 0)
-        return;
+    SQLite3PowerClass store;
     if (!store.Update(m_storePath, kTable, assignments.join(QLatin1Char(',')),
-                      condition.join(QStringLiteral(" AND ")), QString())) {
-        reportNotStored(store.m_error);
+                      condition.join(QStringLiteral(" AND ")), QString()) ||
+        store.m_outcome != SQLite3PowerClass::Outcome::Done) {
+        if (changed)
+            reportStoreRefused(store.m_error);
         return;
     }
+    if (store.m_changedRows == 0) {
+        // The entry was removed or changed since it was handed over: say so rather than
+        // drop the change without a word.
+        if (changed)
+            message(624, Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        return;
+    }
+    // The page goes on editing the entry as it is now stored, so that coming back to the
+    // tab continues the same entry.
+    m_values = newValues;
     m_entriesChanged = m_entriesChanged || changed;
 }
 
-void CSearchAddEdit::reportNotStored(const QString& reason) {
-    // The store took nothing (read-only, disk full): the user must know, and nothing may
-    // count as changed that a save would not write.
-    messageText(text(623).arg(reason), Prompter::Buttons::Ok, Prompter::Icon::Warning);
-}
-
 void CSearchAddEdit::SaveNewEntry() {
-    SQLite3PowerClass store;
-    if (!store.CanOpen(m_storePath))
-        return;
-    const int n = columnCount();
+    const int n = std::min(columnCount(), kFieldCount);
     QStringList columns;
     QStringList values;
     QString allText;
-    for (int i = 1; i <= n && i <= kFieldCount; ++i) {
+    for (int i = 1; i <= n; ++i) {
         const QString value = field(i)->text();
         columns.append(sqltext::column(i));
         values.append(sqltext::literal(value));
@@ -137,12 +153,20 @@ void CSearchAddEdit::SaveNewEntry() {
     }
     if (allText.isEmpty())
         return;
+    for (int i = 1; i <= n; ++i) {
+        if (!Latin1Validator::accepts(Latin1Validator::Rule::FieldValue, field(i)->text())) {
+            reportUnstorableValue();
+            return;
+        }
+    }
+    SQLite3PowerClass store;
     if (!store.Insert(
             m_storePath, kTable,
             QStringLiteral("(%1) VALUES (%2)")
                 .arg(columns.join(QStringLiteral(", ")), values.join(QStringLiteral(", "))),
-            QString())) {
-        reportNotStored(store.m_error);
+            QString()) ||
+        store.m_outcome != SQLite3PowerClass::Outcome::Done) {
+        reportStoreRefused(store.m_error);
         return;
     }
     m_entriesChanged = true;

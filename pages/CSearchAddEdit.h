@@ -36,8 +36,7 @@ public:
     bool m_entriesChanged = false;
 
 private:
-    int columnCount();
-    void reportNotStored(const QString& reason);  // pieces of m_columnNames; 0 for an empty list
+    int columnCount();  // pieces of m_columnNames; 0 for an empty list
 
     std::array<QLineEdit*, kFieldCount> m_fields;
     std::array<QLabel*, kFieldCount> m_labels;

@@ -115,7 +115,7 @@ void CSettings::FillColumnList() {
     m_list->addTopLevelItems(items);
     m_selectionMark = -1;
 
-    m_nameField->clear();
+    setGivenText(m_nameField, QString());
     m_nameField->setEnabled(false);
     m_nameLabel->setText(text(120));
     m_nameLabel->setEnabled(false);
@@ -129,7 +129,7 @@ void CSettings::OnColumnListClick() {
     if (m_selectionMark < 0 || m_selectionMark >= itemCount())
         return;
     m_nameField->setEnabled(true);
-    m_nameField->setText(m_list->topLevelItem(m_selectionMark)->text(1));
+    setGivenText(m_nameField, m_list->topLevelItem(m_selectionMark)->text(1));
     m_nameLabel->setEnabled(true);
     m_saveButton->setEnabled(false);
     m_removeButton->setEnabled(true);
@@ -149,7 +149,7 @@ void CSettings::OnAddColumn() {
     m_removeButton->setEnabled(false);
     m_saveButton->setEnabled(true);
     m_addButton->setEnabled(false);
-    m_nameField->clear();
+    setGivenText(m_nameField, QString());
     m_nameLabel->setText(text(125));
     m_addingColumn = true;
     m_nameField->setFocus();
@@ -163,6 +163,15 @@ void CSettings::OnSaveChanges() {
     }
     const int n = itemCount();
     int p = m_selectionMark;
+    // A name goes into the file's first line: it may keep a CR it was read with, and hold
+    // nothing else the line cannot (whatever way it reached the field).
+    const QString oldName =
+        !m_addingColumn && p >= 0 && p < n ? m_list->topLevelItem(p)->text(1) : QString();
+    if (!Latin1Validator::accepts(Latin1Validator::Rule::FieldValue, name,
+                                  Latin1Validator::carriageReturnsIn(oldName))) {
+        reportUnstorableValue();
+        return;
+    }
     if (m_addingColumn) {
         if (n >= kMaxColumns) {
             message(605, Prompter::Buttons::Ok, Prompter::Icon::Warning);
@@ -178,6 +187,10 @@ void CSettings::OnSaveChanges() {
     } else {
         if (p < 0 || p >= n)
             return;
+        if (name == oldName) {  // Remove Column saves first: the same name is no change
+            FillColumnList();
+            return;
+        }
         m_list->topLevelItem(p)->setText(1, name);
     }
     m_columnNames = listNames();
@@ -226,8 +239,10 @@ bool CSettings::closeGapOfColumn(int columnCount, int removedColumn) {
 
 bool CSettings::moveValues(const QStringList& assignments) {
     SQLite3PowerClass store;
-    if (!store.CanOpen(m_storePath))
+    if (!store.CanOpen(m_storePath)) {
+        reportStoreRefused(store.m_error);
         return false;
+    }
     if (assignments.isEmpty())
         return true;
     // One statement for all entries: the engine reads every right-hand side from the row as
@@ -236,7 +251,10 @@ bool CSettings::moveValues(const QStringList& assignments) {
     store.Execute(
         m_storePath,
         QStringLiteral("UPDATE %1 SET %2;").arg(kTable, assignments.join(QStringLiteral(", "))));
-    return store.m_outcome == SQLite3PowerClass::Outcome::Done;
+    if (store.m_outcome == SQLite3PowerClass::Outcome::Done)
+        return true;
+    reportStoreRefused(store.m_error);
+    return false;
 }
 
 bool CSettings::LeavePage() {
@@ -247,12 +265,14 @@ bool CSettings::LeavePage() {
         return false;
     }
     // The new column set is confirmed: the entries of the previous database go. Every entry,
-    // whatever its first value holds.
+    // whatever its first value holds. Until they have gone, the page cannot be left: the
+    // other pages would show them under the new names.
     SQLite3PowerClass store;
-    if (!store.CanOpen(m_storePath) ||
-        !store.Execute(m_storePath, QStringLiteral("DELETE FROM %1;").arg(kTable)) ||
-        store.m_outcome != SQLite3PowerClass::Outcome::Done)
-        return true;  // tried again on the next leave
+    if (!store.Execute(m_storePath, QStringLiteral("DELETE FROM %1;").arg(kTable)) ||
+        store.m_outcome != SQLite3PowerClass::Outcome::Done) {
+        reportStoreRefused(store.m_error);
+        return false;
+    }
     m_columnNames = listNames();
     m_newDatabase = false;
     return true;

@@ -21,7 +21,8 @@ public:
     void FillColumnList();
 
     // The leaving step of page switching. False when the page cannot be left (a new database
-    // with fewer than two columns): the message has been shown and the page stays.
+    // with fewer than two columns, or whose old entries the store would not let go): the
+    // message has been shown and the page stays.
     bool LeavePage();
 
     // The item last selected since the list was filled; -1 when none was.
@@ -52,7 +53,7 @@ private:
     int itemCount() const;
     QString listNames(int leftOut = -1) const;
     // Moves the stored values of all entries with one statement each, so that every entry is
-    // moved exactly once. False when the store could not be changed.
+    // moved exactly once. False when the store could not be changed (the user has been told).
     bool makeRoomForColumn(int columnCount, int newColumn);
     bool closeGapOfColumn(int columnCount, int removedColumn);
     bool moveValues(const QStringList& assignments);

@@ -163,6 +163,12 @@ void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
         m_lastFill = queried ? key : FillKey();
         m_model.reset(queried ? headings : m_model.headings(), std::move(store.m_resultValues));
     }
+    // The arrow shows exactly the order of the rows shown: none for store order.
+    QHeaderView* header = m_list->horizontalHeader();
+    const int sortedBy = queried && !order.isEmpty() ? DigitsToInt(order.mid(6)) - 1 : -1;
+    header->setSortIndicatorShown(sortedBy >= 0 && sortedBy < n);
+    if (sortedBy >= 0 && sortedBy < n)
+        header->setSortIndicator(sortedBy, Qt::AscendingOrder);
     if (queried) {
         for (quint32& width : m_columnWidths) {
             if (width == 0)
@@ -191,8 +197,6 @@ void CViewTab::showSortMenu(const QPoint& position) {
 void CViewTab::OnColumnClick(int column) {
     m_sortColumn = sqltext::column(column + 1);
     FillList(m_filtered ? m_filter : QString(), m_sortColumn);
-    m_list->horizontalHeader()->setSortIndicatorShown(true);
-    m_list->horizontalHeader()->setSortIndicator(column, Qt::AscendingOrder);
 }
 
 void CViewTab::OnEditEntry() {
@@ -216,16 +220,22 @@ void CViewTab::OnRemoveEntry() {
         return;
     }
     SQLite3PowerClass store;
-    if (!store.CanOpen(m_storePath))
+    if (!store.CanOpen(m_storePath)) {
+        reportStoreRefused(store.m_error);
         return;
+    }
     if (message(50, Prompter::Buttons::YesNo, Prompter::Icon::Warning) != Prompter::Answer::Yes)
         return;
     QStringList condition;
     for (int i = 1; i <= n; ++i)
         condition.append(sqltext::column(i) + QLatin1Char('=') +
                          sqltext::literal(m_model.cellText(row, i - 1)));
-    store.Delete(m_storePath, QStringLiteral("Table1"), condition.join(QStringLiteral(" AND ")),
-                 m_sortColumn);
+    if (!store.Delete(m_storePath, QStringLiteral("Table1"),
+                      condition.join(QStringLiteral(" AND ")), m_sortColumn) ||
+        store.m_outcome != SQLite3PowerClass::Outcome::Done) {
+        reportStoreRefused(store.m_error);
+        return;
+    }
     FillList(QString(), m_sortColumn);
 }
 

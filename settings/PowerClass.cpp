@@ -12,6 +12,7 @@
 namespace {
 
 const QString kConfigFileName = QStringLiteral("config.ini");
+const QString kEncodedPathMarker = QStringLiteral("utf-8:");
 const QString kNoKeyPath = QStringLiteral("Registry key was not found :-( ");
 const QString kLanguageKey = QStringLiteral("SYSTEM\\CurrentControlSet\\Control\\Nls\\Language");
 const QString kWindowsVersionKey =
@@ -110,6 +111,23 @@ bool PowerClass::WriteConfig(const QString& key, const QString& value) {
     }
     writeFileAtomically(path, latin1::joinLines(lines));
     return true;
+}
+
+QString PowerClass::ReadConfigPath(const QString& key) const {
+    const QString value = ReadConfig(key);
+    if (!value.startsWith(kEncodedPathMarker))
+        return value;
+    return QString::fromUtf8(
+        QByteArray::fromPercentEncoding(value.mid(kEncodedPathMarker.size()).toLatin1()));
+}
+
+bool PowerClass::WriteConfigPath(const QString& key, const QString& path) {
+    const bool plain = latin1::isRepresentable(path) && !path.contains(QLatin1Char('\n')) &&
+                       !path.contains(QLatin1Char('\r')) && !path.startsWith(kEncodedPathMarker);
+    if (plain)
+        return WriteConfig(key, path);
+    return WriteConfig(
+        key, kEncodedPathMarker + QString::fromLatin1(path.toUtf8().toPercentEncoding("/ ")));
 }
 
 QString PowerClass::ReadRegistryString(int root, const QString& valueName) const {

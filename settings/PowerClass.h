@@ -31,6 +31,13 @@ public:
     // Raises FileError when config.ini cannot be read or written.
     bool WriteConfig(const QString& key, const QString& value);
 
+    // A path kept in config.ini. A path that ISO 8859-1 can spell stands as it is, so that
+    // the files of earlier versions read the same; any other path (Cyrillic or CJK folders, a
+    // line break) is written as "utf-8:" and its UTF-8 bytes percent-encoded, which no plain
+    // absolute path looks like. Every path reads back exactly. Raise FileError as above.
+    QString ReadConfigPath(const QString& key) const;
+    bool WriteConfigPath(const QString& key, const QString& path);
+
     QString ReadRegistryString(int root, const QString& valueName) const;
     static void CopyWithShell(const QString& source, const QString& destination, bool showProgress);
     static bool FileExists(const QString& path);

@@ -62,10 +62,11 @@ int fieldCount(const char* text, qsizetype length) {
 }
 
 bool fail(StoreConnection& connection, LoadReport& report) {
+    if (connection.lastError().isEmpty())
+        connection.noteEngineFailure();
     report.storeUsable = false;
-    report.storeError = connection.lastError().isEmpty()
-                            ? QString::fromUtf8(sqlite3_errmsg(connection.handle()))
-                            : connection.lastError();
+    report.storeDamaged = connection.lastFailureIsDamage();
+    report.storeError = connection.lastError();
     connection.execute("ROLLBACK;");
     return false;
 }
@@ -99,8 +100,10 @@ bool insertLines(StoreConnection& connection, const char* pos, const char* end,
     const int narrowWidth = std::clamp(columns, 1, kMaxColumns);
     PreparedStatement narrow(connection, insertStatement(narrowWidth));
     PreparedStatement wide(connection, insertStatement(kMaxColumns));
-    if (narrow.prepareResult() != SQLITE_OK || wide.prepareResult() != SQLITE_OK)
+    if (narrow.prepareResult() != SQLITE_OK || wide.prepareResult() != SQLITE_OK) {
+        connection.noteEngineFailure();
         return fail(connection, report);
+    }
 
     const char* line;
     qsizetype length;
@@ -136,8 +139,10 @@ bool insertLines(StoreConnection& connection, const char* pos, const char* end,
                 sqlite3_bind_null(statement, k);
             }
         }
-        if (sqlite3_step(statement) != SQLITE_DONE)
+        if (sqlite3_step(statement) != SQLITE_DONE) {
+            connection.noteEngineFailure();
             return fail(connection, report);
+        }
         sqlite3_reset(statement);
         ++report.storedEntries;
     }
@@ -164,6 +169,7 @@ LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath) {
     StoreConnection connection;
     if (!connection.open(storePath)) {
         report.storeUsable = false;
+        report.storeDamaged = connection.lastFailureIsDamage();
         report.storeError = connection.lastError();
         return report;
     }

@@ -11,11 +11,13 @@ class ResultGrid;
 namespace csvfile {
 
 struct LoadReport {
-    QString columnNames;       // line 1, unchanged
-    int storedEntries = 0;     // entry lines that went into the store
-    QList<int> tooManyValues;  // lines (from 1) of more than 26 values: not stored
-    QList<int> hiddenValues;   // lines with more values than columns: stored, not shown
-    bool storeUsable = true;   // false: the store could not take the entries
+    QString columnNames;        // line 1, unchanged
+    int storedEntries = 0;      // entry lines that went into the store
+    QList<int> tooManyValues;   // lines (from 1) of more than 26 values: not stored
+    QList<int> hiddenValues;    // lines with more values than columns: stored, not shown
+    bool storeUsable = true;    // false: the store could not take the entries; it holds the
+                                // entries it had before, unless storeDamaged
+    bool storeDamaged = false;  // the store is missing, not a database or damaged
     QString storeError;
 };
 

@@ -84,6 +84,7 @@ StoreConnection::~StoreConnection() {
 bool StoreConnection::open(const QString& storePath) {
     if (storePath.isEmpty() || !QFileInfo(storePath).isFile()) {
         m_lastError = QStringLiteral("the file does not exist");
+        m_damaged = true;
         return false;
     }
     // Never create a file: the store must be there already. One connection serves one
@@ -92,6 +93,7 @@ bool StoreConnection::open(const QString& storePath) {
                                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (result != SQLITE_OK) {
         m_lastError = QString::fromUtf8(m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(result));
+        m_damaged = (result & 0xFF) == SQLITE_NOTADB || (result & 0xFF) == SQLITE_CORRUPT;
         return false;
     }
     sqlite3_busy_timeout(m_db, 2000);
@@ -110,7 +112,7 @@ bool StoreConnection::open(const QString& storePath) {
 bool StoreConnection::hasEntriesTable() {
     PreparedStatement columns(*this, "SELECT name FROM pragma_table_info('Table1');");
     if (columns.prepareResult() != SQLITE_OK) {
-        m_lastError = QString::fromUtf8(sqlite3_errmsg(m_db));
+        noteEngineFailure();
         return false;
     }
     int count = 0;
@@ -121,11 +123,12 @@ bool StoreConnection::hasEntriesTable() {
             break;
     }
     if (result != SQLITE_DONE && result != SQLITE_ROW) {
-        m_lastError = QString::fromUtf8(sqlite3_errmsg(m_db));
+        noteEngineFailure();
         return false;
     }
     if (count != kColumnCount || result != SQLITE_DONE) {
         m_lastError = QStringLiteral("the file holds no table Table1 with 26 columns");
+        m_damaged = true;
         return false;
     }
     return true;
@@ -135,9 +138,17 @@ bool StoreConnection::execute(const char* sql) {
     char* error = nullptr;
     if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) == SQLITE_OK)
         return true;
-    m_lastError = QString::fromUtf8(error ? error : sqlite3_errmsg(m_db));
+    noteEngineFailure();
+    if (error)
+        m_lastError = QString::fromUtf8(error);
     sqlite3_free(error);
     return false;
+}
+
+void StoreConnection::noteEngineFailure() {
+    m_lastError = QString::fromUtf8(sqlite3_errmsg(m_db));
+    const int code = sqlite3_errcode(m_db) & 0xFF;
+    m_damaged = code == SQLITE_CORRUPT || code == SQLITE_NOTADB;
 }
 
 bool StoreConnection::isUsableStore(const QString& storePath) {

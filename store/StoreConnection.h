@@ -24,6 +24,12 @@ public:
     bool execute(const char* sql);
     QString lastError() const { return m_lastError; }
     void setLastError(const QString& error) { m_lastError = error; }
+    // True when the last failure means the file is no sound store (missing, not a database,
+    // damaged, without its table), as opposed to a sound store that refused a change
+    // (read-only, disk full, locked).
+    bool lastFailureIsDamage() const { return m_damaged; }
+    // Records the engine's reason for the last failed call.
+    void noteEngineFailure();
 
     // True when the file at path is a usable working store.
     static bool isUsableStore(const QString& storePath);
@@ -35,6 +41,7 @@ private:
 
     sqlite3* m_db = nullptr;
     QString m_lastError;
+    bool m_damaged = false;
 };
 
 // A prepared statement that finalises itself.

@@ -20,14 +20,13 @@ const QString kProgramFolderMarker = QStringLiteral("...\\");
 QString ResolveStorePath(PowerClass& power) {
     const QString templatePath = power.GetProgramFolder() + QLatin1Char('/') + kStoreFileName;
     const QString pathKey = QStringLiteral("Path");
-    QString value = power.ReadConfig(pathKey);
+    QString value = power.ReadConfigPath(pathKey);
     if (value == kNotChosen) {
         const QString perUser = power.m_dataRoot + QLatin1Char('/') + kStoreFileName;
         if (!PowerClass::FileExists(perUser))
             PowerClass::CopyWithShell(templatePath, perUser, false);
-        // config.ini cannot hold a path outside ISO 8859-1; such a user still gets the
-        // per-user copy, found again on every start.
-        value = power.WriteConfig(pathKey, perUser) ? power.ReadConfig(pathKey) : perUser;
+        power.WriteConfigPath(pathKey, perUser);
+        value = perUser;
     }
     const QString candidate = value == kProgramFolderMarker ? templatePath : value;
     // A folder of that name is left alone: copying would only drop a file into it.

@@ -19,6 +19,7 @@
 #include <QTest>
 #include <csignal>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -208,6 +209,8 @@ private slots:
     void folderWithoutWriteRightsChangesNothing();
     void missingFolderChangesNothing();
     void secondProgramEndsAndLeavesFirstAlone();
+    void refusedLoadLeavesNothingToSaveOverTheFile_data();
+    void refusedLoadLeavesNothingToSaveOverTheFile();
 };
 
 void TestFaults::killedWhileSavingLeavesOldOrNewFile_data() {
@@ -464,6 +467,89 @@ void TestFaults::secondProgramEndsAndLeavesFirstAlone() {
     QCOMPARE(later.process().state(), QProcess::Running);
     later.process().kill();
     QVERIFY(later.finish());
+}
+
+void TestFaults::refusedLoadLeavesNothingToSaveOverTheFile_data() {
+    QTest::addColumn<bool>("atStart");
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("at start-up, store immutable") << true << "immutable";
+    QTest::newRow("at start-up, disk full under the store") << true << "full";
+    QTest::newRow("through Open, store immutable") << false << "immutable";
+    QTest::newRow("through Open, disk full under the store") << false << "full";
+}
+
+// The working store cannot take the file to be loaded: the window must not end up on that
+// file with other entries, which the next save would write over it.
+void TestFaults::refusedLoadLeavesNothingToSaveOverTheFile() {
+    QFETCH(bool, atStart);
+    QFETCH(QString, refusal);
+    MainWindowHarness world;
+    FullDisk full;
+    if (refusal == QLatin1String("full")) {
+        const QString reason = full.mountTmpfs(world.env.dataHome(), 4 << 20);
+        if (!reason.isEmpty())
+            QSKIP(qPrintable(reason));
+    }
+    const QString a = world.writeDatabase(QStringLiteral("a.csv"), kPeople);
+    const QByteArray bBytes = bigDatabase(20'000);
+    const QString b = world.env.writeFile(QStringLiteral("b.csv"), bBytes);
+    world.env.setConfig(QStringLiteral("LastDataBase"), a);
+    CMyOrvaneDatabaseDlg* window = &world.start();
+    QVERIFY(world.addEntry({QStringLiteral("Jones")}));  // unsaved, and kept
+    if (atStart) {
+        world.env.prompter.queueAnswer(Prompter::Answer::No);
+        QVERIFY(world.close());
+        world.env.setConfig(QStringLiteral("LastDataBase"), b);
+    }
+    std::optional<ImmutableFile> immutable;
+    if (refusal == QLatin1String("immutable")) {
+        immutable.emplace(world.env.userStore());
+        if (!immutable->isSet())
+            QSKIP(qPrintable(QStringLiteral("the file system cannot make a file immutable: ") +
+                             immutable->reason()));
+    } else {
+        full.fill(0);
+    }
+    world.env.prompter.clearPrompts();
+    if (atStart) {
+        window = &world.start();
+    } else {
+        world.env.prompter.queueAnswer(Prompter::Answer::No);  // do not save a.csv first
+        world.env.prompter.queueFileName(b);
+        window->action(202)->trigger();  // Open
+    }
+
+    const QStringList messages = world.env.prompter.messageTexts();
+    QVERIFY2(!messages.filter(QStringLiteral("b.csv")).isEmpty(), qPrintable(messages.join('\n')));
+    const QStringList listed = MainWindowHarness::listedRows(window->viewAllPage());
+    QVERIFY(
+        !listed.contains(QStringLiteral("Name 0|Town 0|+41 44 0|notes on entry 0 that take "
+                                        "some room")));
+    for (CViewTab* page : {&window->viewAllPage(), &window->viewFilteredPage()})
+        QVERIFY(page->m_columnNames != QStringLiteral("Name;Town;Phone;Notes"));
+    if (atStart) {
+        // Nothing was open before: an empty untitled database.
+        QCOMPARE(window->m_currentPath, QStringLiteral("/") + window->text(130));
+        QCOMPARE(window->windowTitle(),
+                 window->text(130) + QStringLiteral(" - ") + window->text(5));
+    } else {
+        // The database it had stays, unsaved change and all.
+        QCOMPARE(window->m_currentPath, a);
+        QCOMPARE(window->windowTitle(), QStringLiteral("a.csv* - ") + window->text(5));
+        QCOMPARE(window->viewAllPage().m_columnNames, QStringLiteral("Name;Town"));
+        QCOMPARE(listed, QStringList({"Smith|York", "Miller|", "Jones|"}));
+        QVERIFY(window->addEditPage().m_entriesChanged);
+        QCOMPARE(world.env.config(QStringLiteral("LastDataBase")), a);
+    }
+
+    world.env.prompter.queueFileName(QString());  // Save As of the untitled one: cancelled
+    window->action(203)->trigger();               // Save
+    immutable.reset();
+    full.lift();
+    QCOMPARE(TestEnvironment::readFile(b), bBytes);
+    if (!atStart)
+        QCOMPARE(TestEnvironment::readFile(a),
+                 MainWindowHarness::crlf(kPeople + QStringList{"Jones;"}));
 }
 
 QTEST_MAIN(TestFaults)

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
@@ -31,7 +32,9 @@ private slots:
     void templateDatabaseThroughWholeSession();
     void newDialogListsTemplatesAndCancels();
     void newEmptyDatabaseGoesToSettings();
+    void unconfirmedNewDatabase_data();
     void unconfirmedNewDatabase();
+    void newDatabaseAbandonedByALoadedFile();
     void saveWritesFileAndWidths();
     void saveAsAddsExtension_data();
     void saveAsAddsExtension();
@@ -48,6 +51,12 @@ private slots:
     void searchIgnoresCaseOfEveryLetter_data();
     void searchIgnoresCaseOfEveryLetter();
     void editChangesIdenticalTwinsAndKeepsLongValues();
+    void editContinuesAfterComingBack();
+    void editOfAVanishedEntryIsReported();
+    void searchFieldsBeyondTheColumnsAreEmptied();
+    void firstStartCancelledIsUntitled();
+    void openStartsInTheDatabasesFolder();
+    void newDialogOffersOkOnlyWithALineMarked();
     void entryFieldsRefuseWhatFilesCannotHold();
 };
 
@@ -144,10 +153,23 @@ void FileCommandsTest::newEmptyDatabaseGoesToSettings() {
     QCOMPARE(world.env.storeRows(2).size(), 2);  // entries stay until the columns are confirmed
 }
 
-// A new empty database whose columns are not confirmed yet (fewer than two).
+// A new empty database whose columns are not confirmed yet (fewer than two): switching tabs
+// keeps the user on Settings, but Open, New, a language change and closing leave it as if New
+// had never been chosen, without the two-columns message.
+void FileCommandsTest::unconfirmedNewDatabase_data() {
+    QTest::addColumn<QString>("command");
+    QTest::newRow("Open, dialog cancelled") << "open";
+    QTest::newRow("New, dialog cancelled") << "new";
+    QTest::newRow("Language Selection") << "language";
+    QTest::newRow("closing") << "close";
+}
+
 void FileCommandsTest::unconfirmedNewDatabase() {
+    QFETCH(QString, command);
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    const QString path = window.m_currentPath;
+    QVERIFY(world.addEntry({"Jones", "Hull"}));  // unsaved: the question names people.csv
     world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(0));
     window.OnNewDatabase();
     CSettings& settings = window.settingsPage();
@@ -156,33 +178,53 @@ void FileCommandsTest::unconfirmedNewDatabase() {
     settings.OnSaveChanges();
     world.env.prompter.clearPrompts();
 
-    // The file commands wait until the database has two columns.
-    const QString second = world.writeDatabase("second.csv", {"A;B", "1;2"});
-    world.env.prompter.queueFileName(second);
-    window.OnOpenDatabase();
+    // The tabs still wait for two columns.
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
     QCOMPARE(world.env.prompter.messageTexts(), QStringList{window.text(35)});
     QCOMPARE(window.tabs()->currentIndex(), int(CMyOrvaneDatabaseDlg::SettingsTab));
-    QVERIFY(settings.isVisible() && !window.viewAllPage().isVisible());
-    QVERIFY(!window.viewAllPage().m_active);
+    world.env.prompter.clearPrompts();
 
-    // A file opened meanwhile abandons the new database: its entries are not cleared later.
+    const QString question = window.text(105).replace("%s", "people.csv");
+    world.env.prompter.queueAnswer(Prompter::Answer::No);  // do not save people.csv
+    if (command == "open") {
+        window.OnOpenDatabase();
+    } else if (command == "new") {
+        window.OnNewDatabase();
+    } else if (command == "language") {
+        world.env.prompter.queueDialog([](QDialog& dialog) {
+            auto& language = static_cast<CLanguage&>(dialog);
+            language.languageList()->setEditText("Deutsch");
+            language.OnOK();
+            return dialog.result();
+        });
+        window.OnLanguageSelection();
+    } else {
+        QVERIFY(world.close());
+        QCOMPARE(world.env.prompter.messageTexts(), QStringList{question});
+        QCOMPARE(world.env.config("LastDataBase"), path);
+        return;
+    }
+    QCOMPARE(world.env.prompter.messageTexts(), QStringList{question});
+    QVERIFY(!settings.m_newDatabase);
+    QCOMPARE(window.m_currentPath, path);
+    QCOMPARE(window.tabs()->currentIndex(), int(CMyOrvaneDatabaseDlg::ViewAllTab));
+    QVERIFY(window.viewAllPage().isVisible());
+    QCOMPARE(settings.m_columnNames, "Name;Town");
+    // The old entries were never cleared: the new database's columns were not confirmed.
+    QCOMPARE(world.env.storeRows(2).size(), command == "language" ? 2 : 3);
+}
+
+void FileCommandsTest::newDatabaseAbandonedByALoadedFile() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    const QString second = world.writeDatabase("second.csv", {"A;B", "1;2"});
     world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(0));
     window.OnNewDatabase();
     QVERIFY(window.LoadDatabase(second));
+    // Its entries are not cleared later, when a tab is left.
     world.clickTab(CMyOrvaneDatabaseDlg::SettingsTab);
     world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
     QCOMPARE(world.env.storeRows(2), QStringList{"1|2"});
-
-    // Closing with an unconfirmed new database asks nothing and keeps nothing of it.
-    world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(0));
-    window.OnNewDatabase();
-    settings.OnAddColumn();
-    settings.nameField()->setText("Title");
-    settings.OnSaveChanges();
-    world.env.prompter.clearPrompts();
-    const QString twoColumns = window.text(35);
-    QVERIFY(world.close());
-    QCOMPARE(world.env.prompter.messageTexts(), QStringList{twoColumns});
 }
 
 void FileCommandsTest::saveWritesFileAndWidths() {
@@ -451,6 +493,140 @@ void FileCommandsTest::entryFieldsRefuseWhatFilesCannotHold() {
     QTest::sendKeyEvent(QTest::Click, criterion, Qt::Key_unknown, QString(QChar(0x20AC)),
                         Qt::NoModifier);
     QCOMPARE(criterion->text(), "a;%");
+}
+
+void FileCommandsTest::editContinuesAfterComingBack() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window =
+        world.startWith({"Name;Town;Phone", "Alpha;Aachen;111", "Beta;Bonn;222"});
+    CViewTab& list = window.viewAllPage();
+    CSearchAddEdit& edit = window.addEditPage();
+    MainWindowHarness::chooseRow(list, 1);
+    list.OnEditEntry();
+    window.OnPollTimer();
+    MainWindowHarness::typeInto(edit.field(2), "Berlin");
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+
+    // Back on the tab, the entry is shown as it is stored, and a further change reaches it.
+    world.clickTab(CMyOrvaneDatabaseDlg::AddEditTab);
+    QCOMPARE(edit.field(2)->text(), "Berlin");
+    MainWindowHarness::typeInto(edit.field(3), "999");
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+    QCOMPARE(world.env.storeRows(3), QStringList({"Alpha|Aachen|111", "Beta|Berlin|999"}));
+    QVERIFY(world.env.prompter.messageTexts().isEmpty());
+}
+
+void FileCommandsTest::editOfAVanishedEntryIsReported() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    CViewTab& list = window.viewAllPage();
+    MainWindowHarness::chooseRow(list, 0);
+    list.OnEditEntry();
+    window.OnPollTimer();
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+    // The entry goes; the Add/Edit Data tab still holds it.
+    world.env.prompter.queueAnswer(Prompter::Answer::Yes);
+    MainWindowHarness::chooseRow(list, 0);
+    list.OnRemoveEntry();
+    window.OnSaveDatabase();
+    world.env.prompter.clearPrompts();
+
+    world.clickTab(CMyOrvaneDatabaseDlg::AddEditTab);
+    MainWindowHarness::typeInto(window.addEditPage().field(2), "Leeds");
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+    QCOMPARE(world.env.prompter.messageTexts(), QStringList{window.text(624)});
+    QVERIFY(!window.addEditPage().m_entriesChanged);
+    QCOMPARE(window.windowTitle(), "people.csv - " + window.text(5));
+    QCOMPARE(world.env.storeRows(2), QStringList{"Miller|"});
+
+    // Entering and leaving the tab without a change says nothing.
+    world.env.prompter.clearPrompts();
+    world.clickTab(CMyOrvaneDatabaseDlg::AddEditTab);
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+    QVERIFY(world.env.prompter.messageTexts().isEmpty());
+}
+
+void FileCommandsTest::searchFieldsBeyondTheColumnsAreEmptied() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window =
+        world.startWith({"A;B;C;D;E", "1;2;3;4;x", "1;2;3;4;y"}, "wide.csv");
+    CSearchAddEdit& search = window.searchPage();
+    world.clickTab(CMyOrvaneDatabaseDlg::SearchTab);
+    MainWindowHarness::typeInto(search.field(5), "x");
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewFilteredTab);
+    QCOMPARE(window.viewFilteredPage().listRowCount(), 1);
+
+    world.env.prompter.queueFileName(
+        world.writeDatabase("narrow.csv", {"Name;Town;Phone", "Beta;Bonn;222"}));
+    window.OnOpenDatabase();
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewFilteredTab);
+    QCOMPARE(window.viewFilteredPage().listRowCount(), 1);  // the old criteria went with the file
+    world.clickTab(CMyOrvaneDatabaseDlg::SearchTab);
+    for (int k = 4; k <= CSearchAddEdit::kFieldCount; ++k)
+        QVERIFY2(search.field(k)->text().isEmpty(), qPrintable(QString::number(k)));
+    MainWindowHarness::typeInto(search.field(1), "B%");
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewFilteredTab);
+    QCOMPARE(MainWindowHarness::listedRows(window.viewFilteredPage()),
+             QStringList{"Beta|Bonn|222"});
+}
+
+void FileCommandsTest::firstStartCancelledIsUntitled() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.start();  // the New Database dialog is cancelled
+    const QString untitled = window.text(130);
+    const QString question = window.text(105).replace("%s", untitled);
+    const QString columns = window.text(40);
+    QCOMPARE(window.m_currentPath, "/" + untitled);
+    QCOMPARE(window.windowTitle(), untitled + " - " + window.text(5));
+    QVERIFY(world.addEntry({"Smith"}));
+
+    // Closing asks about the untitled database, and Yes asks for a name.
+    const QString saved = world.env.root() + "/first.csv";
+    world.env.prompter.queueAnswer(Prompter::Answer::Yes);
+    world.env.prompter.queueFileName(saved);
+    QVERIFY(world.close());
+    QCOMPARE(world.env.prompter.messageTexts().first(), question);
+    QCOMPARE(TestEnvironment::readFile(saved), MainWindowHarness::crlf({columns, "Smith;;;;"}));
+    QCOMPARE(world.env.config("LastDataBase"), saved);
+}
+
+void FileCommandsTest::openStartsInTheDatabasesFolder() {
+    MainWindowHarness world;
+    const QString path = world.writeDatabase("files/people.csv", kPeople);
+    world.env.setConfig("LastDataBase", path);
+    CMyOrvaneDatabaseDlg& window = world.start();
+    window.OnOpenDatabase();
+    QCOMPARE(world.env.prompter.prompts().last().text, world.env.root() + "/files");
+
+    world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(1));
+    window.OnNewDatabase();
+    window.OnOpenDatabase();  // untitled: no folder of its own
+    QCOMPARE(world.env.prompter.prompts().last().text, QDir::homePath());
+}
+
+void FileCommandsTest::newDialogOffersOkOnlyWithALineMarked() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    bool okWithLine = false;
+    bool okWithoutLine = true;
+    world.env.prompter.queueDialog([&](QDialog& dialog) {
+        auto& select = static_cast<CNew&>(dialog);
+        const auto ok = [&dialog] {
+            for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+                if (button->isDefault())
+                    return button->isEnabled();
+            }
+            return false;
+        };
+        okWithLine = ok();
+        select.list()->clearSelection();
+        okWithoutLine = ok();
+        dialog.reject();
+        return dialog.result();
+    });
+    window.OnNewDatabase();
+    QVERIFY(okWithLine);
+    QVERIFY(!okWithoutLine);
 }
 
 QTEST_MAIN(FileCommandsTest)

@@ -4,9 +4,13 @@
 #include "MainWindowHarness.h"
 #include "SQLite3PowerClass.h"
 
+#include "CSettings.h"
+
+#include <QAccessible>
 #include <QAction>
 #include <QLineEdit>
 #include <QTest>
+#include <QTreeWidget>
 
 namespace {
 
@@ -57,6 +61,9 @@ private slots:
     void valueTravelsExactly_data();
     void valueTravelsExactly();
     void headerWiderThanTheStoreKeepsEntries();
+    void typingNextToALoadedCarriageReturn();
+    void valuesSetPastTheKeyboard_data();
+    void valuesSetPastTheKeyboard();
 };
 
 void TestHostileValues::valueTravelsExactly_data() {
@@ -160,6 +167,97 @@ void TestHostileValues::headerWiderThanTheStoreKeepsEntries() {
     QVERIFY(world.env.prompter.messageTexts().isEmpty());
     again.action(203)->trigger();  // Save
     QCOMPARE(TestEnvironment::readFile(path), saved);
+}
+
+// A value read from a file may hold a lone CR; the field must still judge what is typed next
+// to it, or ";" slips in and splits the value into two on the next load.
+void TestHostileValues::typingNextToALoadedCarriageReturn() {
+    MainWindowHarness world;
+    const QByteArray file = "Na\rme;Note\r\nAnn;one\rtwo\r\nBob;x\r\n";
+    world.env.setConfig(QStringLiteral("LastDataBase"), world.env.writeFile("cr.csv", file));
+    CMyOrvaneDatabaseDlg& window = world.start();
+    CViewTab& list = window.viewAllPage();
+    MainWindowHarness::chooseRow(list, 0);
+    list.OnEditEntry();
+    window.OnPollTimer();
+    QLineEdit* note = window.addEditPage().field(2);
+    QCOMPARE(note->text(), QStringLiteral("one\rtwo"));
+    note->setFocus();
+    QTest::keyClick(note, Qt::Key_End);
+    QTest::keyClicks(note, QStringLiteral(";three"));
+    QCOMPARE(note->text(), QStringLiteral("one\rtwothree"));
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+
+    // The same for a column name read with a CR.
+    world.clickTab(CMyOrvaneDatabaseDlg::SettingsTab);
+    CSettings& settings = window.settingsPage();
+    settings.columnList()->setCurrentItem(settings.columnList()->topLevelItem(0));
+    settings.OnColumnListClick();
+    QTest::keyClick(settings.nameField(), Qt::Key_End);
+    QTest::keyClicks(settings.nameField(), QStringLiteral(";Town"));
+    settings.OnSaveChanges();
+    QCOMPARE(settings.m_columnNames, QStringLiteral("Na\rmeTown;Note"));
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+
+    window.OnSaveDatabase();
+    QCOMPARE(TestEnvironment::readFile(window.m_currentPath),
+             QByteArray("Na\rmeTown;Note\r\nAnn;one\rtwothree\r\nBob;x\r\n"));
+}
+
+void TestHostileValues::valuesSetPastTheKeyboard_data() {
+    QTest::addColumn<QString>("value");
+    QTest::newRow("separator") << "e;f";
+    QTest::newRow("line feed") << "l1\nl2";
+    QTest::newRow("carriage return") << "l1\rl2";
+    QTest::newRow("above U+00FF") << QString::fromUtf8("€ 5");
+}
+
+// Text set through the accessibility interface (as dictation and screen-reader tools do)
+// never meets the field's check: the rule holds where a value or a name is stored.
+void TestHostileValues::valuesSetPastTheKeyboard() {
+    QFETCH(QString, value);
+    MainWindowHarness world;
+    const QStringList people = {"Name;Note", "Ann;x", "Bob;y"};
+    CMyOrvaneDatabaseDlg& window = world.startWith(people);
+    const QString path = window.m_currentPath;
+    const auto setThroughAccessibility = [](QWidget* field, const QString& text) {
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(field);
+        QVERIFY(accessible && accessible->editableTextInterface());
+        const int length = accessible->textInterface()->characterCount();
+        accessible->editableTextInterface()->replaceText(0, length, text);
+    };
+    const QString refused = window.text(608);
+
+    // A new entry.
+    window.viewAllPage().OnAddEntry();
+    window.OnPollTimer();
+    setThroughAccessibility(window.addEditPage().field(1), value);
+    QCOMPARE(window.addEditPage().field(1)->text(), value);
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+    // An edited entry.
+    MainWindowHarness::chooseRow(window.viewAllPage(), 0);
+    window.viewAllPage().OnEditEntry();
+    window.OnPollTimer();
+    setThroughAccessibility(window.addEditPage().field(2), value);
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+    // A column name, new and renamed.
+    world.clickTab(CMyOrvaneDatabaseDlg::SettingsTab);
+    CSettings& settings = window.settingsPage();
+    settings.OnAddColumn();
+    setThroughAccessibility(settings.nameField(), value);
+    settings.OnSaveChanges();
+    settings.columnList()->setCurrentItem(settings.columnList()->topLevelItem(1));
+    settings.OnColumnListClick();
+    setThroughAccessibility(settings.nameField(), value);
+    settings.OnSaveChanges();
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+
+    QCOMPARE(world.env.prompter.messageTexts(), QStringList(4, refused));
+    QCOMPARE(world.env.storeRows(2), QStringList({"Ann|x", "Bob|y"}));
+    QCOMPARE(settings.m_columnNames, QStringLiteral("Name;Note"));
+    QVERIFY(!window.addEditPage().m_entriesChanged && !settings.m_columnsChanged);
+    window.OnSaveDatabase();
+    QCOMPARE(TestEnvironment::readFile(path), MainWindowHarness::crlf(people));
 }
 
 QTEST_MAIN(TestHostileValues)

@@ -63,10 +63,10 @@ void MainWindowTest::firstStartMakesUserFiles() {
     QVERIFY(StoreConnection::isUsableStore(world.env.userStore()));
     QCOMPARE(world.env.storeRows(26), QStringList());
     // No last database: the new-database dialog was offered, and cancelling it leaves an
-    // empty View All page, not an empty window.
+    // empty untitled database on the View All page, not an empty window.
     QCOMPARE(world.env.prompter.prompts().first().kind, QStringLiteral("modal"));
     QCOMPARE(world.env.prompter.prompts().first().text, QStringLiteral("CNew"));
-    QCOMPARE(window.windowTitle(), QStringLiteral("Orvane Database 3"));
+    QCOMPARE(window.windowTitle(), window.text(130) + QStringLiteral(" - ") + window.text(5));
     QVERIFY(window.viewAllPage().isVisible());
     QCOMPARE(window.tabs()->currentIndex(), 0);
 }
@@ -168,6 +168,9 @@ void MainWindowTest::settingsGiveSortColumnAndWidths() {
     QCOMPARE(page.list()->columnWidth(0), 120);
     QCOMPARE(page.list()->columnWidth(1), 100);
     QCOMPARE(page.list()->columnWidth(2), 80);
+    QHeaderView* header = page.list()->horizontalHeader();
+    QVERIFY(header->isSortIndicatorShown());  // the arrow shows the order the rows are in
+    QCOMPARE(header->sortIndicatorSection(), 1);
 }
 
 void MainWindowTest::lastDatabaseOpensAtStart() {
@@ -197,9 +200,13 @@ void MainWindowTest::headerClickSortsAndKeepsSortColumn() {
     QCOMPARE(page.m_sortColumn, QStringLiteral("Column3"));
     QCOMPARE(MainWindowHarness::listedRows(page),
              QStringList({"O'Brien|Cork|1955", "Smith|York|1970", "Miller|Leeds|1982"}));
-    // "View All" again lists in store order; the sort column is kept for closing.
+    QVERIFY(header->isSortIndicatorShown());
+    QCOMPARE(header->sortIndicatorSection(), 2);
+    // "View All" again lists in store order, without an arrow; the sort column is kept for
+    // closing.
     window.action(216)->trigger();
     QCOMPARE(MainWindowHarness::listedRows(page).first(), QStringLiteral("Smith|York|1970"));
+    QVERIFY(!header->isSortIndicatorShown());
     QVERIFY(world.close());
     QCOMPARE(world.env.config("Options"), QStringLiteral("0300000000"));
 }

@@ -4,14 +4,18 @@
 // happened.
 #include "MainWindowHarness.h"
 
+#include "CSettings.h"
+
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTabWidget>
 #include <QTest>
+#include <QTreeWidget>
 #include <optional>
 
 namespace {
@@ -75,6 +79,7 @@ private slots:
     void storeLostWhileRunning_data();
     void storeLostWhileRunning();
     void damagedStoreGivesNoPartialList();
+    void readOnlyStoreTellsOfLostEntry_data();
     void readOnlyStoreTellsOfLostEntry();
     void configLostWhileRunning_data();
     void configLostWhileRunning();
@@ -188,17 +193,79 @@ void TestRunningFaults::damagedStoreGivesNoPartialList() {
     QCOMPARE(world.env.storeRows(1).size(), 2000);
 }
 
+void TestRunningFaults::readOnlyStoreTellsOfLostEntry_data() {
+    QTest::addColumn<QString>("change");
+    QTest::newRow("add entry") << "add";
+    QTest::newRow("edit entry") << "edit";
+    QTest::newRow("remove entry") << "remove";
+    QTest::newRow("add column") << "add column";
+    QTest::newRow("remove column") << "remove column";
+    QTest::newRow("confirm a new database") << "new database";
+}
+
+// Every page that writes to the store says when the store refuses, and then nothing counts
+// as changed and every list still shows what the store holds.
 void TestRunningFaults::readOnlyStoreTellsOfLostEntry() {
+    QFETCH(QString, change);
     MainWindowHarness world;
-    world.startWith(kPeople);
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    CViewTab& list = window.viewAllPage();
+    CSettings& settings = window.settingsPage();
+    if (change == QLatin1String("new database")) {
+        world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(0));
+        window.OnNewDatabase();
+        for (const QString name : {QStringLiteral("Title"), QStringLiteral("Author")}) {
+            settings.OnAddColumn();
+            settings.nameField()->setText(name);
+            settings.OnSaveChanges();
+        }
+        settings.m_columnsChanged = false;
+    }
+    const QStringList stored = world.env.storeRows(2);
     Immutable readOnly(world.env.userStore());
     if (!readOnly.isSet())
         QSKIP("the file system cannot make a file immutable");
     world.env.prompter.clearPrompts();
-    QVERIFY(world.addEntry({QStringLiteral("Jones")}));
-    QCOMPARE(world.env.storeRows(2), kPeopleListed);  // the store could not take it
-    QCOMPARE(world.env.prompter.messageTexts().size(), 1);
-    QVERIFY(!world.window().addEditPage().m_entriesChanged);
+    const auto chooseColumn = [&settings](int item) {
+        settings.columnList()->setCurrentItem(settings.columnList()->topLevelItem(item));
+        settings.OnColumnListClick();
+    };
+
+    if (change == QLatin1String("add")) {
+        QVERIFY(world.addEntry({QStringLiteral("Jones")}));
+    } else if (change == QLatin1String("edit")) {
+        editFirstEntry(world, list, QStringLiteral("Changed"));
+    } else if (change == QLatin1String("remove")) {
+        world.env.prompter.queueAnswer(Prompter::Answer::Yes);
+        MainWindowHarness::chooseRow(list, 0);
+        list.OnRemoveEntry();
+    } else if (change == QLatin1String("new database")) {
+        world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+        QCOMPARE(window.tabs()->currentIndex(), int(CMyOrvaneDatabaseDlg::SettingsTab));
+        QVERIFY(settings.m_newDatabase);
+    } else {
+        world.clickTab(CMyOrvaneDatabaseDlg::SettingsTab);
+        chooseColumn(0);
+        if (change == QLatin1String("add column")) {
+            settings.OnAddColumn();
+            settings.nameField()->setText(QStringLiteral("Title"));
+            settings.OnSaveChanges();
+        } else {
+            settings.OnRemoveColumn();
+        }
+        QCOMPARE(settings.m_columnNames, QStringLiteral("Name;Town"));
+        world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+    }
+    QCOMPARE(world.env.storeRows(2), stored);  // the store could not take it
+    const QStringList messages = world.env.prompter.messageTexts();
+    QCOMPARE(messages.filter(window.text(623).section(QLatin1Char('('), 0, 0)).size(), 1);
+    QVERIFY(!window.addEditPage().m_entriesChanged);
+    QVERIFY(!settings.m_columnsChanged);
+    if (change != QLatin1String("new database")) {
+        QCOMPARE(MainWindowHarness::listedRows(list), kPeopleListed);
+        QCOMPARE(list.m_columnNames, QStringLiteral("Name;Town"));
+        QCOMPARE(window.windowTitle(), QStringLiteral("people.csv - ") + window.text(5));
+    }
 }
 
 void TestRunningFaults::configLostWhileRunning_data() {

@@ -341,8 +341,9 @@ void SettingsPageTest::columnNameRefusesWhatFilesCannotHold() {
 
 void SettingsPageTest::unusableStoreChangesNothing() {
     // The names change only together with the values; a store that cannot be opened leaves
-    // both as they were.
+    // both as they were, and the user hears of every change it refused.
     PageFixture f(QStringLiteral("Name;City;Phone"));
+    const QString refused = f.text(623).arg(QStringLiteral("the file does not exist"));
     f.page->m_storePath = f.env.root() + QStringLiteral("/missing.sqlite");
     f.click(1);
     f.press(f.page->addButton());
@@ -356,12 +357,14 @@ void SettingsPageTest::unusableStoreChangesNothing() {
     f.click(1);
     f.press(f.page->removeButton());
     QCOMPARE(f.page->m_columnNames, QStringLiteral("Name;City;Phone"));
-    QCOMPARE(f.env.prompter.messageTexts(), QStringList());
+    QCOMPARE(f.env.prompter.messageTexts(), QStringList(2, refused));
 
-    // A new database is confirmed once the store can take it.
+    // A new database is confirmed once the store can take it; until then the page stays, so
+    // that no other page shows the old entries under the new names.
     f.page->m_newDatabase = true;
-    QVERIFY(f.page->LeavePage());
+    QVERIFY(!f.page->LeavePage());
     QVERIFY(f.page->m_newDatabase);
+    QCOMPARE(f.env.prompter.messageTexts().last(), refused);
 }
 
 void SettingsPageTest::leavingNewDatabase() {

@@ -40,6 +40,9 @@ private slots:
     void fileWithWindowsLineEnds();
     void tenThousandEntries();
     void emptyDatabaseDefinedOnSettings();
+    void foldersOfAnyName_data();
+    void foldersOfAnyName();
+    void perUserFolderOfAnyName();
 };
 
 void UserPathsTest::addressBookFromTemplate() {
@@ -181,6 +184,71 @@ void UserPathsTest::emptyDatabaseDefinedOnSettings() {
     window.OnSaveDatabase();
     QCOMPARE(TestEnvironment::readFile(saved),
              MainWindowHarness::crlf({"Title;Year;Author", "Dune;1965;Frank Herbert"}));
+}
+
+void UserPathsTest::foldersOfAnyName_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<bool>("writtenAsItIs");  // config.ini can spell the path
+    QTest::newRow("ASCII") << "Documents" << true;
+    QTest::newRow("Latin-1, with a percent sign") << QString::fromUtf8("Büro 100%") << true;
+    QTest::newRow("Cyrillic") << QString::fromUtf8("Документы") << false;
+    QTest::newRow("CJK") << QString::fromUtf8("写真 データ") << false;
+    QTest::newRow("a line break") << "two\nlines" << false;
+}
+
+// A database opened from any folder the file system can name is remembered exactly: by the
+// next start and by a language change, which both open the last database again.
+void UserPathsTest::foldersOfAnyName() {
+    QFETCH(QString, folder);
+    QFETCH(bool, writtenAsItIs);
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith({"Name", "Smith"});
+    const QString path = world.writeDatabase(folder + "/people.csv", {"Name;Town", "Ann;Oslo"});
+    world.env.prompter.queueFileName(path);
+    window.OnOpenDatabase();
+    QVERIFY(world.addEntry({"Bob", "Rome"}));
+    window.OnSaveDatabase();
+    QCOMPARE(window.m_currentPath, path);
+    QVERIFY(world.env.prompter.messageTexts().isEmpty());
+    const QString stored = world.env.config("LastDataBase");
+    QCOMPARE(stored == path, writtenAsItIs);
+    QVERIFY(!stored.contains('\n'));
+
+    world.env.prompter.queueDialog([](QDialog& dialog) {
+        auto& language = static_cast<CLanguage&>(dialog);
+        language.languageList()->setEditText("Deutsch");
+        language.OnOK();
+        return dialog.result();
+    });
+    window.OnLanguageSelection();
+    QCOMPARE(window.m_currentPath, path);
+    QVERIFY(world.close());
+    CMyOrvaneDatabaseDlg& again = world.start();
+    QCOMPARE(again.m_currentPath, path);
+    QCOMPARE(MainWindowHarness::listedRows(again.viewAllPage()),
+             QStringList({"Ann|Oslo", "Bob|Rome"}));
+}
+
+void UserPathsTest::perUserFolderOfAnyName() {
+    MainWindowHarness world;
+    const QString dataHome = world.env.root() + QString::fromUtf8("/Данные 数据");
+    qputenv("XDG_DATA_HOME", dataHome.toUtf8());
+    const QString store = dataHome + "/Orvane/orvane_database.sqlite";
+    const QString path = world.writeDatabase("people.csv", {"Name", "Smith"});
+    world.env.prompter.queueFileName(path);
+    world.start().OnOpenDatabase();
+    QCOMPARE(world.window().m_storePath, store);
+    QVERIFY(world.close());
+    PowerClass settings;
+    settings.m_configPath = dataHome + "/Orvane/orvanedb/3.01/config.ini";
+    QCOMPARE(settings.ReadConfigPath("Path"), store);
+    QCOMPARE(settings.ReadConfigPath("LastDataBase"), path);
+
+    // The store is found again where it was, through its setting.
+    CMyOrvaneDatabaseDlg& again = world.start();
+    QCOMPARE(again.m_storePath, store);
+    QCOMPARE(again.m_currentPath, path);
+    QCOMPARE(world.env.storeRows(store, 1), QStringList{"Smith"});
 }
 
 QTEST_MAIN(UserPathsTest)
