@@ -214,7 +214,7 @@ void TestRunningFaults::readOnlyStoreTellsOfLostEntry() {
     if (change == QLatin1String("new database")) {
         world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(0));
         window.OnNewDatabase();
-        for (const QString name : {QStringLiteral("Title"), QStringLiteral("Author")}) {
+        for (const QString& name : {QStringLiteral("Title"), QStringLiteral("Author")}) {
             settings.OnAddColumn();
             settings.nameField()->setText(name);
             settings.OnSaveChanges();
