@@ -2,8 +2,8 @@
 // Escape hand back, and a language change of the whole main window.
 #include "CLanguage.h"
 #include "CMyOrvaneDatabaseDlg.h"
+#include "DesktopTestEnvironment.h"
 #include "FileError.h"
-#include "TestEnvironment.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -21,7 +21,7 @@ namespace {
 const QString kSystemDefault = QStringLiteral("System default language");
 
 // Runs the dialog as the main window does, with script acting on the shown dialog.
-int run(CLanguage& dialog, TestEnvironment& env, std::function<int(CLanguage&)> script) {
+int run(CLanguage& dialog, DesktopTestEnvironment& env, std::function<int(CLanguage&)> script) {
     env.prompter.queueDialog(
         [script](QDialog& shown) { return script(static_cast<CLanguage&>(shown)); });
     return Prompter::current().runModal(dialog);
@@ -84,7 +84,7 @@ void LanguageDialogTest::showsCurrentLanguage() {
     QFETCH(QString, language);
     QFETCH(QString, shown);
     QFETCH(bool, inList);
-    TestEnvironment env;
+    DesktopTestEnvironment env;
     CLanguage dialog(nullptr);
     dialog.m_language = language;
     dialog.m_caption = QStringLiteral("Pick one:");
@@ -123,7 +123,7 @@ void LanguageDialogTest::okHandsBackTheChosenHeader() {
     QFETCH(QString, language);
     QFETCH(QString, chosen);
     QFETCH(QString, result);
-    TestEnvironment env;
+    DesktopTestEnvironment env;
     CLanguage dialog(nullptr);
     dialog.m_language = language;
     dialog.OnInitDialog();
@@ -134,7 +134,7 @@ void LanguageDialogTest::okHandsBackTheChosenHeader() {
 }
 
 void LanguageDialogTest::escapeAndCloseChangeNothing() {
-    TestEnvironment env;
+    DesktopTestEnvironment env;
     CLanguage dialog(nullptr);
     dialog.m_language = QStringLiteral("[1031]");
     dialog.OnInitDialog();
@@ -158,7 +158,7 @@ void LanguageDialogTest::escapeAndCloseChangeNothing() {
 }
 
 void LanguageDialogTest::listIsSortedSectionsKeepFileOrder() {
-    TestEnvironment env;
+    DesktopTestEnvironment env;
     writeTranslation(
         env, {"[1033]", "00000 texts", "00002 English", "[EOL]", "[1036]", "00000 textes",
               "00002 français", "[EOL]", "[1031]", "00000 Texte", "00002 Deutsch", "[EOL]"});
@@ -178,7 +178,7 @@ void LanguageDialogTest::listIsSortedSectionsKeepFileOrder() {
 void LanguageDialogTest::readsHeadersOnly() {
     // Only lines of exactly six characters that begin with "[" are headers; the name stands
     // on the second line after one, so a header near the end of the file gets an empty name.
-    TestEnvironment env;
+    DesktopTestEnvironment env;
     writeTranslation(env, {"# [1033] in a comment", "[10330]", "[1033]", "00000 texts",
                            "00002 English", "[EOL]", "[1031]", "00002 Deutsch"});
     CLanguage dialog(nullptr);
@@ -201,7 +201,7 @@ void LanguageDialogTest::readsHeadersOnly() {
 }
 
 void LanguageDialogTest::missingTranslationFile() {
-    TestEnvironment env;
+    DesktopTestEnvironment env;
     const QString path = env.programFolder() + QStringLiteral("/orvanedbtrl.ini");
     QVERIFY(QFile::remove(path));
     CLanguage dialog(nullptr);
@@ -215,7 +215,7 @@ void LanguageDialogTest::missingTranslationFile() {
 }
 
 void LanguageDialogTest::windowSpeaksTheProgramsLanguage() {
-    TestEnvironment env;
+    DesktopTestEnvironment env;
     env.setConfig(QStringLiteral("Language"), QStringLiteral("[1031]"));
     CLanguage dialog(nullptr);
     dialog.OnInitDialog();
@@ -227,7 +227,7 @@ void LanguageDialogTest::windowSpeaksTheProgramsLanguage() {
 }
 
 void LanguageDialogTest::mainWindowChangesLanguage() {
-    TestEnvironment env;
+    DesktopTestEnvironment env;
     QByteArray csv = "Name;City\r\nAnn;Rome\r\n";
     env.setConfig(QStringLiteral("LastDataBase"), env.writeFile(QStringLiteral("people.csv"), csv));
     const LanguageEnvironment german("de_DE.UTF-8");

@@ -1,8 +1,8 @@
 #include "CViewTab.h"
+#include "DesktopTestEnvironment.h"
 #include "PrintLayout.h"
 #include "SQLite3PowerClass.h"
 #include "SqlText.h"
-#include "TestEnvironment.h"
 
 #include <QFile>
 #include <QPrinter>
@@ -115,7 +115,7 @@ public:
         return page.text(5) + QStringLiteral(": ") + page.text(number);
     }
 
-    TestEnvironment env;
+    DesktopTestEnvironment env;
     CViewTab page{nullptr};
 
 private:

@@ -1,9 +1,9 @@
 // The column settings page: adding, renaming and removing columns, with the stored values of
 // every entry moving along, the control states, the input rules and the leaving step.
 #include "CSettings.h"
+#include "DesktopTestEnvironment.h"
 #include "SQLite3PowerClass.h"
 #include "SqlText.h"
-#include "TestEnvironment.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -17,7 +17,7 @@ namespace {
 
 // A settings page over a store of its own, showing the columns given.
 struct PageFixture {
-    TestEnvironment env;
+    DesktopTestEnvironment env;
     QString storePath = env.programFolder() + QStringLiteral("/orvane_database.sqlite");
     std::unique_ptr<CSettings> page;
 

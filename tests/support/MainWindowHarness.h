@@ -1,7 +1,7 @@
 #pragma once
 
 #include "CMyOrvaneDatabaseDlg.h"
-#include "TestEnvironment.h"
+#include "DesktopTestEnvironment.h"
 
 #include <QStringList>
 #include <functional>
@@ -10,7 +10,7 @@
 // A test world with the real main window: start() runs the program's start-up in it.
 class MainWindowHarness {
 public:
-    TestEnvironment env;
+    DesktopTestEnvironment env;
 
     // Builds, shows and initialises the main window, as the program's start does.
     CMyOrvaneDatabaseDlg& start();

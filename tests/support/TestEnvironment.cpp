@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTest>
 
 TestEnvironment::TestEnvironment() {
     m_oldHome = qgetenv("HOME");

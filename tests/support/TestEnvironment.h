@@ -1,14 +1,13 @@
 #pragma once
 
-#include "ScriptedPrompter.h"
-
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
-// A fresh world for one test: a temporary HOME and XDG_DATA_HOME, a program folder holding
-// copies of this build's installation files, and a scripted prompter that answers every
-// question. Nothing touches the real user's folders.
+// A fresh world for one test: a temporary HOME and XDG_DATA_HOME, and a program folder holding
+// copies of this build's installation files. Nothing touches the real user's folders. Qt Core
+// only: the store and settings suites link no widgets.
 class TestEnvironment {
 public:
     TestEnvironment();
@@ -35,8 +34,6 @@ public:
     // Rows of the working store, each cell joined with "|", columns 1 to columnCount.
     QStringList storeRows(int columnCount) const;
     QStringList storeRows(const QString& storePath, int columnCount) const;
-
-    ScriptedPrompter prompter;
 
 private:
     QTemporaryDir m_root;
