@@ -1,5 +1,5 @@
 #include "CsvDatabaseFile.h"
-#include "FileError.h"
+#include "FileErrorOf.h"
 #include "PowerClass.h"
 #include "SQLite3PowerClass.h"
 #include "TestEnvironment.h"
@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QTest>
 #include <csignal>
-#include <functional>
 #include <optional>
 
 namespace {
@@ -55,15 +54,6 @@ public:
 private:
     QString m_store;
 };
-
-std::optional<FileError> fileErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const FileError& error) {
-        return error;
-    }
-    return std::nullopt;
-}
 
 QByteArray fields(int count) {
     QByteArrayList values;

@@ -3,7 +3,7 @@
 #include "CLanguage.h"
 #include "CMyOrvaneDatabaseDlg.h"
 #include "DesktopTestEnvironment.h"
-#include "FileError.h"
+#include "FileErrorOf.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -205,13 +205,10 @@ void LanguageDialogTest::missingTranslationFile() {
     const QString path = env.programFolder() + QStringLiteral("/orvanedbtrl.ini");
     QVERIFY(QFile::remove(path));
     CLanguage dialog(nullptr);
-    try {
-        dialog.OnInitDialog();
-        QFAIL("no file error");
-    } catch (const FileError& error) {
-        QCOMPARE(error.path(), path);
-        QCOMPARE(error.kind(), FileError::Kind::NotFound);
-    }
+    const auto error = fileErrorOf([&] { dialog.OnInitDialog(); });
+    QVERIFY2(error, "no file error");
+    QCOMPARE(error->path(), path);
+    QCOMPARE(error->kind(), FileError::Kind::NotFound);
 }
 
 void LanguageDialogTest::windowSpeaksTheProgramsLanguage() {

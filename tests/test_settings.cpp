@@ -1,5 +1,5 @@
 #include "CTranslation.h"
-#include "FileError.h"
+#include "FileErrorOf.h"
 #include "PowerClass.h"
 #include "TestEnvironment.h"
 
@@ -9,7 +9,6 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <climits>
-#include <functional>
 #include <optional>
 
 namespace {
@@ -54,16 +53,6 @@ void setLocale(EnvironmentOverride& env, const QByteArray& lcAll, const QByteArr
         else
             env.set(name, value);
     }
-}
-
-// The FileError that action raises; fails the test when it raises none.
-std::optional<FileError> fileErrorOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const FileError& error) {
-        return error;
-    }
-    return std::nullopt;
 }
 
 }  // namespace
