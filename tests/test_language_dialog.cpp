@@ -3,6 +3,7 @@
 #include "CLanguage.h"
 #include "CMyOrvaneDatabaseDlg.h"
 #include "DesktopTestEnvironment.h"
+#include "EnvironmentOverride.h"
 #include "FileErrorOf.h"
 
 #include <QAction>
@@ -38,18 +39,6 @@ void writeTranslation(const TestEnvironment& env, const QStringList& lines) {
     env.writeFile(QStringLiteral("program/orvanedbtrl.ini"),
                   (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
 }
-
-// Restores LANG when a test changed it.
-class LanguageEnvironment {
-public:
-    explicit LanguageEnvironment(const QByteArray& lang) : m_old(qgetenv("LANG")) {
-        qputenv("LANG", lang);
-    }
-    ~LanguageEnvironment() { qputenv("LANG", m_old); }
-
-private:
-    QByteArray m_old;
-};
 
 }  // namespace
 
@@ -227,7 +216,8 @@ void LanguageDialogTest::mainWindowChangesLanguage() {
     DesktopTestEnvironment env;
     QByteArray csv = "Name;City\r\nAnn;Rome\r\n";
     env.setConfig(QStringLiteral("LastDataBase"), env.writeFile(QStringLiteral("people.csv"), csv));
-    const LanguageEnvironment german("de_DE.UTF-8");
+    EnvironmentOverride german;
+    german.set("LANG", "de_DE.UTF-8");
     auto window = std::make_unique<CMyOrvaneDatabaseDlg>();
     window->show();
     window->OnInitDialog();

@@ -1,4 +1,5 @@
 #include "CTranslation.h"
+#include "EnvironmentOverride.h"
 #include "FileErrorOf.h"
 #include "PowerClass.h"
 #include "TestEnvironment.h"
@@ -9,38 +10,8 @@
 #include <QRegularExpression>
 #include <QTest>
 #include <climits>
-#include <optional>
 
 namespace {
-
-// Sets environment variables for one test and puts the old values back afterwards.
-class EnvironmentOverride {
-public:
-    ~EnvironmentOverride() {
-        for (auto it = m_saved.crbegin(); it != m_saved.crend(); ++it) {
-            if (it->second)
-                qputenv(it->first.constData(), *it->second);
-            else
-                qunsetenv(it->first.constData());
-        }
-    }
-    void set(const char* name, const QByteArray& value) {
-        remember(name);
-        qputenv(name, value);
-    }
-    void unset(const char* name) {
-        remember(name);
-        qunsetenv(name);
-    }
-
-private:
-    void remember(const char* name) {
-        m_saved.emplace_back(name, qEnvironmentVariableIsSet(name)
-                                       ? std::optional<QByteArray>(qgetenv(name))
-                                       : std::nullopt);
-    }
-    std::vector<std::pair<QByteArray, std::optional<QByteArray>>> m_saved;
-};
 
 // The locale variables as the test wants them; an empty value counts as not set.
 void setLocale(EnvironmentOverride& env, const QByteArray& lcAll, const QByteArray& lcMessages,
