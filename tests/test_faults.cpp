@@ -1,6 +1,7 @@
 // Faults that strike while a database is being saved, and a second copy of the program: each
 // is provoked for real (a killed process, a full disk, a file the system refuses to replace,
 // another user, a second process) and must leave the user's file whole.
+#include "ImmutableFile.h"
 #include "MainWindowHarness.h"
 
 #include <sched.h>
@@ -92,38 +93,6 @@ public:
 private:
     QProcess m_process;
     QByteArray m_output;
-};
-
-// Sets or clears the immutable attribute of path: then not even root may replace the file.
-// False, with the reason, when the file system cannot hold the attribute.
-bool setImmutable(const QString& path, bool on, QString* reason = nullptr) {
-    QProcess chattr;
-    chattr.start(QStringLiteral("chattr"),
-                 {on ? QStringLiteral("+i") : QStringLiteral("-i"), path});
-    const bool done = chattr.waitForFinished(10000) &&
-                      chattr.exitStatus() == QProcess::NormalExit && chattr.exitCode() == 0;
-    if (!done && reason)
-        *reason = QString::fromLocal8Bit(chattr.readAllStandardError()).trimmed();
-    return done;
-}
-
-// A file that is immutable for the lifetime of this object.
-class ImmutableFile {
-public:
-    explicit ImmutableFile(const QString& path) : m_path(path) {
-        m_set = setImmutable(path, true, &m_reason);
-    }
-    ~ImmutableFile() {
-        if (m_set)
-            setImmutable(m_path, false);
-    }
-    bool isSet() const { return m_set; }
-    const QString& reason() const { return m_reason; }
-
-private:
-    QString m_path;
-    QString m_reason;
-    bool m_set = false;
 };
 
 // A full disk. Either a small tmpfs mounted over folder in a mount namespace of this process

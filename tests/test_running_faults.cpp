@@ -2,6 +2,7 @@
 // damaged, config.ini is deleted or cannot be written, the translation file lacks texts. The
 // program must go on without a crash, never write a wrong database file, and say what
 // happened.
+#include "ImmutableFile.h"
 #include "MainWindowHarness.h"
 
 #include "CSettings.h"
@@ -11,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QTabWidget>
 #include <QTest>
@@ -31,28 +31,6 @@ void editFirstEntry(MainWindowHarness& world, CViewTab& list, const QString& val
     MainWindowHarness::typeInto(window.addEditPage().field(1), value);
     world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
 }
-
-bool chattr(const QString& flag, const QString& path) {
-    QProcess process;
-    process.start(QStringLiteral("chattr"), {flag, path});
-    return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit &&
-           process.exitCode() == 0;
-}
-
-// Makes path immutable for its lifetime, so that not even root can replace it.
-class Immutable {
-public:
-    explicit Immutable(const QString& path) : m_path(path), m_set(chattr("+i", path)) {}
-    ~Immutable() {
-        if (m_set)
-            chattr(QStringLiteral("-i"), m_path);
-    }
-    bool isSet() const { return m_set; }
-
-private:
-    QString m_path;
-    bool m_set;
-};
 
 // Overwrites one page in the middle of an SQLite file with garbage.
 bool damageMiddlePage(const QString& path) {
@@ -222,9 +200,10 @@ void TestRunningFaults::readOnlyStoreTellsOfLostEntry() {
         settings.m_columnsChanged = false;
     }
     const QStringList stored = world.env.storeRows(2);
-    Immutable readOnly(world.env.userStore());
+    ImmutableFile readOnly(world.env.userStore());
     if (!readOnly.isSet())
-        QSKIP("the file system cannot make a file immutable");
+        QSKIP(qPrintable(QStringLiteral("the file system cannot make a file immutable: ") +
+                         readOnly.reason()));
     world.env.prompter.clearPrompts();
     const auto chooseColumn = [&settings](int item) {
         settings.columnList()->setCurrentItem(settings.columnList()->topLevelItem(item));
@@ -282,11 +261,12 @@ void TestRunningFaults::configLostWhileRunning() {
     const QString first = window.m_currentPath;
     const QString second = world.writeDatabase(QStringLiteral("second.csv"), {"Title", "Dune"});
     const QString config = world.env.userConfig();
-    std::optional<Immutable> immutable;
+    std::optional<ImmutableFile> immutable;
     if (how == QLatin1String("immutable")) {
         immutable.emplace(config);
         if (!immutable->isSet())
-            QSKIP("the file system cannot make a file immutable");
+            QSKIP(qPrintable(QStringLiteral("the file system cannot make a file immutable: ") +
+                             immutable->reason()));
     } else {
         QVERIFY(QFile::remove(config));
         if (how == QLatin1String("folder"))
