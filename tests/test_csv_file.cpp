@@ -1,15 +1,14 @@
 #include "CsvDatabaseFile.h"
 #include "FileErrorOf.h"
+#include "FileSizeLimit.h"
 #include "PowerClass.h"
 #include "SQLite3PowerClass.h"
 #include "TestEnvironment.h"
 
-#include <sys/resource.h>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
-#include <csignal>
 #include <optional>
 
 namespace {
@@ -61,27 +60,6 @@ QByteArray fields(int count) {
         values.append("v" + QByteArray::number(i));
     return values.join(';');
 }
-
-// Lowers the file size limit of this process for its lifetime, so that writes beyond it fail
-// with an error instead of a signal: a disk that fills up part-way through a save.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 }  // namespace
 

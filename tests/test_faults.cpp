@@ -1,12 +1,12 @@
 // Faults that strike while a database is being saved, and a second copy of the program: each
 // is provoked for real (a killed process, a full disk, a file the system refuses to replace,
 // another user, a second process) and must leave the user's file whole.
+#include "FileSizeLimit.h"
 #include "ImmutableFile.h"
 #include "MainWindowHarness.h"
 
 #include <sched.h>
 #include <sys/mount.h>
-#include <sys/resource.h>
 #include <unistd.h>
 #include <QAction>
 #include <QDeadlineTimer>
@@ -138,31 +138,16 @@ public:
     }
 
     // From now on this process cannot write a file beyond bytes: writes fail, no signal.
-    void limitFileSize(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &m_oldLimit);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_oldLimit;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-        m_limited = true;
-    }
+    void limitFileSize(rlim_t bytes) { m_limit.emplace(bytes); }
     // The disk has room again.
-    void lift() {
-        if (!m_limited)
-            return;
-        setrlimit(RLIMIT_FSIZE, &m_oldLimit);
-        std::signal(SIGXFSZ, m_oldHandler);
-        m_limited = false;
-    }
+    void lift() { m_limit.reset(); }
 
 private:
     qint64 freeBytes() const { return QStorageInfo(m_folder).bytesAvailable(); }
 
     QString m_folder;
     bool m_mounted = false;
-    bool m_limited = false;
-    rlimit m_oldLimit{};
-    void (*m_oldHandler)(int) = nullptr;
+    std::optional<FileSizeLimit> m_limit;
 };
 
 }  // namespace
