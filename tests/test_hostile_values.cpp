@@ -1,6 +1,7 @@
 // Values that look like pieces of SQL, LIKE wildcards, escapes or bytes above 0x7F travel
 // through the whole program: loaded, found, edited, typed, removed and saved exactly, and the
 // store's table is never altered by them.
+#include "HighBytes.h"
 #include "MainWindowHarness.h"
 #include "SQLite3PowerClass.h"
 
@@ -13,13 +14,6 @@
 #include <QTreeWidget>
 
 namespace {
-
-QString highBytes() {
-    QString text;
-    for (int c = 0x80; c <= 0xFF; ++c)
-        text.append(QChar(c));
-    return text;
-}
 
 // The store's schema: every object with the statement that made it.
 QStringList schemaOf(const QString& store) {

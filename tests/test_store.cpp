@@ -1,3 +1,4 @@
+#include "HighBytes.h"
 #include "PowerClass.h"
 #include "SQLite3PowerClass.h"
 #include "SqlText.h"
@@ -90,13 +91,6 @@ std::pair<int, bool> stepThrough(const QString& path) {
     return {rows, result != SQLITE_DONE};
 }
 
-QString allHighBytes() {
-    QString text;
-    for (int c = 0x80; c <= 0xFF; ++c)
-        text.append(QChar(c));
-    return text;
-}
-
 // The values that the LIKE cases search, in store order.
 QStringList likeValues() {
     return {QString::fromUtf8("Müller"), QString::fromUtf8("Éclair"),
@@ -182,7 +176,7 @@ void TestStore::valuesStoredAndMatchedExactly_data() {
     QTest::newRow("LIKE wildcards") << "100% a_b";
     QTest::newRow("backslash") << "C:\\x\\";
     QTest::newRow("double quotes") << "\"quoted\"";
-    QTest::newRow("bytes 0x80 to 0xFF") << allHighBytes();
+    QTest::newRow("bytes 0x80 to 0xFF") << highBytes();
     QTest::newRow("NUL character") << QStringLiteral("a") + QChar(0) + QStringLiteral("'b");
     QTest::newRow("blanks kept") << "  a  ";
 }
