@@ -19,10 +19,7 @@ const QString kTable = QStringLiteral("Table1");
 // from it as the program does.
 class CsvFixture {
 public:
-    CsvFixture() : m_store(env.root() + QStringLiteral("/store.sqlite")) {
-        if (!QFile::copy(env.programFolder() + QStringLiteral("/orvane_database.sqlite"), m_store))
-            qFatal("cannot copy the store template");
-    }
+    CsvFixture() : m_store(env.copyStoreTemplate()) {}
     const QString& store() const { return m_store; }
 
     csvfile::LoadReport load(const QByteArray& bytes,

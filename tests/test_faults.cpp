@@ -189,8 +189,7 @@ void TestFaults::killedWhileSavingLeavesOldOrNewFile() {
     TestEnvironment env;
     const QByteArray entries = bigDatabase(200'000);
     const QString in = env.writeFile(QStringLiteral("in.csv"), entries);
-    const QString store = env.root() + QStringLiteral("/store.sqlite");
-    QVERIFY(QFile::copy(env.programFolder() + QStringLiteral("/orvane_database.sqlite"), store));
+    const QString store = env.copyStoreTemplate();
     const QByteArray old =
         MainWindowHarness::crlf({"Name;Town;Phone;Notes", "old;file;1;kept whole"});
     const QString out = env.writeFile(QStringLiteral("out/people.csv"), old);

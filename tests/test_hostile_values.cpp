@@ -86,8 +86,7 @@ void TestHostileValues::valueTravelsExactly() {
     CMyOrvaneDatabaseDlg& window =
         world.startWith({header, plain, value + QStringLiteral(";from file")});
     const QString path = window.m_currentPath;
-    const QStringList schema =
-        schemaOf(world.env.programFolder() + QStringLiteral("/orvane_database.sqlite"));
+    const QStringList schema = schemaOf(world.env.storeTemplate());
     QCOMPARE(schemaOf(world.env.userStore()), schema);
     CViewTab& list = window.viewAllPage();
     QCOMPARE(MainWindowHarness::listedRows(list),

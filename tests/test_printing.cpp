@@ -1,8 +1,7 @@
 #include "CViewTab.h"
 #include "DesktopTestEnvironment.h"
 #include "PrintLayout.h"
-#include "SQLite3PowerClass.h"
-#include "SqlText.h"
+#include "StoreContents.h"
 
 #include <QFile>
 #include <QPrinter>
@@ -56,19 +55,10 @@ class ListPageFixture {
 public:
     ListPageFixture(const QStringList& entries, const QString& filter = QString(),
                     const QString& sortColumn = QString())
-        : m_store(env.root() + QStringLiteral("/store.sqlite")) {
-        if (!QFile::copy(env.programFolder() + QStringLiteral("/orvane_database.sqlite"), m_store))
-            qFatal("cannot copy the store template");
-        SQLite3PowerClass store;
+        : m_store(env.copyStoreTemplate()) {
         for (const QString& entry : entries) {
-            QStringList values;
-            for (const QString& value : entry.split(QLatin1Char(';')))
-                values.append(sqltext::literal(value));
-            if (!store.Insert(m_store, QStringLiteral("Table1"),
-                              QStringLiteral("(Column1, Column2, Column3) VALUES (%1)")
-                                  .arg(values.join(QStringLiteral(", "))),
-                              QString()))
-                qFatal("cannot fill the store: %s", qPrintable(store.m_error));
+            if (!storecontents::insert(m_store, entry.split(QLatin1Char(';'))))
+                qFatal("cannot fill the store with %s", qPrintable(entry));
         }
         page.m_storePath = m_store;
         page.m_columnNames = QStringLiteral("Name;Town;Year");

@@ -2,8 +2,7 @@
 // every entry moving along, the control states, the input rules and the leaving step.
 #include "CSettings.h"
 #include "DesktopTestEnvironment.h"
-#include "SQLite3PowerClass.h"
-#include "SqlText.h"
+#include "StoreContents.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -18,7 +17,7 @@ namespace {
 // A settings page over a store of its own, showing the columns given.
 struct PageFixture {
     DesktopTestEnvironment env;
-    QString storePath = env.programFolder() + QStringLiteral("/orvane_database.sqlite");
+    QString storePath = env.storeTemplate();
     std::unique_ptr<CSettings> page;
 
     explicit PageFixture(const QString& columnNames) {
@@ -32,21 +31,8 @@ struct PageFixture {
 
     // Each row's values joined with "|", from Column1 on.
     void store(const QStringList& rows) const {
-        SQLite3PowerClass store;
-        for (const QString& row : rows) {
-            const QStringList values = row.split(QLatin1Char('|'));
-            QStringList columns;
-            QStringList literals;
-            for (int k = 1; k <= values.size(); ++k) {
-                columns.append(sqltext::column(k));
-                literals.append(sqltext::literal(values[k - 1]));
-            }
-            QVERIFY(store.Insert(
-                storePath, QStringLiteral("Table1"),
-                QStringLiteral("(%1) VALUES (%2)")
-                    .arg(columns.join(QLatin1Char(',')), literals.join(QLatin1Char(','))),
-                QString()));
-        }
+        for (const QString& row : rows)
+            QVERIFY(storecontents::insert(storePath, row.split(QLatin1Char('|'))));
     }
     QStringList stored(int columns) const { return env.storeRows(storePath, columns); }
 

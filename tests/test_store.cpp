@@ -2,6 +2,7 @@
 #include "PowerClass.h"
 #include "SQLite3PowerClass.h"
 #include "SqlText.h"
+#include "StoreContents.h"
 #include "StorePath.h"
 #include "TestEnvironment.h"
 
@@ -21,31 +22,12 @@ const QString kClearAll = QStringLiteral("Column1!='Hpadfjwern'");
 // A working store made from the installed template, with nothing in it.
 class StoreFixture {
 public:
-    StoreFixture() : m_path(env.root() + QStringLiteral("/store.sqlite")) {
-        if (!QFile::copy(templatePath(), m_path))
-            qFatal("cannot copy the store template");
-    }
+    StoreFixture() : m_path(env.copyStoreTemplate()) {}
     const QString& path() const { return m_path; }
-    QString templatePath() const {
-        return env.programFolder() + QStringLiteral("/orvane_database.sqlite");
-    }
+    QString templatePath() const { return env.storeTemplate(); }
 
     // Inserts one entry, values from Column1 on, quoted as the pages quote them.
-    bool insert(const QStringList& values) {
-        QStringList columns;
-        QStringList literals;
-        for (int k = 1; k <= values.size(); ++k) {
-            columns.append(sqltext::column(k));
-            literals.append(sqltext::literal(values[k - 1]));
-        }
-        SQLite3PowerClass store;
-        return store.Insert(m_path, kTable,
-                            QStringLiteral("(%1) VALUES (%2)")
-                                .arg(columns.join(QStringLiteral(", ")),
-                                     literals.join(QStringLiteral(", "))),
-                            QString()) &&
-               store.m_outcome == Outcome::Done;
-    }
+    bool insert(const QStringList& values) { return storecontents::insert(m_path, values); }
     QStringList rows(int columnCount = 2) const { return env.storeRows(m_path, columnCount); }
     // Column1 of the rows that condition selects.
     QStringList firstColumnWhere(const QString& condition) const {
@@ -410,9 +392,8 @@ void TestStore::firstStartCopiesTemplateAndWritesPath() {
     QCOMPARE(env.config(QStringLiteral("Path")), QStringLiteral("---"));
 
     QCOMPARE(storepath::ResolveStorePath(power), env.userStore());
-    QCOMPARE(
-        TestEnvironment::readFile(env.userStore()),
-        TestEnvironment::readFile(env.programFolder() + QStringLiteral("/orvane_database.sqlite")));
+    QCOMPARE(TestEnvironment::readFile(env.userStore()),
+             TestEnvironment::readFile(env.storeTemplate()));
     QCOMPARE(env.config(QStringLiteral("Path")), env.userStore());
 }
 
@@ -453,7 +434,7 @@ void TestStore::storePathFallsBackToTemplate() {
     power.ResolveConfigPath();
     QVERIFY(power.WriteConfig(QStringLiteral("Path"), path));
 
-    const QString templatePath = env.programFolder() + QStringLiteral("/orvane_database.sqlite");
+    const QString templatePath = env.storeTemplate();
     QCOMPARE(storepath::ResolveStorePath(power), templatePath);
     QCOMPARE(env.config(QStringLiteral("Path")), path);
     QCOMPARE(QFileInfo(path).isDir(), createdAsFolder);

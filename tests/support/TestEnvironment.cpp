@@ -2,7 +2,7 @@
 
 #include "PowerClass.h"
 #include "ProgramFolder.h"
-#include "SQLite3PowerClass.h"
+#include "StoreContents.h"
 
 #include <QDir>
 #include <QFile>
@@ -51,6 +51,13 @@ QByteArray TestEnvironment::readFile(const QString& path) {
     return file.readAll();
 }
 
+QString TestEnvironment::copyStoreTemplate(const QString& name) const {
+    const QString path = root() + QLatin1Char('/') + name;
+    if (!QFile::copy(storeTemplate(), path))
+        qFatal("cannot copy the store template to %s", qPrintable(path));
+    return path;
+}
+
 void TestEnvironment::setConfig(const QString& key, const QString& value) const {
     PowerClass power;
     if (QFileInfo::exists(userConfig()))
@@ -71,15 +78,5 @@ QStringList TestEnvironment::storeRows(int columnCount) const {
 }
 
 QStringList TestEnvironment::storeRows(const QString& storePath, int columnCount) const {
-    SQLite3PowerClass store;
-    if (!store.Query(storePath, QStringLiteral("Table1"), QString(), QString(), columnCount))
-        return {QStringLiteral("<store failed: %1>").arg(store.m_error)};
-    QStringList rows;
-    for (int r = 0; r < store.rowCount(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < store.columnCount(); ++c)
-            cells.append(store.m_resultValues.value(r, c));
-        rows.append(cells.join(QLatin1Char('|')));
-    }
-    return rows;
+    return storecontents::rows(storePath, columnCount);
 }

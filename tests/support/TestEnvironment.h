@@ -21,10 +21,17 @@ public:
     QString userStore() const {
         return dataHome() + QStringLiteral("/Orvane/orvane_database.sqlite");
     }
+    QString storeTemplate() const {
+        return programFolder() + QStringLiteral("/orvane_database.sqlite");
+    }
 
     // Writes bytes to a file below the root and returns its path.
     QString writeFile(const QString& name, const QByteArray& bytes) const;
+    // The bytes of the file at path; empty when it cannot be read.
     static QByteArray readFile(const QString& path);
+    // Copies the store template to name below the root, a working store of the test's own,
+    // and returns its path.
+    QString copyStoreTemplate(const QString& name = QStringLiteral("store.sqlite")) const;
 
     // Sets a value in the template config.ini beside the program (before the first start) or
     // in the per-user copy (after it).
