@@ -2,10 +2,8 @@
 // driven through the real main window with scripted answers.
 #include "MainWindowHarness.h"
 
-#include "CLanguage.h"
 #include "CSettings.h"
 
-#include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
@@ -191,12 +189,7 @@ void FileCommandsTest::unconfirmedNewDatabase() {
     } else if (command == "new") {
         window.OnNewDatabase();
     } else if (command == "language") {
-        world.env.prompter.queueDialog([](QDialog& dialog) {
-            auto& language = static_cast<CLanguage&>(dialog);
-            language.languageList()->setEditText("Deutsch");
-            language.OnOK();
-            return dialog.result();
-        });
+        world.env.prompter.queueDialog(MainWindowHarness::chooseLanguage("Deutsch"));
         window.OnLanguageSelection();
     } else {
         QVERIFY(world.close());
@@ -331,12 +324,7 @@ void FileCommandsTest::templateDatabaseStaysUntitledAcrossLanguages() {
     MainWindowHarness world;
     world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(2));
     CMyOrvaneDatabaseDlg& window = world.start();
-    world.env.prompter.queueDialog([](QDialog& dialog) {
-        auto& language = static_cast<CLanguage&>(dialog);
-        language.languageList()->setEditText("Deutsch");
-        language.OnOK();
-        return dialog.result();
-    });
+    world.env.prompter.queueDialog(MainWindowHarness::chooseLanguage("Deutsch"));
     window.OnLanguageSelection();
 
     QCOMPARE(window.windowTitle(), "Unbenannt* - Orvane Database");

@@ -2,11 +2,9 @@
 // byte for byte with what the person expects.
 #include "MainWindowHarness.h"
 
-#include "CLanguage.h"
 #include "CNew.h"
 #include "CSettings.h"
 
-#include <QComboBox>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QRandomGenerator>
@@ -84,12 +82,7 @@ void UserPathsTest::addressBookFromTemplate() {
 
     // Switch to German: the save question comes first; save the book then.
     const QString saved = world.env.root() + "/addresses.csv";
-    world.env.prompter.queueDialog([](QDialog& dialog) {
-        auto& language = static_cast<CLanguage&>(dialog);
-        language.languageList()->setEditText("Deutsch");
-        language.OnOK();
-        return dialog.result();
-    });
+    world.env.prompter.queueDialog(MainWindowHarness::chooseLanguage("Deutsch"));
     world.env.prompter.queueAnswer(Prompter::Answer::Yes);
     world.env.prompter.queueFileName(saved);
     window.OnLanguageSelection();
@@ -214,12 +207,7 @@ void UserPathsTest::foldersOfAnyName() {
     QCOMPARE(stored == path, writtenAsItIs);
     QVERIFY(!stored.contains('\n'));
 
-    world.env.prompter.queueDialog([](QDialog& dialog) {
-        auto& language = static_cast<CLanguage&>(dialog);
-        language.languageList()->setEditText("Deutsch");
-        language.OnOK();
-        return dialog.result();
-    });
+    world.env.prompter.queueDialog(MainWindowHarness::chooseLanguage("Deutsch"));
     window.OnLanguageSelection();
     QCOMPARE(window.m_currentPath, path);
     QVERIFY(world.close());

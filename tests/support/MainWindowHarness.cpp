@@ -1,5 +1,8 @@
 #include "MainWindowHarness.h"
 
+#include "CLanguage.h"
+
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTabBar>
 #include <QTabWidget>
@@ -37,6 +40,15 @@ std::function<int(QDialog&)> MainWindowHarness::chooseNewDatabase(int line) {
         auto& select = static_cast<CNew&>(dialog);
         select.list()->setCurrentItem(select.list()->topLevelItem(line));
         select.OnOK();
+        return dialog.result();
+    };
+}
+
+std::function<int(QDialog&)> MainWindowHarness::chooseLanguage(const QString& name) {
+    return [name](QDialog& dialog) {
+        auto& language = static_cast<CLanguage&>(dialog);
+        language.languageList()->setEditText(name);
+        language.OnOK();
         return dialog.result();
     };
 }

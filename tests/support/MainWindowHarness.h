@@ -28,6 +28,8 @@ public:
     // A script for the new-database dialog: marks line (0 the empty database, k template k)
     // and confirms.
     static std::function<int(QDialog&)> chooseNewDatabase(int line);
+    // A script for the language dialog: types name (as listed, e.g. "Deutsch") and confirms.
+    static std::function<int(QDialog&)> chooseLanguage(const QString& name);
     // Types an entry on the Add/Edit Data tab as Add Entry on View All starts it, then goes
     // back to View All; false when the tab never came.
     bool addEntry(const QStringList& values);
