@@ -1,10 +1,9 @@
 // The language dialog: the languages of the translation file, the current choice, what OK and
 // Escape hand back, and a language change of the whole main window.
 #include "CLanguage.h"
-#include "CMyOrvaneDatabaseDlg.h"
-#include "DesktopTestEnvironment.h"
 #include "EnvironmentOverride.h"
 #include "FileErrorOf.h"
+#include "MainWindowHarness.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -14,8 +13,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
-
-#include <memory>
 
 namespace {
 
@@ -213,36 +210,35 @@ void LanguageDialogTest::windowSpeaksTheProgramsLanguage() {
 }
 
 void LanguageDialogTest::mainWindowChangesLanguage() {
-    DesktopTestEnvironment env;
+    MainWindowHarness world;
+    DesktopTestEnvironment& env = world.env;
     QByteArray csv = "Name;City\r\nAnn;Rome\r\n";
     env.setConfig(QStringLiteral("LastDataBase"), env.writeFile(QStringLiteral("people.csv"), csv));
     EnvironmentOverride german;
     german.set("LANG", "de_DE.UTF-8");
-    auto window = std::make_unique<CMyOrvaneDatabaseDlg>();
-    window->show();
-    window->OnInitDialog();
-    QCOMPARE(window->text(2), QStringLiteral("Deutsch"));
-    const QString germanTab = window->tabs()->tabText(0);
+    CMyOrvaneDatabaseDlg& window = world.start();
+    QCOMPARE(window.text(2), QStringLiteral("Deutsch"));
+    const QString germanTab = window.tabs()->tabText(0);
 
     // The same language again: nothing is written, nothing relabelled.
     env.prompter.queueDialog([](QDialog& shown) {
         return choose(static_cast<CLanguage&>(shown), QStringLiteral("(System language)"));
     });
-    window->action(210)->trigger();
+    window.action(210)->trigger();
     QCOMPARE(env.config(QStringLiteral("Language")), QStringLiteral("[----]"));
-    QCOMPARE(window->tabs()->tabText(0), germanTab);
+    QCOMPARE(window.tabs()->tabText(0), germanTab);
 
     env.prompter.queueDialog([](QDialog& shown) {
         return choose(static_cast<CLanguage&>(shown), QStringLiteral("English"));
     });
-    window->action(210)->trigger();
+    window.action(210)->trigger();
     QCOMPARE(env.config(QStringLiteral("Language")), QStringLiteral("[1033]"));
-    QCOMPARE(window->text(2), QStringLiteral("English"));
-    QCOMPARE(window->tabs()->tabText(0), window->text(10));
-    QVERIFY(window->tabs()->tabText(0) != germanTab);
-    QCOMPARE(window->action(200)->text(), QStringLiteral("&File"));
-    QCOMPARE(window->windowTitle(), QStringLiteral("people.csv - Orvane Database"));
-    QCOMPARE(window->settingsPage().addButton()->text(), QStringLiteral("&Add Column"));
+    QCOMPARE(window.text(2), QStringLiteral("English"));
+    QCOMPARE(window.tabs()->tabText(0), window.text(10));
+    QVERIFY(window.tabs()->tabText(0) != germanTab);
+    QCOMPARE(window.action(200)->text(), QStringLiteral("&File"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("people.csv - Orvane Database"));
+    QCOMPARE(window.settingsPage().addButton()->text(), QStringLiteral("&Add Column"));
     QCOMPARE(env.prompter.messageTexts(), QStringList());
 }
 
