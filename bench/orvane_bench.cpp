@@ -7,9 +7,9 @@
 //   orvane_bench startup-child <program folder>   (one start, spawned by "startup")
 #include "CMyOrvaneDatabaseApp.h"
 #include "CMyOrvaneDatabaseDlg.h"
-#include "PowerClass.h"
 #include "ProgramFolder.h"
 #include "ScriptedPrompter.h"
+#include "TestEnvironment.h"
 
 #include <QApplication>
 #include <QDir>
@@ -28,6 +28,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -167,42 +168,17 @@ private:
     QString m_database;
 };
 
-// A world of its own, as the tests make one: HOME and XDG_DATA_HOME in the work folder and a
-// program folder with this build's installation files. The template config.ini starts the
-// program on an empty database with the given column line.
-struct World {
-    QString root;
-    QString program;
-    QString emptyDatabase;
-
-    World(const QString& folder, const QByteArray& columnLine) : root(folder) {
-        QDir(root).removeRecursively();
-        program = root + QStringLiteral("/program");
-        for (const char* sub : {"program", "home", "data"})
-            check(QDir().mkpath(root + QLatin1Char('/') + QLatin1String(sub)),
-                  QStringLiteral("cannot make %1").arg(root));
-        const QDir installed(QStringLiteral(ORVANE_PROGRAM_FILES));
-        for (const char* name :
-             {"config.ini", "orvanedbtrl.ini", "orvane_database.sqlite", "help.html"})
-            check(QFile::copy(installed.filePath(QLatin1String(name)),
-                              program + QLatin1Char('/') + QLatin1String(name)),
-                  QStringLiteral("cannot copy the installation file %1").arg(name));
-        qputenv("HOME", (root + QStringLiteral("/home")).toLocal8Bit());
-        qputenv("XDG_DATA_HOME", (root + QStringLiteral("/data")).toLocal8Bit());
-        programfolder::setOverride(program);
-
-        emptyDatabase = root + QStringLiteral("/empty.csv");
-        QFile empty(emptyDatabase);
-        check(empty.open(QIODevice::WriteOnly) && empty.write(columnLine + "\r\n") > 0,
-              QStringLiteral("cannot write %1").arg(emptyDatabase));
-        empty.close();
-        PowerClass settings;  // no per-user copy yet: this writes the template
-        check(settings.WriteConfig(QStringLiteral("LastDataBase"), emptyDatabase),
-              QStringLiteral("cannot set the last database"));
-    }
-
-    QString storeTemplate() const { return program + QStringLiteral("/orvane_database.sqlite"); }
-};
+// The world the tests make (HOME, XDG_DATA_HOME and a program folder with this build's
+// installation files), in folder, with the template config.ini starting the program on an
+// empty database of the given column line.
+std::unique_ptr<TestEnvironment> makeWorld(const QString& folder, const QByteArray& columnLine) {
+    auto world = std::make_unique<TestEnvironment>(folder);
+    const QString emptyDatabase =
+        world->writeFile(QStringLiteral("empty.csv"), columnLine + "\r\n");
+    // No per-user copy yet: this writes the template.
+    world->setConfig(QStringLiteral("LastDataBase"), emptyDatabase);
+    return world;
+}
 
 // Everything measured on one database file, in one process, so that peak memory belongs to
 // that file alone. Named measures narrow it down for a profiler; open always runs.
@@ -220,8 +196,8 @@ public:
         }
         m_fileBytes = file.size();
         m_size = QStringLiteral("%1x%2").arg(m_entries).arg(m_columns);
-        m_world = std::make_unique<World>(work + QStringLiteral("/") + m_size, m_columnLine);
-        m_anchorStore = m_world->root + QStringLiteral("/anchor.sqlite");
+        m_world = makeWorld(work + QStringLiteral("/") + m_size, m_columnLine);
+        m_anchorStore = m_world->root() + QStringLiteral("/anchor.sqlite");
     }
 
     void run() {
@@ -268,7 +244,7 @@ public:
                 (this->*measure)();
         }
         m_window = nullptr;
-        QDir(m_world->root).removeRecursively();
+        QDir(m_world->root()).removeRecursively();
     }
 
 private:
@@ -324,8 +300,8 @@ private:
     }
 
     void save() {
-        const QString saved = m_world->root + QStringLiteral("/saved.csv");
-        const QString written = m_world->root + QStringLiteral("/sqlite3.csv");
+        const QString saved = m_world->root() + QStringLiteral("/saved.csv");
+        const QString written = m_world->root() + QStringLiteral("/sqlite3.csv");
         QList<double> program;
         QList<double> anchor;
         Sqlite3 shell(m_anchorStore);
@@ -538,7 +514,7 @@ private:
     int m_entries = 0;
     qint64 m_fileBytes = 0;
     QString m_size;
-    std::unique_ptr<World> m_world;
+    std::unique_ptr<TestEnvironment> m_world;
     QString m_anchorStore;
     ScriptedPrompter m_prompter;
     CMyOrvaneDatabaseDlg* m_window = nullptr;
@@ -575,13 +551,14 @@ int startupChild(int argc, char** argv, const QString& programFolder) {
 
 // Process start until the main window has painted itself, on an empty database.
 int startup(const QString& work, int runs) {
-    World world(work + QStringLiteral("/startup"),
-                "Name;First name;Street;Postcode;Town;Phone;E-mail;Birthday");
+    const std::unique_ptr<TestEnvironment> world =
+        makeWorld(work + QStringLiteral("/startup"),
+                  "Name;First name;Street;Postcode;Town;Phone;E-mail;Birthday");
     QList<double> times;
     for (int run = 0; run <= runs; ++run) {  // the first start makes the per-user files
         QProcess child;
         child.setProgram(QCoreApplication::applicationFilePath());
-        child.setArguments({QStringLiteral("startup-child"), world.program});
+        child.setArguments({QStringLiteral("startup-child"), world->programFolder()});
         child.setProcessChannelMode(QProcess::ForwardedChannels);
         const double elapsed = seconds([&] {
             child.start();
@@ -594,7 +571,7 @@ int startup(const QString& work, int runs) {
     }
     std::printf("RESULT startup 0x8 program_s=%.4f\n", median(times));
     progress(QStringLiteral("startup: %1 s").arg(median(times), 0, 'f', 4));
-    QDir(world.root).removeRecursively();
+    QDir(world->root()).removeRecursively();
     return 0;
 }
 

@@ -8,12 +8,25 @@
 #include <QFile>
 #include <QFileInfo>
 
-TestEnvironment::TestEnvironment() {
+TestEnvironment::TestEnvironment() : m_temporary(std::in_place) {
+    if (!m_temporary->isValid())
+        qFatal("cannot make a temporary folder: %s", qPrintable(m_temporary->errorString()));
+    m_root = m_temporary->path();
+    makeWorld();
+}
+
+TestEnvironment::TestEnvironment(const QString& folder) : m_root(folder) {
+    QDir(m_root).removeRecursively();
+    makeWorld();
+}
+
+void TestEnvironment::makeWorld() {
     m_oldHome = qgetenv("HOME");
     m_oldDataHome = qgetenv("XDG_DATA_HOME");
-    QDir(root()).mkpath(QStringLiteral("program"));
-    QDir(root()).mkpath(QStringLiteral("home"));
-    QDir(root()).mkpath(QStringLiteral("data"));
+    for (const char* folder : {"program", "home", "data"}) {
+        if (!QDir().mkpath(root() + QLatin1Char('/') + QLatin1String(folder)))
+            qFatal("cannot make %s below %s", folder, qPrintable(root()));
+    }
     const QDir installed(QStringLiteral(ORVANE_PROGRAM_FILES));
     for (const QString& name :
          {QStringLiteral("config.ini"), QStringLiteral("orvanedbtrl.ini"),

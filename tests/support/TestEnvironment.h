@@ -4,16 +4,23 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <optional>
 
-// A fresh world for one test: a temporary HOME and XDG_DATA_HOME, and a program folder holding
-// copies of this build's installation files. Nothing touches the real user's folders. Qt Core
-// only: the store and settings suites link no widgets.
+// A world of its own for one test: HOME and XDG_DATA_HOME in a folder of the test, and a
+// program folder holding copies of this build's installation files. Nothing touches the real
+// user's folders; the destructor points HOME, XDG_DATA_HOME and the program folder back.
 class TestEnvironment {
 public:
+    // The world in a new temporary folder, removed with it.
     TestEnvironment();
+    // The world in folder, emptied first and left for the caller to remove: the benchmark
+    // keeps its files on the disk it measures.
+    explicit TestEnvironment(const QString& folder);
     ~TestEnvironment();
+    TestEnvironment(const TestEnvironment&) = delete;
+    TestEnvironment& operator=(const TestEnvironment&) = delete;
 
-    QString root() const { return m_root.path(); }
+    QString root() const { return m_root; }
     QString programFolder() const { return root() + QStringLiteral("/program"); }
     QString dataHome() const { return root() + QStringLiteral("/data"); }
     QString userFolder() const { return dataHome() + QStringLiteral("/Orvane/orvanedb/3.01"); }
@@ -43,7 +50,10 @@ public:
     QStringList storeRows(const QString& storePath, int columnCount) const;
 
 private:
-    QTemporaryDir m_root;
+    void makeWorld();
+
+    std::optional<QTemporaryDir> m_temporary;
+    QString m_root;
     QByteArray m_oldHome;
     QByteArray m_oldDataHome;
 };
