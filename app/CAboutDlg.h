@@ -8,5 +8,5 @@ class CTranslation;
 class CAboutDlg : public QDialog {
     Q_OBJECT
 public:
-    CAboutDlg(QWidget* parent, const CTranslation& texts);
+    CAboutDlg(QWidget* parent, const CTranslation& translation);
 };

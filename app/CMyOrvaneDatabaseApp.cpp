@@ -26,8 +26,9 @@ bool CMyOrvaneDatabaseApp::lockUserData() {
         return true;  // a folder we cannot write to leaves nothing to protect
     CTranslation texts;
     texts.LoadTexts();
-    Prompter::current().message(nullptr, texts.GetText(607), texts.GetText(5),
-                                Prompter::Buttons::Ok, Prompter::Icon::Warning);
+    Prompter::current().message(nullptr, texts.GetText(texts::AlreadyRunning),
+                                texts.GetText(texts::ProgramName), Prompter::Buttons::Ok,
+                                Prompter::Icon::Warning);
     return false;
 }
 

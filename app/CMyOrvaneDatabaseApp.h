@@ -15,7 +15,6 @@ public:
 
     // Shows the main window; false when the program cannot start (the user has been told).
     bool InitInstance();
-    CMyOrvaneDatabaseDlg* mainWindow() const { return m_mainWindow.get(); }
 
 private:
     bool lockUserData();

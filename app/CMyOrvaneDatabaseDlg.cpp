@@ -4,8 +4,8 @@
 #include "CAboutDlg.h"
 #include "CLanguage.h"
 #include "DialogUnits.h"
+#include "Schema.h"
 #include "Shell.h"
-#include "SqlText.h"
 #include "StorePath.h"
 
 #include <QAction>
@@ -72,7 +72,7 @@ CMyOrvaneDatabaseDlg::CMyOrvaneDatabaseDlg(QWidget* parent)
 }
 
 CMyOrvaneDatabaseDlg::~CMyOrvaneDatabaseDlg() {
-    actionguard::setTextLookup({});  // the messages must not reach for texts that are gone
+    actionguard::setTexts({});  // the texts go with the window
 }
 
 QList<CPage*> CMyOrvaneDatabaseDlg::pages() {
@@ -98,45 +98,53 @@ void CMyOrvaneDatabaseDlg::buildMenu() {
                                   ? QKeySequence(Qt::CTRL | Qt::Key_Q)
                                   : QKeySequence(QKeySequence::Quit);
     const QList<QPair<int, QList<Item>>> menus = {
-        {200,
-         {{201, "document-new", QStyle::SP_FileIcon, &CMyOrvaneDatabaseDlg::OnNewDatabase,
-           QKeySequence::New},
+        {texts::FileMenu,
+         {{texts::NewDatabaseCommand, "document-new", QStyle::SP_FileIcon,
+           &CMyOrvaneDatabaseDlg::OnNewDatabase, QKeySequence::New},
           {0, {}, {}, nullptr, {}},
-          {202, "document-open", QStyle::SP_DialogOpenButton, &CMyOrvaneDatabaseDlg::OnOpenDatabase,
-           QKeySequence::Open},
-          {203, "document-save", QStyle::SP_DialogSaveButton, &CMyOrvaneDatabaseDlg::OnSaveDatabase,
-           QKeySequence::Save},
-          {204, "document-save-as", QStyle::SP_DriveFDIcon, &CMyOrvaneDatabaseDlg::OnSaveDatabaseAs,
-           saveAs},
+          {texts::OpenDatabaseCommand, "document-open", QStyle::SP_DialogOpenButton,
+           &CMyOrvaneDatabaseDlg::OnOpenDatabase, QKeySequence::Open},
+          {texts::SaveDatabaseCommand, "document-save", QStyle::SP_DialogSaveButton,
+           &CMyOrvaneDatabaseDlg::OnSaveDatabase, QKeySequence::Save},
+          {texts::SaveDatabaseAsCommand, "document-save-as", QStyle::SP_DriveFDIcon,
+           &CMyOrvaneDatabaseDlg::OnSaveDatabaseAs, saveAs},
           {0, {}, {}, nullptr, {}},
-          {210,
+          {texts::LanguageSelectionCommand,
            "preferences-desktop-locale",
            QStyle::SP_ComputerIcon,
            &CMyOrvaneDatabaseDlg::OnLanguageSelection,
            {}},
           {0, {}, {}, nullptr, {}},
-          {212, "application-exit", QStyle::SP_DialogCloseButton, &CMyOrvaneDatabaseDlg::OnExit,
-           quit}}},
-        {215,
-         {{216, "view-list-details", QStyle::SP_FileDialogDetailedView, nullptr, {}},
+          {texts::ExitCommand, "application-exit", QStyle::SP_DialogCloseButton,
+           &CMyOrvaneDatabaseDlg::OnExit, quit}}},
+        {texts::ViewMenu,
+         {{texts::ViewAllCommand,
+           "view-list-details",
+           QStyle::SP_FileDialogDetailedView,
+           nullptr,
+           {}},
           {0, {}, {}, nullptr, {}},
-          {217, "view-filter", QStyle::SP_FileDialogListView, nullptr, {}},
+          {texts::ViewFilteredCommand, "view-filter", QStyle::SP_FileDialogListView, nullptr, {}},
           {0, {}, {}, nullptr, {}},
-          {218, "edit-find", QStyle::SP_FileDialogContentsView, nullptr, {}},
+          {texts::SearchCommand, "edit-find", QStyle::SP_FileDialogContentsView, nullptr, {}},
           {0, {}, {}, nullptr, {}},
-          {219, "document-edit", QStyle::SP_FileDialogInfoView, nullptr, {}},
+          {texts::AddEditCommand, "document-edit", QStyle::SP_FileDialogInfoView, nullptr, {}},
           {0, {}, {}, nullptr, {}},
-          {220, "preferences-system", QStyle::SP_FileDialogToParent, nullptr, {}}}},
-        {245,
-         {{250, "help-contents", QStyle::SP_DialogHelpButton, &CMyOrvaneDatabaseDlg::OnShowHelpFile,
-           QKeySequence::HelpContents},
+          {texts::SettingsCommand,
+           "preferences-system",
+           QStyle::SP_FileDialogToParent,
+           nullptr,
+           {}}}},
+        {texts::HelpMenu,
+         {{texts::ShowHelpCommand, "help-contents", QStyle::SP_DialogHelpButton,
+           &CMyOrvaneDatabaseDlg::OnShowHelpFile, QKeySequence::HelpContents},
           {0, {}, {}, nullptr, {}},
-          {255,
+          {texts::WebsiteCommand,
            "applications-internet",
            QStyle::SP_DirHomeIcon,
            &CMyOrvaneDatabaseDlg::OnGoToWebsite,
            {}},
-          {260,
+          {texts::AboutCommand,
            "help-about",
            QStyle::SP_MessageBoxInformation,
            &CMyOrvaneDatabaseDlg::OnAbout,
@@ -192,22 +200,26 @@ void CMyOrvaneDatabaseDlg::buildTabs() {
         {QStringLiteral("document-edit"), QStyle::SP_FileDialogInfoView},
         {QStringLiteral("preferences-system"), QStyle::SP_FileDialogToParent},
     };
-    const int captions[] = {10, 15, 20, 25, 30};
+    const int captions[] = {texts::ViewAllTab, texts::ViewFilteredTab, texts::SearchTab,
+                            texts::AddEditTab, texts::SettingsTab};
     for (int tab = 0; tab < TabCount; ++tab) {
         m_tabs->setTabText(tab, text(captions[tab]));
         m_tabs->setTabIcon(
             tab, QIcon::fromTheme(icons[tab].first, style()->standardIcon(icons[tab].second)));
     }
-    m_tabs->setToolTip(text(425));
+    m_tabs->setToolTip(text(texts::TabsTip));
 }
 
 void CMyOrvaneDatabaseDlg::OnInitDialog() {
     m_translation.LoadTexts();
     installQtTexts();
     m_power.ResolveConfigPath();
-    actionguard::setTextLookup([this](int number) { return text(number); });
+    actionguard::setTexts({m_translation.textOr(texts::ProgramName, {}),
+                           m_translation.textOr(texts::FileNotFound, {}),
+                           m_translation.textOr(texts::FileNotRead, {}),
+                           m_translation.textOr(texts::FileNotWritten, {})});
     labelMenu();
-    m_storePath = storepath::ResolveStorePath(m_power);
+    resolveStorePath();
     buildTabs();
     setUpPages();
     openLastDatabase();
@@ -238,11 +250,12 @@ void CMyOrvaneDatabaseDlg::setUpPages() {
         page->hide();
         page->m_active = false;
     }
-    const QString columnNames = text(40);
-    // An "Options" value that names no column 1 to 26 means: no sort column.
+    const QString columnNames = text(texts::DefaultColumnNames);
+    // An "Options" value that names no column of the store means: no sort column.
     const int sortNumber = DigitsToInt(m_power.ReadConfig(QStringLiteral("Options")).left(2));
-    const QString sortColumn =
-        sortNumber >= 1 && sortNumber <= 26 ? sqltext::column(sortNumber) : QString();
+    const QString sortColumn = sortNumber >= 1 && sortNumber <= schema::kColumnCount
+                                   ? schema::column(sortNumber)
+                                   : QString();
     for (CViewTab* page : {&m_viewAllPage, &m_viewFilteredPage}) {
         page->m_storePath = m_storePath;
         page->setListColors(kListBackground, kListText);
@@ -257,8 +270,8 @@ void CMyOrvaneDatabaseDlg::setUpPages() {
         m_viewFilteredPage.m_columnWidths.append(DigitsToInt(width));
     }
     if (m_power.m_fields.isEmpty()) {
-        m_viewAllPage.m_columnWidths = QList<quint32>(26, 100);
-        m_viewFilteredPage.m_columnWidths = QList<quint32>(26, 100);
+        m_viewAllPage.m_columnWidths = QList<quint32>(schema::kColumnCount, 100);
+        m_viewFilteredPage.m_columnWidths = QList<quint32>(schema::kColumnCount, 100);
     }
     m_searchPage.m_storePath = m_storePath;
     m_searchPage.m_searchMode = true;
@@ -273,33 +286,12 @@ void CMyOrvaneDatabaseDlg::setUpPages() {
     OnSize(m_client->width(), m_client->height());
 }
 
-void CMyOrvaneDatabaseDlg::openLastDatabase() {
-    // Every initialisation starts without a database, a language change too.
-    m_currentPath.clear();
-    const LoadOutcome outcome =
-        loadDatabase(m_power.ReadConfigPath(QStringLiteral("LastDataBase")));
-    if (outcome == LoadOutcome::Loaded &&
-        m_power.ReadConfig(QStringLiteral("LastDataBase")) != QLatin1String("---")) {
-        selectTab(ViewAllTab);  // the list already holds the loaded entries
-        showPage(m_viewAllPage);
-        m_pollTimer.start();
-        return;
-    }
-    if (outcome != LoadOutcome::Failed) {
-        OnNewDatabase();
-        // Cancelled: an untitled database, which Save asks a name for.
-        if (m_currentPath.isEmpty()) {
-            m_currentPath = untitledPath();
-            setTitleForPath(m_currentPath, false);
-        }
-        for (CPage* page : pages()) {
-            if (page->m_active)
-                return;
-        }
-    }
-    // A start without a database still shows a page.
-    selectTab(ViewAllTab);
-    SwitchPage();
+void CMyOrvaneDatabaseDlg::resolveStorePath() {
+    const storepath::Choice store = storepath::ResolveStorePath(
+        m_power.ReadConfigPath(QStringLiteral("Path")), m_power.m_dataRoot, storeTemplate());
+    if (!store.remembered.isEmpty())
+        writeSetting(QStringLiteral("Path"), store.remembered, SettingKind::Path);
+    m_storePath = store.storePath;
 }
 
 void CMyOrvaneDatabaseDlg::OnSize(int w, int h) {
@@ -321,7 +313,7 @@ void CMyOrvaneDatabaseDlg::OnLanguageSelection() {
     CLanguage dialog(this);
     addHelpKey(&dialog, QStringLiteral("languages"));
     dialog.m_language = old;
-    dialog.m_caption = text(1);
+    dialog.m_caption = text(texts::LanguageCaption);
     dialog.OnInitDialog();
     Prompter::current().runModal(dialog);
     if (dialog.m_language == old)
@@ -365,7 +357,8 @@ QString CMyOrvaneDatabaseDlg::helpFile(const QString& topic) const {
 void CMyOrvaneDatabaseDlg::openHelp(const QString& topic) {
     const QString path = helpFile(topic);
     if (!shell::open(path))
-        message(text(614).arg(path), Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        message(text(texts::HelpNotOpened).arg(path), Prompter::Buttons::Ok,
+                Prompter::Icon::Warning);
 }
 
 void CMyOrvaneDatabaseDlg::addHelpKey(QWidget* dialog, const QString& topic) {
@@ -380,7 +373,8 @@ void CMyOrvaneDatabaseDlg::OnShowHelpFile() {
 void CMyOrvaneDatabaseDlg::OnGoToWebsite() {
     const QString address = m_power.ReadConfig(QStringLiteral("Homepage"));
     if (!shell::open(address))
-        message(text(615).arg(address), Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        message(text(texts::WebsiteNotOpened).arg(address), Prompter::Buttons::Ok,
+                Prompter::Icon::Warning);
 }
 
 void CMyOrvaneDatabaseDlg::OnAbout() {
@@ -390,5 +384,5 @@ void CMyOrvaneDatabaseDlg::OnAbout() {
 
 Prompter::Answer CMyOrvaneDatabaseDlg::message(const QString& text, Prompter::Buttons buttons,
                                                Prompter::Icon icon) {
-    return Prompter::current().message(this, text, this->text(5), buttons, icon);
+    return Prompter::current().message(this, text, this->text(texts::ProgramName), buttons, icon);
 }

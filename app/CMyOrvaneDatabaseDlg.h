@@ -6,6 +6,7 @@
 #include "CTranslation.h"
 #include "CViewTab.h"
 #include "PowerClass.h"
+#include "StorePath.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -90,6 +91,9 @@ private:
     // it chooses Qt's translation and the help folder.
     QString localeOfTexts() const;
     void setUpPages();
+    // Chooses the working store and remembers the choice in the settings.
+    void resolveStorePath();
+    QString storeTemplate() const { return storepath::templateIn(m_power.GetProgramFolder()); }
     void openLastDatabase();
 
     enum class LoadOutcome { Loaded, NoFile, Failed };
@@ -121,7 +125,7 @@ private:
     bool SaveAsFile();
     bool CloseRequested();
     bool isUntitled() const { return m_currentPath == untitledPath(); }
-    QString untitledPath() const { return QLatin1Char('/') + text(130); }
+    QString untitledPath() const { return QLatin1Char('/') + text(texts::Untitled); }
     QString newDatabaseFile() const {
         return m_power.m_dataFolder + QStringLiteral("/newdatabase.csv");
     }

@@ -5,7 +5,9 @@
 #include "ActionGuard.h"
 #include "BusyCursor.h"
 #include "CsvDatabaseFile.h"
+#include "FileError.h"
 #include "SQLite3PowerClass.h"
+#include "Schema.h"
 #include "StorePath.h"
 
 #include <QApplication>
@@ -17,6 +19,7 @@
 namespace {
 
 const QString kLastDataBase = QStringLiteral("LastDataBase");
+const QString kNoDatabase = QStringLiteral("---");  // "LastDataBase" before there was one
 
 QString fileNameOf(const QString& path) {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
@@ -33,7 +36,7 @@ QString lineList(const QList<int>& lines) {
 
 void CMyOrvaneDatabaseDlg::setTitleForPath(const QString& path, bool modified) {
     setWindowTitle(fileNameOf(path) + (modified ? QStringLiteral("* - ") : QStringLiteral(" - ")) +
-                   text(5));
+                   text(texts::ProgramName));
 }
 
 void CMyOrvaneDatabaseDlg::refreshTitle() {
@@ -56,8 +59,36 @@ bool CMyOrvaneDatabaseDlg::writeSetting(const QString& key, const QString& value
     const bool written = kind == SettingKind::Path ? m_power.WriteConfigPath(key, value)
                                                    : m_power.WriteConfig(key, value);
     if (!written)
-        message(text(606).arg(key), Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        message(text(texts::SettingNotSaved).arg(key), Prompter::Buttons::Ok,
+                Prompter::Icon::Warning);
     return written;
+}
+
+void CMyOrvaneDatabaseDlg::openLastDatabase() {
+    // Every initialisation starts without a database, a language change too.
+    m_currentPath.clear();
+    const LoadOutcome outcome = loadDatabase(m_power.ReadConfigPath(kLastDataBase));
+    if (outcome == LoadOutcome::Loaded && m_power.ReadConfig(kLastDataBase) != kNoDatabase) {
+        selectTab(ViewAllTab);  // the list already holds the loaded entries
+        showPage(m_viewAllPage);
+        m_pollTimer.start();
+        return;
+    }
+    if (outcome != LoadOutcome::Failed) {
+        OnNewDatabase();
+        // Cancelled: an untitled database, which Save asks a name for.
+        if (m_currentPath.isEmpty()) {
+            m_currentPath = untitledPath();
+            setTitleForPath(m_currentPath, false);
+        }
+        for (CPage* page : pages()) {
+            if (page->m_active)
+                return;
+        }
+    }
+    // A start without a database still shows a page.
+    selectTab(ViewAllTab);
+    SwitchPage();
 }
 
 bool CMyOrvaneDatabaseDlg::LoadDatabase(const QString& path) {
@@ -68,7 +99,7 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
     if (!PowerClass::FileExists(path))
         return LoadOutcome::NoFile;
     const QString oldTitle = windowTitle();
-    setWindowTitle(text(75));
+    setWindowTitle(text(texts::PleaseWait));
     QByteArray bytes;
     if (!actionguard::guard(this, [&] { bytes = csvfile::ReadFile(path); })) {
         setWindowTitle(oldTitle);  // nothing was changed
@@ -88,17 +119,16 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
         // takes the file. A sound store that refused (read-only, disk full) keeps what it had.
         if (!report.storeUsable && report.storeDamaged) {
             previousEntriesKept = false;
-            if (storepath::RenewStore(m_power, m_storePath))
+            if (storepath::RenewStore(storeTemplate(), m_storePath))
                 report = csvfile::LoadIntoStore(bytes, m_storePath);
         }
-        SQLite3PowerClass::noteStoreChanged();
     }
     if (!report.storeUsable) {
         setWindowTitle(oldTitle);
         loadFailed(path, report.storeError, previousEntriesKept);
         return LoadOutcome::Failed;
     }
-    const int columns = PowerClass::CountSemicolons(report.columnNames) + 1;
+    const int columns = schema::columnCount(report.columnNames);
     m_viewAllPage.expectRows(bytes.size(), qsizetype(report.storedEntries) * columns);
     bytes = QByteArray();
     for (CPage* page : pages())
@@ -111,8 +141,7 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
     m_addEditPage.m_entriesChanged = false;
     m_settingsPage.m_columnsChanged = false;
     m_settingsPage.FillColumnList();
-    m_searchPage.m_values =
-        QStringList(PowerClass::CountSemicolons(report.columnNames) + 1, QString());
+    m_searchPage.m_values = QStringList(schema::columnCount(report.columnNames), QString());
     m_searchPage.PreparePage();
     // The criteria are cleared, and so is the filter made of them: View Filtered lists the
     // new file's entries, not those a search in the previous file would have found.
@@ -137,7 +166,7 @@ void CMyOrvaneDatabaseDlg::loadFailed(const QString& path, const QString& reason
         // The store no longer holds the database the window had (or it had none yet): an
         // empty untitled one, with no file to write to until the user names one.
         SQLite3PowerClass store;
-        store.Execute(m_storePath, QStringLiteral("DELETE FROM Table1;"));
+        store.Execute(m_storePath, QStringLiteral("DELETE FROM %1;").arg(schema::table()));
         m_currentPath = untitledPath();
         m_addEditPage.m_entriesChanged = false;
         m_settingsPage.m_columnsChanged = false;
@@ -151,8 +180,8 @@ void CMyOrvaneDatabaseDlg::loadFailed(const QString& path, const QString& reason
         m_viewAllPage.FillList(QString(), QString());
     if (m_viewFilteredPage.m_active)
         m_viewFilteredPage.FillList(m_searchPage.m_filter, QString());
-    message(text(613).arg(QDir::toNativeSeparators(path), reason), Prompter::Buttons::Ok,
-            Prompter::Icon::Warning);
+    message(text(texts::FileNotLoaded).arg(QDir::toNativeSeparators(path), reason),
+            Prompter::Buttons::Ok, Prompter::Icon::Warning);
 }
 
 void CMyOrvaneDatabaseDlg::reportLoadProblems(const QString& path, const QList<int>& lines) {
@@ -161,12 +190,12 @@ void CMyOrvaneDatabaseDlg::reportLoadProblems(const QString& path, const QList<i
     QString numbers = lineList(lines.mid(0, kShownLines));
     if (lines.size() > kShownLines)
         numbers += QStringLiteral(", ... (%1)").arg(lines.size());
-    message(text(604).arg(QDir::toNativeSeparators(path), numbers), Prompter::Buttons::Ok,
-            Prompter::Icon::Warning);
+    message(text(texts::LinesNotKept).arg(QDir::toNativeSeparators(path), numbers),
+            Prompter::Buttons::Ok, Prompter::Icon::Warning);
 }
 
 bool CMyOrvaneDatabaseDlg::SaveDatabase(const QString& path) {
-    setWindowTitle(text(75));
+    setWindowTitle(text(texts::PleaseWait));
     if (!BringPagesUpToDate()) {
         refreshTitle();
         return false;
@@ -174,11 +203,12 @@ bool CMyOrvaneDatabaseDlg::SaveDatabase(const QString& path) {
     if (!m_viewAllPage.listIsComplete()) {
         // Writing what little could be read would destroy the user's file.
         refreshTitle();
-        message(text(603).arg(QDir::toNativeSeparators(path), m_viewAllPage.listError()),
+        message(text(texts::StoreUnreadableNothingWritten)
+                    .arg(QDir::toNativeSeparators(path), m_viewAllPage.listError()),
                 Prompter::Buttons::Ok, Prompter::Icon::Warning);
         return false;
     }
-    const int n = PowerClass::CountSemicolons(m_viewAllPage.m_columnNames) + 1;
+    const int n = schema::columnCount(m_viewAllPage.m_columnNames);
     const bool written = actionguard::guard(this, [&] {
         BusyCursor busy;
         csvfile::Write(path, m_viewAllPage.m_columnNames, m_viewAllPage.listedRows(), n);
@@ -208,7 +238,8 @@ bool CMyOrvaneDatabaseDlg::BringPagesUpToDate() {
 bool CMyOrvaneDatabaseDlg::AskToSave() {
     if (!m_addEditPage.m_entriesChanged && !m_settingsPage.m_columnsChanged)
         return true;
-    const QString question = text(105).replace(QStringLiteral("%s"), fileNameOf(m_currentPath));
+    const QString question =
+        text(texts::SaveChangesQuestion).replace(QStringLiteral("%s"), fileNameOf(m_currentPath));
     if (message(question, Prompter::Buttons::YesNo, Prompter::Icon::Question) !=
         Prompter::Answer::Yes)
         return true;
@@ -229,13 +260,15 @@ void CMyOrvaneDatabaseDlg::OnSaveDatabaseAs() {
 
 bool CMyOrvaneDatabaseDlg::SaveAsFile() {
     // The untitled path names no real folder: start in the user's home folder instead.
-    const QString initial = isUntitled() ? QDir::home().filePath(text(130)) : m_currentPath;
-    QString path = Prompter::current().saveFileName(this, text(618), initial, text(617));
+    const QString initial =
+        isUntitled() ? QDir::home().filePath(text(texts::Untitled)) : m_currentPath;
+    QString path = Prompter::current().saveFileName(this, text(texts::SaveAsCaption), initial,
+                                                    text(texts::CsvFileFilter));
     if (path.isEmpty())
         return false;
     if (path.size() > 4 && !path.endsWith(QLatin1String(".csv")))
         path += QStringLiteral(".csv");
-    if (PowerClass::FileExists(path) && message(text(100), Prompter::Buttons::YesNo,
+    if (PowerClass::FileExists(path) && message(text(texts::ReplaceFile), Prompter::Buttons::YesNo,
                                                 Prompter::Icon::Question) != Prompter::Answer::Yes)
         return false;
     if (!SaveDatabase(path))
@@ -267,12 +300,13 @@ void CMyOrvaneDatabaseDlg::OnOpenDatabase() {
     const QString start = !isUntitled() && !m_currentPath.isEmpty() && QFileInfo(folder).isDir()
                               ? folder
                               : QDir::homePath();
-    const QString path = Prompter::current().openFileName(this, text(619), start, text(617));
+    const QString path = Prompter::current().openFileName(this, text(texts::OpenCaption), start,
+                                                          text(texts::CsvFileFilter));
     if (path.isEmpty())
         return;
     if (!PowerClass::FileExists(path)) {
-        message(actionguard::describe(0, path, QString()), Prompter::Buttons::Ok,
-                Prompter::Icon::Warning);
+        message(actionguard::describe(FileError(FileError::Kind::NotFound, path)),
+                Prompter::Buttons::Ok, Prompter::Icon::Warning);
         return;
     }
     LoadDatabase(path);
@@ -282,7 +316,7 @@ void CMyOrvaneDatabaseDlg::OnNewDatabase() {
     abandonNewDatabase();
     if (!BringPagesUpToDate() || !AskToSave())
         return;
-    writeSetting(kLastDataBase, m_currentPath.isEmpty() ? QStringLiteral("---") : m_currentPath,
+    writeSetting(kLastDataBase, m_currentPath.isEmpty() ? kNoDatabase : m_currentPath,
                  SettingKind::Path);
     m_selectDatabase.OnInitDialog();
     if (Prompter::current().runModal(m_selectDatabase) != QDialog::Accepted)
@@ -292,7 +326,7 @@ void CMyOrvaneDatabaseDlg::OnNewDatabase() {
         return;  // confirmed with no line marked: as cancelled
     if (chosen == 0) {
         m_beforeNewDatabase = {m_currentPath, m_settingsPage.m_columnsChanged};
-        message(text(135), Prompter::Buttons::Ok, Prompter::Icon::None);
+        message(text(texts::DefineColumnsHint), Prompter::Buttons::Ok, Prompter::Icon::None);
         selectTab(SettingsTab);
         m_settingsPage.m_columnNames.clear();
         m_settingsPage.show();
@@ -303,7 +337,7 @@ void CMyOrvaneDatabaseDlg::OnNewDatabase() {
         m_settingsPage.m_active = true;
         return;
     }
-    m_power.m_lines = {text(9991 + 10 * chosen)};
+    m_power.m_lines = {m_translation.templateColumns(chosen)};
     m_power.WriteLinesFile(newDatabaseFile());
     if (!LoadDatabase(newDatabaseFile()))
         return;
@@ -312,22 +346,19 @@ void CMyOrvaneDatabaseDlg::OnNewDatabase() {
 }
 
 QString CMyOrvaneDatabaseDlg::optionsValue() const {
-    const QString& sort = m_viewAllPage.m_sortColumn;
-    QString digits = QStringLiteral("00");
-    if (sort.size() == 7)
-        digits = QLatin1Char('0') + sort.right(1);
-    else if (sort.size() == 8)
-        digits = sort.right(2);
-    return digits + QStringLiteral("00000000");
+    // Two digits of the sort column's number ("00" for none), then eight zeros.
+    const int sortNumber = schema::columnNumber(m_viewAllPage.m_sortColumn);
+    return QStringLiteral("%1").arg(sortNumber, 2, 10, QLatin1Char('0')) +
+           QStringLiteral("00000000");
 }
 
 bool CMyOrvaneDatabaseDlg::CloseRequested() {
     abandonNewDatabase();
     BringPagesUpToDate();
-    if (!AskToSave() && message(text(609), Prompter::Buttons::YesNo, Prompter::Icon::Warning) !=
-                            Prompter::Answer::Yes)
+    if (!AskToSave() && message(text(texts::CloseWithoutSaving), Prompter::Buttons::YesNo,
+                                Prompter::Icon::Warning) != Prompter::Answer::Yes)
         return false;
-    writeSetting(kLastDataBase, m_currentPath.isEmpty() ? QStringLiteral("---") : m_currentPath,
+    writeSetting(kLastDataBase, m_currentPath.isEmpty() ? kNoDatabase : m_currentPath,
                  SettingKind::Path);
     writeSetting(QStringLiteral("Options"), optionsValue());
     return true;

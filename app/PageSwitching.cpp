@@ -4,6 +4,7 @@
 #include "CMyOrvaneDatabaseDlg.h"
 
 #include "ActionGuard.h"
+#include "Schema.h"
 
 #include <QSignalBlocker>
 #include <QTabWidget>
@@ -43,7 +44,7 @@ bool CMyOrvaneDatabaseDlg::SwitchPage() {
         // The widths the user gave the columns travel to both lists.
         m_viewAllPage.m_columnWidths.clear();
         m_viewFilteredPage.m_columnWidths.clear();
-        const int n = PowerClass::CountSemicolons(list->m_columnNames) + 1;
+        const int n = schema::columnCount(list->m_columnNames);
         for (int i = 0; i < n; ++i) {
             const auto width = static_cast<quint32>(list->listColumnWidth(i));
             m_viewAllPage.m_columnWidths.append(width);
@@ -126,7 +127,7 @@ void CMyOrvaneDatabaseDlg::OnPollTimer() {
             m_addEditPage.m_addMode = false;
             m_addEditPage.m_values.clear();
             const int row = list->selectionMark();
-            const int n = PowerClass::CountSemicolons(list->m_columnNames) + 1;
+            const int n = schema::columnCount(list->m_columnNames);
             for (int i = 0; i < n; ++i)
                 m_addEditPage.m_values.append(list->cellText(row, i));
             m_addEditPage.PreparePage();

@@ -8,6 +8,7 @@
 #include "CMyOrvaneDatabaseApp.h"
 #include "CMyOrvaneDatabaseDlg.h"
 #include "ProgramFolder.h"
+#include "Schema.h"
 #include "ScriptedPrompter.h"
 #include "TestEnvironment.h"
 
@@ -32,7 +33,6 @@
 
 namespace {
 
-const QString kTable = QStringLiteral("Table1");
 constexpr double kMiB = 1024.0 * 1024.0;
 
 [[noreturn]] void fail(const QString& what) {
@@ -103,27 +103,27 @@ bool sameFiles(const QString& a, const QString& b) {
 QString columnList(int n) {
     QStringList names;
     for (int k = 1; k <= n; ++k)
-        names.append(QStringLiteral("Column%1").arg(k));
+        names.append(schema::column(k));
     return names.join(QStringLiteral(", "));
 }
 
 // The one statement that makes room for a new column 2 in a table of n columns, and the one
 // that closes the gap of a removed column 2: what the settings page runs, for the anchor.
 QString addColumnStatement(int n) {
-    const int last = std::min(n + 1, 26);
+    const int last = std::min(n + 1, schema::kColumnCount);
     QStringList set;
     for (int k = last; k >= 3; --k)
-        set.append(QStringLiteral("Column%1=Column%2").arg(k).arg(k - 1));
-    set.append(QStringLiteral("Column2=''"));
-    return QStringLiteral("UPDATE Table1 SET %1;").arg(set.join(QStringLiteral(", ")));
+        set.append(schema::column(k) + QLatin1Char('=') + schema::column(k - 1));
+    set.append(schema::column(2) + QStringLiteral("=''"));
+    return QStringLiteral("UPDATE %1 SET %2;").arg(schema::table(), set.join(QStringLiteral(", ")));
 }
 
 QString removeColumnStatement(int n) {
     QStringList set;
     for (int k = 2; k < n; ++k)
-        set.append(QStringLiteral("Column%1=Column%2").arg(k).arg(k + 1));
-    set.append(QStringLiteral("Column%1=''").arg(n));
-    return QStringLiteral("UPDATE Table1 SET %1;").arg(set.join(QStringLiteral(", ")));
+        set.append(schema::column(k) + QLatin1Char('=') + schema::column(k + 1));
+    set.append(schema::column(n) + QStringLiteral("=''"));
+    return QStringLiteral("UPDATE %1 SET %2;").arg(schema::table(), set.join(QStringLiteral(", ")));
 }
 
 // The sqlite3 shell on one database file. Each command line runs in turn; the output goes
@@ -266,7 +266,8 @@ private:
 
     QStringList selectAll(const QString& rest = QString()) const {
         return {QStringLiteral(".output /dev/null"),
-                QStringLiteral("SELECT %1 FROM Table1%2;").arg(columnList(m_columns), rest)};
+                QStringLiteral("SELECT %1 FROM %2%3;")
+                    .arg(columnList(m_columns), schema::table(), rest)};
     }
 
     void open() {
@@ -290,11 +291,13 @@ private:
                   QStringLiteral("cannot copy the store template"));
             anchor.append(shell.time(
                 Sqlite3::storeSettings() +
-                QStringList{QStringLiteral(".mode csv"), QStringLiteral(".separator \";\""),
-                            QStringLiteral(".import --skip 1 \"%1\" Table1").arg(m_csv)}));
+                QStringList{
+                    QStringLiteral(".mode csv"), QStringLiteral(".separator \";\""),
+                    QStringLiteral(".import --skip 1 \"%1\" %2").arg(m_csv, schema::table())}));
         }
         expectNoPrompt(QStringLiteral("open"));
-        check(shell.output({QStringLiteral("SELECT count(*) FROM Table1;")}).toInt() == m_entries,
+        check(shell.output({QStringLiteral("SELECT count(*) FROM %1;").arg(schema::table())})
+                      .toInt() == m_entries,
               QStringLiteral("sqlite3 imported a different number of entries"));
         printResult(QStringLiteral("open"), m_size, program, anchor);
     }
@@ -314,10 +317,11 @@ private:
             }));
             check(ok, QStringLiteral("saving failed"));
             QFile::remove(written);
-            anchor.append(shell.time(
-                {QStringLiteral(".mode list"), QStringLiteral(".separator \";\" \"\\r\\n\""),
-                 QStringLiteral(".output \"%1\"").arg(written),
-                 QStringLiteral("SELECT %1 FROM Table1;").arg(columnList(m_columns))}));
+            anchor.append(shell.time({QStringLiteral(".mode list"),
+                                      QStringLiteral(".separator \";\" \"\\r\\n\""),
+                                      QStringLiteral(".output \"%1\"").arg(written),
+                                      QStringLiteral("SELECT %1 FROM %2;")
+                                          .arg(columnList(m_columns), schema::table())}));
         }
         expectNoPrompt(QStringLiteral("save"));
         check(sameFiles(m_csv, saved), QStringLiteral("the saved file differs from the opened"));
@@ -392,8 +396,8 @@ private:
             check(
                 listed() == before + change,
                 QStringLiteral("%1 left %2 entries of %3").arg(measure).arg(listed()).arg(before));
-            anchor.append(shell.time(
-                {QStringLiteral(".output /dev/null"), QStringLiteral("SELECT * FROM Table1;")}));
+            anchor.append(shell.time({QStringLiteral(".output /dev/null"),
+                                      QStringLiteral("SELECT * FROM %1;").arg(schema::table())}));
         }
         expectNoPrompt(measure);
         printResult(measure, m_size, program, anchor);
@@ -439,8 +443,8 @@ private:
                   QStringLiteral("removing left %1 entries of %2").arg(listed()).arg(before));
             check(m_prompter.prompts().size() == 1, QStringLiteral("removing asked no question"));
             m_prompter.clearPrompts();
-            anchor.append(shell.time(
-                {QStringLiteral(".output /dev/null"), QStringLiteral("SELECT * FROM Table1;")}));
+            anchor.append(shell.time({QStringLiteral(".output /dev/null"),
+                                      QStringLiteral("SELECT * FROM %1;").arg(schema::table())}));
         }
         printResult(QStringLiteral("remove_entry"), m_size, program, anchor);
     }
@@ -485,7 +489,7 @@ private:
         clickTab(CMyOrvaneDatabaseDlg::SettingsTab);
         QList<double> addProgram, addAnchor, removeProgram, removeAnchor, untimed;
         for (int run = 0; run < m_runs; ++run) {
-            if (m_columns < 26) {
+            if (m_columns < schema::kColumnCount) {
                 // Both measured on the file's own column count; each undone untimed.
                 addProgram.append(changeColumns(true, true, addAnchor));
                 changeColumns(false, false, untimed);

@@ -3,8 +3,8 @@
 #include "CsvDatabaseFile.h"
 #include "FileError.h"
 #include "FuzzSupport.h"
-#include "PowerClass.h"
 #include "SQLite3PowerClass.h"
+#include "Schema.h"
 
 #include <QTemporaryDir>
 #include <cstdint>
@@ -31,9 +31,10 @@ QByteArray loadAndSave(const QString& path, const QString& out) {
     const QString& store = files().store;
     const csvfile::LoadReport report = csvfile::LoadIntoStore(path, store);
     check(report.storeUsable, "a sound store takes every file");
-    const int columns = PowerClass::CountSemicolons(report.columnNames) + 1;
+    const int columns = schema::columnCount(report.columnNames);
     SQLite3PowerClass sql;
-    check(sql.Query(store, QStringLiteral("Table1"), QString(), QString(), std::min(columns, 26)),
+    check(sql.Query(store, schema::table(), QString(), QString(),
+                    std::min(columns, schema::kColumnCount)),
           "the store reads back what was loaded");
     csvfile::Write(out, report.columnNames, sql.m_resultValues, columns);
     return fuzzsupport::readFile(out);

@@ -8,11 +8,6 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-namespace {
-constexpr int kFirstTemplateText = 10000;
-const QString kMissing = QStringLiteral("---");
-}  // namespace
-
 CNew::CNew(QWidget* parent)
     : QDialog(parent),
       m_group(new QGroupBox(this)),
@@ -46,23 +41,23 @@ CNew::CNew(QWidget* parent)
 void CNew::OnInitDialog() {
     m_power.ResolveConfigPath();
     m_translation.LoadTexts();
-    setWindowTitle(m_translation.GetText(5));
-    m_group->setTitle(m_translation.GetText(400));
-    m_explanation->setText(m_translation.GetText(405));
+    setWindowTitle(m_translation.GetText(texts::ProgramName));
+    m_group->setTitle(m_translation.GetText(texts::SelectDatabaseGroup));
+    m_explanation->setText(m_translation.GetText(texts::SelectDatabaseExplanation));
     m_list->clear();
-    m_list->setHeaderLabels({m_translation.GetText(410)});
+    m_list->setHeaderLabels({m_translation.GetText(texts::DatabaseListHeading)});
     m_list->setColumnWidth(0, 250);
-    m_okButton->setText(m_translation.GetText(620) == kMissing ? QStringLiteral("OK")
-                                                               : m_translation.GetText(620));
-    m_cancelButton->setText(m_translation.GetText(420));
-    m_list->setToolTip(m_translation.GetText(430));
-    m_cancelButton->setToolTip(m_translation.GetText(435));
-    m_okButton->setToolTip(m_translation.GetText(440));
-    m_list->setAccessibleName(m_translation.GetText(410));
+    m_okButton->setText(m_translation.okText());
+    m_cancelButton->setText(m_translation.GetText(texts::Cancel));
+    m_list->setToolTip(m_translation.GetText(texts::DatabaseListTip));
+    m_cancelButton->setToolTip(m_translation.GetText(texts::CancelTip));
+    m_okButton->setToolTip(m_translation.GetText(texts::OkTip));
+    m_list->setAccessibleName(m_translation.GetText(texts::DatabaseListHeading));
 
-    QList<QTreeWidgetItem*> lines{new QTreeWidgetItem({m_translation.GetText(415)})};
-    for (int number = kFirstTemplateText; m_translation.GetText(number) != kMissing; number += 10)
-        lines.append(new QTreeWidgetItem({m_translation.GetText(number)}));
+    QList<QTreeWidgetItem*> lines{
+        new QTreeWidgetItem({m_translation.GetText(texts::NewEmptyDatabase)})};
+    for (int k = 1; m_translation.hasTemplate(k); ++k)
+        lines.append(new QTreeWidgetItem({m_translation.templateName(k)}));
     m_list->addTopLevelItems(lines);
     m_list->setCurrentItem(lines.first());
     m_list->setFocus();

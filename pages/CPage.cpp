@@ -18,13 +18,14 @@ Prompter::Answer CPage::message(int textNumber, Prompter::Buttons buttons, Promp
 
 Prompter::Answer CPage::messageText(const QString& text, Prompter::Buttons buttons,
                                     Prompter::Icon icon) {
-    return Prompter::current().message(this, text, this->text(5), buttons, icon);
+    return Prompter::current().message(this, text, this->text(texts::ProgramName), buttons, icon);
 }
 
 void CPage::reportStoreRefused(const QString& reason) {
-    messageText(text(623).arg(reason), Prompter::Buttons::Ok, Prompter::Icon::Warning);
+    messageText(text(texts::StoreRefusedChange).arg(reason), Prompter::Buttons::Ok,
+                Prompter::Icon::Warning);
 }
 
 void CPage::reportUnstorableValue() {
-    message(608, Prompter::Buttons::Ok, Prompter::Icon::Warning);
+    message(texts::CharacterRefused, Prompter::Buttons::Ok, Prompter::Icon::Warning);
 }

@@ -11,10 +11,6 @@
 
 #include <algorithm>
 
-namespace {
-const QString kTable = QStringLiteral("Table1");
-}
-
 CSearchAddEdit::CSearchAddEdit(QWidget* parent) : CPage(parent), m_heading(new QLabel(this)) {
     resize(dlu::x(399), dlu::y(238));
     m_heading->setGeometry(dlu::rect(7, 7, 385, 16));
@@ -46,23 +42,21 @@ void CSearchAddEdit::OnInitDialog() {
         restrictField(field, rule);
         connect(static_cast<const Latin1Validator*>(field->validator()), &Latin1Validator::refused,
                 field, [this, field] {
-                    QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), text(608),
-                                       field);
+                    QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())),
+                                       text(texts::CharacterRefused), field);
                 });
     }
-}
-
-int CSearchAddEdit::columnCount() {
-    m_power.SplitFields(m_columnNames, QLatin1Char(';'));
-    return static_cast<int>(m_power.m_fields.size());
 }
 
 void CSearchAddEdit::PreparePage() {
     for (QLabel* label : m_labels)
         label->clear();
-    m_heading->setText(text(m_searchMode ? 80 : m_addMode ? 85 : 90));
-    const int n = columnCount();
+    m_heading->setText(text(m_searchMode ? texts::SearchHeading
+                            : m_addMode  ? texts::AddHeading
+                                         : texts::EditHeading));
+    m_power.SplitFields(m_columnNames, QLatin1Char(';'));
     const QStringList names = m_power.m_fields;
+    const int n = static_cast<int>(names.size());
     m_values.resize(n);
     for (int k = 1; k <= kFieldCount; ++k) {
         field(k)->setEnabled(k <= n);
@@ -71,7 +65,7 @@ void CSearchAddEdit::PreparePage() {
             // would narrow every later search.
             field(k)->clear();
             // A screen reader still names the fields the database does not use.
-            field(k)->setAccessibleName(text(621).arg(k));
+            field(k)->setAccessibleName(text(texts::UnusedColumnField).arg(k));
         }
     }
     if (m_addMode)
@@ -90,10 +84,10 @@ void CSearchAddEdit::BuildSearchFilter() {
         const QString value = field(k)->text();
         m_values.append(value);
         if (!value.isEmpty())
-            conditions.append(sqltext::column(k) + QStringLiteral(" LIKE ") +
+            conditions.append(schema::column(k) + QStringLiteral(" LIKE ") +
                               sqltext::literal(value));
     }
-    m_values.resize(PowerClass::CountSemicolons(m_columnNames) + 1);
+    m_values.resize(columnCount());
     m_filter = conditions.join(QStringLiteral(" AND "));
 }
 
@@ -101,8 +95,8 @@ void CSearchAddEdit::SaveEditedEntry() {
     const int n = std::min(columnCount(), kFieldCount);
     if (n == 0)
         return;
+    QStringList oldValues;
     QStringList newValues;
-    QStringList condition;
     QStringList assignments;
     bool changed = false;
     for (int i = 1; i <= n; ++i) {
@@ -114,14 +108,14 @@ void CSearchAddEdit::SaveEditedEntry() {
             reportUnstorableValue();
             return;
         }
-        condition.append(sqltext::column(i) + QLatin1Char('=') + sqltext::literal(oldValue));
-        assignments.append(sqltext::column(i) + QLatin1Char('=') + sqltext::literal(newValue));
+        assignments.append(schema::column(i) + QLatin1Char('=') + sqltext::literal(newValue));
+        oldValues.append(oldValue);
         newValues.append(newValue);
         changed = changed || newValue != oldValue;
     }
     SQLite3PowerClass store;
-    if (!store.Update(m_storePath, kTable, assignments.join(QLatin1Char(',')),
-                      condition.join(QStringLiteral(" AND ")), QString()) ||
+    if (!store.Update(m_storePath, schema::table(), assignments.join(QLatin1Char(',')),
+                      schema::allColumnsEqual(oldValues), QString()) ||
         store.m_outcome != SQLite3PowerClass::Outcome::Done) {
         if (changed)
             reportStoreRefused(store.m_error);
@@ -131,7 +125,7 @@ void CSearchAddEdit::SaveEditedEntry() {
         // The entry was removed or changed since it was handed over: say so rather than
         // drop the change without a word.
         if (changed)
-            message(624, Prompter::Buttons::Ok, Prompter::Icon::Warning);
+            message(texts::EditedEntryGone, Prompter::Buttons::Ok, Prompter::Icon::Warning);
         return;
     }
     // The page goes on editing the entry as it is now stored, so that coming back to the
@@ -147,7 +141,7 @@ void CSearchAddEdit::SaveNewEntry() {
     QString allText;
     for (int i = 1; i <= n; ++i) {
         const QString value = field(i)->text();
-        columns.append(sqltext::column(i));
+        columns.append(schema::column(i));
         values.append(sqltext::literal(value));
         allText += value;
     }
@@ -161,7 +155,7 @@ void CSearchAddEdit::SaveNewEntry() {
     }
     SQLite3PowerClass store;
     if (!store.Insert(
-            m_storePath, kTable,
+            m_storePath, schema::table(),
             QStringLiteral("(%1) VALUES (%2)")
                 .arg(columns.join(QStringLiteral(", ")), values.join(QStringLiteral(", "))),
             QString()) ||

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CPage.h"
+#include "Schema.h"
 
 #include <QStringList>
 #include <array>
@@ -14,7 +15,8 @@ class QLineEdit;
 class CSearchAddEdit : public CPage {
     Q_OBJECT
 public:
-    static constexpr int kFieldCount = 26;
+    // One field for each column the store has.
+    static constexpr int kFieldCount = schema::kColumnCount;
 
     explicit CSearchAddEdit(QWidget* parent);
 
@@ -36,7 +38,7 @@ public:
     bool m_entriesChanged = false;
 
 private:
-    int columnCount();  // pieces of m_columnNames; 0 for an empty list
+    int columnCount() const { return schema::columnCount(m_columnNames); }
 
     std::array<QLineEdit*, kFieldCount> m_fields;
     std::array<QLabel*, kFieldCount> m_labels;

@@ -4,6 +4,7 @@
 #include "DialogUnits.h"
 #include "InputValidators.h"
 #include "SQLite3PowerClass.h"
+#include "Schema.h"
 #include "SqlText.h"
 
 #include <QHeaderView>
@@ -16,7 +17,6 @@
 #include <algorithm>
 
 namespace {
-const QString kTable = QStringLiteral("Table1");
 constexpr int kPositionWidth = 80;
 constexpr int kNameWidth = 120;
 }  // namespace
@@ -56,7 +56,7 @@ CSettings::CSettings(QWidget* parent)
     connect(static_cast<const Latin1Validator*>(m_nameField->validator()),
             &Latin1Validator::refused, m_nameField, [this] {
                 QToolTip::showText(m_nameField->mapToGlobal(QPoint(0, m_nameField->height())),
-                                   text(608), m_nameField);
+                                   text(texts::CharacterRefused), m_nameField);
             });
 
     // A row chosen with the keyboard counts like a click on it.
@@ -80,14 +80,14 @@ CSettings::CSettings(QWidget* parent)
 
 void CSettings::OnInitDialog() {
     CPage::OnInitDialog();
-    m_addButton->setText(text(140));
-    m_removeButton->setText(text(145));
-    m_saveButton->setText(text(150));
-    m_addButton->setToolTip(text(475));
-    m_removeButton->setToolTip(text(480));
-    m_saveButton->setToolTip(text(485));
-    m_list->setToolTip(text(490));
-    m_list->setAccessibleName(text(30).remove(QLatin1Char('&')));
+    m_addButton->setText(text(texts::AddColumn));
+    m_removeButton->setText(text(texts::RemoveColumn));
+    m_saveButton->setText(text(texts::SaveChanges));
+    m_addButton->setToolTip(text(texts::AddColumnTip));
+    m_removeButton->setToolTip(text(texts::RemoveColumnTip));
+    m_saveButton->setToolTip(text(texts::SaveChangesTip));
+    m_list->setToolTip(text(texts::ColumnListTip));
+    m_list->setAccessibleName(text(texts::SettingsTab).remove(QLatin1Char('&')));
 }
 
 int CSettings::itemCount() const {
@@ -98,14 +98,14 @@ QString CSettings::listNames(int leftOut) const {
     QStringList names;
     for (int i = 0; i < itemCount(); ++i) {
         if (i != leftOut)
-            names.append(m_list->topLevelItem(i)->text(1));
+            names.append(m_list->topLevelItem(i)->text(texts::LanguageCaption));
     }
     return names.join(QLatin1Char(';'));
 }
 
 void CSettings::FillColumnList() {
     m_list->clear();
-    m_list->setHeaderLabels({text(110), text(115)});
+    m_list->setHeaderLabels({text(texts::PositionHeading), text(texts::ColumnNameHeading)});
     m_list->setColumnWidth(0, kPositionWidth);
     m_list->setColumnWidth(1, kNameWidth);
     m_power.SplitFields(m_columnNames, QLatin1Char(';'));
@@ -117,7 +117,7 @@ void CSettings::FillColumnList() {
 
     setGivenText(m_nameField, QString());
     m_nameField->setEnabled(false);
-    m_nameLabel->setText(text(120));
+    m_nameLabel->setText(text(texts::ColumnNameLabel));
     m_nameLabel->setEnabled(false);
     m_removeButton->setEnabled(false);
     m_saveButton->setEnabled(false);
@@ -129,7 +129,7 @@ void CSettings::OnColumnListClick() {
     if (m_selectionMark < 0 || m_selectionMark >= itemCount())
         return;
     m_nameField->setEnabled(true);
-    setGivenText(m_nameField, m_list->topLevelItem(m_selectionMark)->text(1));
+    setGivenText(m_nameField, m_list->topLevelItem(m_selectionMark)->text(texts::LanguageCaption));
     m_nameLabel->setEnabled(true);
     m_saveButton->setEnabled(false);
     m_removeButton->setEnabled(true);
@@ -140,8 +140,8 @@ void CSettings::OnColumnNameChange() {
 }
 
 void CSettings::OnAddColumn() {
-    if (itemCount() >= kMaxColumns) {
-        message(605, Prompter::Buttons::Ok, Prompter::Icon::Warning);
+    if (itemCount() >= schema::kColumnCount) {
+        message(texts::TooManyColumns, Prompter::Buttons::Ok, Prompter::Icon::Warning);
         return;
     }
     m_nameField->setEnabled(true);
@@ -150,7 +150,7 @@ void CSettings::OnAddColumn() {
     m_saveButton->setEnabled(true);
     m_addButton->setEnabled(false);
     setGivenText(m_nameField, QString());
-    m_nameLabel->setText(text(125));
+    m_nameLabel->setText(text(texts::NewColumnNameLabel));
     m_addingColumn = true;
     m_nameField->setFocus();
 }
@@ -158,23 +158,24 @@ void CSettings::OnAddColumn() {
 void CSettings::OnSaveChanges() {
     const QString name = m_nameField->text();
     if (name.isEmpty()) {
-        message(495, Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        message(texts::ColumnNameMissing, Prompter::Buttons::Ok, Prompter::Icon::Warning);
         return;
     }
     const int n = itemCount();
     int p = m_selectionMark;
     // A name goes into the file's first line: it may keep a CR it was read with, and hold
     // nothing else the line cannot (whatever way it reached the field).
-    const QString oldName =
-        !m_addingColumn && p >= 0 && p < n ? m_list->topLevelItem(p)->text(1) : QString();
+    const QString oldName = !m_addingColumn && p >= 0 && p < n
+                                ? m_list->topLevelItem(p)->text(texts::LanguageCaption)
+                                : QString();
     if (!Latin1Validator::accepts(Latin1Validator::Rule::FieldValue, name,
                                   Latin1Validator::carriageReturnsIn(oldName))) {
         reportUnstorableValue();
         return;
     }
     if (m_addingColumn) {
-        if (n >= kMaxColumns) {
-            message(605, Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        if (n >= schema::kColumnCount) {
+            message(texts::TooManyColumns, Prompter::Buttons::Ok, Prompter::Icon::Warning);
             return;
         }
         if (p < 0 || p > n)
@@ -201,7 +202,7 @@ void CSettings::OnSaveChanges() {
 void CSettings::OnRemoveColumn() {
     const int p = m_selectionMark;
     if (p < 0) {
-        message(45);
+        message(texts::SelectItemFirst);
         return;
     }
     // A rename or a new column typed before Remove is pressed is kept first.
@@ -216,24 +217,24 @@ void CSettings::OnRemoveColumn() {
 
 bool CSettings::makeRoomForColumn(int columnCount, int newColumn) {
     // Store columns newColumn..n move one to the right; the new column starts empty.
-    const int last = std::min(columnCount + 1, kMaxColumns);
+    const int last = std::min(columnCount + 1, schema::kColumnCount);
     QStringList assignments;
     if (newColumn <= last)
-        assignments.append(sqltext::column(newColumn) + QLatin1Char('=') +
+        assignments.append(schema::column(newColumn) + QLatin1Char('=') +
                            sqltext::literal(QString()));
     for (int k = newColumn + 1; k <= last; ++k)
-        assignments.append(sqltext::column(k) + QLatin1Char('=') + sqltext::column(k - 1));
+        assignments.append(schema::column(k) + QLatin1Char('=') + schema::column(k - 1));
     return moveValues(assignments);
 }
 
 bool CSettings::closeGapOfColumn(int columnCount, int removedColumn) {
     // Store columns after the removed one move one to the left; the old last column empties.
-    const int last = std::min(columnCount, kMaxColumns);
+    const int last = std::min(columnCount, schema::kColumnCount);
     QStringList assignments;
     for (int k = removedColumn; k < last; ++k)
-        assignments.append(sqltext::column(k) + QLatin1Char('=') + sqltext::column(k + 1));
+        assignments.append(schema::column(k) + QLatin1Char('=') + schema::column(k + 1));
     if (removedColumn <= last)
-        assignments.append(sqltext::column(last) + QLatin1Char('=') + sqltext::literal(QString()));
+        assignments.append(schema::column(last) + QLatin1Char('=') + sqltext::literal(QString()));
     return moveValues(assignments);
 }
 
@@ -248,9 +249,8 @@ bool CSettings::moveValues(const QStringList& assignments) {
     // One statement for all entries: the engine reads every right-hand side from the row as
     // it was, so each entry moves exactly once, whatever values entries share.
     const BusyCursor busy;
-    store.Execute(
-        m_storePath,
-        QStringLiteral("UPDATE %1 SET %2;").arg(kTable, assignments.join(QStringLiteral(", "))));
+    store.Execute(m_storePath, QStringLiteral("UPDATE %1 SET %2;")
+                                   .arg(schema::table(), assignments.join(QStringLiteral(", "))));
     if (store.m_outcome == SQLite3PowerClass::Outcome::Done)
         return true;
     reportStoreRefused(store.m_error);
@@ -261,14 +261,14 @@ bool CSettings::LeavePage() {
     if (!m_newDatabase)
         return true;
     if (itemCount() < 2) {
-        message(35);
+        message(texts::NeedTwoColumns);
         return false;
     }
     // The new column set is confirmed: the entries of the previous database go. Every entry,
     // whatever its first value holds. Until they have gone, the page cannot be left: the
     // other pages would show them under the new names.
     SQLite3PowerClass store;
-    if (!store.Execute(m_storePath, QStringLiteral("DELETE FROM %1;").arg(kTable)) ||
+    if (!store.Execute(m_storePath, QStringLiteral("DELETE FROM %1;").arg(schema::table())) ||
         store.m_outcome != SQLite3PowerClass::Outcome::Done) {
         reportStoreRefused(store.m_error);
         return false;

@@ -39,9 +39,6 @@ public:
     bool m_columnsChanged = false;
     bool m_addingColumn = false;
 
-    // The store holds 26 columns, so a database cannot have more.
-    static constexpr int kMaxColumns = 26;
-
 public slots:
     void OnColumnListClick();
     void OnColumnNameChange();

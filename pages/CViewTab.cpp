@@ -3,8 +3,9 @@
 #include "BusyCursor.h"
 #include "DialogUnits.h"
 #include "LinePrinter.h"
+#include "Schema.h"
 #include "Shell.h"
-#include "SqlText.h"
+#include "StoreChanges.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -81,18 +82,18 @@ CViewTab::CViewTab(QWidget* parent)
 
 void CViewTab::OnInitDialog() {
     CPage::OnInitDialog();
-    m_addButton->setText(text(155));
-    m_editButton->setText(text(160));
-    m_removeButton->setText(text(165));
-    m_copyButton->setText(text(170));
-    m_printButton->setText(text(175));
-    m_addButton->setToolTip(text(445));
-    m_editButton->setToolTip(text(450));
-    m_removeButton->setToolTip(text(455));
-    m_copyButton->setToolTip(text(460));
-    m_printButton->setToolTip(text(465));
-    m_list->setToolTip(text(470));
-    m_list->setAccessibleName(text(m_filtered ? 15 : 10));
+    m_addButton->setText(text(texts::AddEntry));
+    m_editButton->setText(text(texts::EditEntry));
+    m_removeButton->setText(text(texts::RemoveEntry));
+    m_copyButton->setText(text(texts::CopyEntry));
+    m_printButton->setText(text(texts::PrintEntries));
+    m_addButton->setToolTip(text(texts::AddEntryTip));
+    m_editButton->setToolTip(text(texts::EditEntryTip));
+    m_removeButton->setToolTip(text(texts::RemoveEntryTip));
+    m_copyButton->setToolTip(text(texts::CopyEntryTip));
+    m_printButton->setToolTip(text(texts::PrintEntriesTip));
+    m_list->setToolTip(text(texts::EntriesListTip));
+    m_list->setAccessibleName(text(m_filtered ? texts::ViewFilteredTab : texts::ViewAllTab));
 }
 
 void CViewTab::setListColors(const QColor& background, const QColor& text) {
@@ -119,7 +120,7 @@ void CViewTab::PlaceControls(int w, int h) {
 }
 
 int CViewTab::columnCount() const {
-    return PowerClass::CountSemicolons(m_columnNames) + 1;
+    return schema::columnCount(m_columnNames);
 }
 
 int CViewTab::selectionMark() const {
@@ -134,11 +135,8 @@ int CViewTab::listColumnWidth(int column) const {
 void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
     const bool counted = !filter.isEmpty();
     QString order = sortColumn;
-    if (order.size() == 7 || order.size() == 8) {
-        const int number = DigitsToInt(order.mid(6));
-        if (m_columnWidths.size() < number)
-            order.clear();
-    }
+    if (m_columnWidths.size() < schema::columnNumber(order))
+        order.clear();
 
     m_power.SplitFields(m_columnNames, QLatin1Char(';'));
     const QStringList headings = m_power.m_fields;
@@ -146,7 +144,7 @@ void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
 
     // A list already filled with the same query since the store last changed shows the
     // store as it is: a refill nobody would see the difference of is skipped.
-    const FillKey key{SQLite3PowerClass::storeChanges(), filter, order, m_columnNames, m_storePath};
+    const FillKey key{storechanges::count(), filter, order, m_columnNames, m_storePath};
     SQLite3PowerClass store;
     bool queried;
     if (key == m_lastFill && m_listOutcome == SQLite3PowerClass::Outcome::Done &&
@@ -157,7 +155,7 @@ void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
         store.m_resultValues = m_model.takeRows();  // reuse its memory for the new rows
         store.m_resultValues.reserve(m_expectedRows.first, m_expectedRows.second);
         m_expectedRows = {};
-        queried = store.Query(m_storePath, QStringLiteral("Table1"), filter, order, n);
+        queried = store.Query(m_storePath, schema::table(), filter, order, n);
         m_listOutcome = store.m_outcome;
         m_listError = store.m_error;
         m_lastFill = queried ? key : FillKey();
@@ -165,7 +163,7 @@ void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
     }
     // The arrow shows exactly the order of the rows shown: none for store order.
     QHeaderView* header = m_list->horizontalHeader();
-    const int sortedBy = queried && !order.isEmpty() ? DigitsToInt(order.mid(6)) - 1 : -1;
+    const int sortedBy = queried ? schema::columnNumber(order) - 1 : -1;
     header->setSortIndicatorShown(sortedBy >= 0 && sortedBy < n);
     if (sortedBy >= 0 && sortedBy < n)
         header->setSortIndicator(sortedBy, Qt::AscendingOrder);
@@ -179,8 +177,9 @@ void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
         for (int j = 0; j < n; ++j)
             m_list->setColumnWidth(j, static_cast<int>(m_columnWidths[j] & 0xFFFF));
     }
-    m_countText->setText(
-        QStringLiteral("%1 %2").arg(text(counted ? 65 : 60)).arg(m_model.rowCount()));
+    m_countText->setText(QStringLiteral("%1 %2")
+                             .arg(text(counted ? texts::FoundEntryCount : texts::EntryCount))
+                             .arg(m_model.rowCount()));
 }
 
 void CViewTab::showSortMenu(const QPoint& position) {
@@ -188,20 +187,20 @@ void CViewTab::showSortMenu(const QPoint& position) {
     for (int column = 0; column < m_model.columnCount(); ++column) {
         const QString heading =
             m_model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
-        connect(menu.addAction(text(622).arg(heading)), &QAction::triggered, this,
+        connect(menu.addAction(text(texts::SortBy).arg(heading)), &QAction::triggered, this,
                 [this, column] { OnColumnClick(column); });
     }
     menu.exec(m_list->viewport()->mapToGlobal(position));
 }
 
 void CViewTab::OnColumnClick(int column) {
-    m_sortColumn = sqltext::column(column + 1);
+    m_sortColumn = schema::column(column + 1);
     FillList(m_filtered ? m_filter : QString(), m_sortColumn);
 }
 
 void CViewTab::OnEditEntry() {
     if (selectionMark() == -1) {
-        message(55);
+        message(texts::SelectEntryToEdit);
         return;
     }
     m_editRequested = true;
@@ -213,10 +212,8 @@ void CViewTab::OnAddEntry() {
 
 void CViewTab::OnRemoveEntry() {
     const int row = selectionMark();
-    m_power.SplitFields(m_columnNames, QLatin1Char(';'));
-    const int n = static_cast<int>(m_power.m_fields.size());
     if (row == -1) {
-        message(45);
+        message(texts::SelectItemFirst);
         return;
     }
     SQLite3PowerClass store;
@@ -224,14 +221,13 @@ void CViewTab::OnRemoveEntry() {
         reportStoreRefused(store.m_error);
         return;
     }
-    if (message(50, Prompter::Buttons::YesNo, Prompter::Icon::Warning) != Prompter::Answer::Yes)
+    if (message(texts::ConfirmRemoveEntry, Prompter::Buttons::YesNo, Prompter::Icon::Warning) !=
+        Prompter::Answer::Yes)
         return;
-    QStringList condition;
-    for (int i = 1; i <= n; ++i)
-        condition.append(sqltext::column(i) + QLatin1Char('=') +
-                         sqltext::literal(m_model.cellText(row, i - 1)));
-    if (!store.Delete(m_storePath, QStringLiteral("Table1"),
-                      condition.join(QStringLiteral(" AND ")), m_sortColumn) ||
+    QStringList shown;
+    for (int column = 0; column < columnCount(); ++column)
+        shown.append(m_model.cellText(row, column));
+    if (!store.Delete(m_storePath, schema::table(), schema::allColumnsEqual(shown), m_sortColumn) ||
         store.m_outcome != SQLite3PowerClass::Outcome::Done) {
         reportStoreRefused(store.m_error);
         return;
@@ -242,7 +238,7 @@ void CViewTab::OnRemoveEntry() {
 void CViewTab::OnCopyEntry() {
     const int row = selectionMark();
     if (row == -1) {
-        message(70);
+        message(texts::SelectEntryToCopy);
         return;
     }
     QString text;
@@ -265,7 +261,7 @@ void CViewTab::OnPrintEntries() {
     m_power.m_lines = QStringList();
     if (!printed) {
         if (printer.outcome() == LinePrinter::Outcome::NoPrinter)
-            message(616);
-        message(520);
+            message(texts::NoPrinter);
+        message(texts::NotPrinted);
     }
 }

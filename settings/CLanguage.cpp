@@ -14,7 +14,6 @@
 namespace {
 const QString kSystemDefault = QStringLiteral("System default language");
 const QString kTitle = QStringLiteral("Language Selection");
-const QString kMissing = QStringLiteral("---");
 constexpr int kHeaderLength = 6;      // "[1031]", "[----]"; "[EOL]" is shorter
 constexpr int kNameTextPosition = 6;  // "00002 English": the name follows number and blank
 
@@ -24,7 +23,7 @@ CLanguage::CLanguage(QWidget* parent)
     : QDialog(parent),
       m_group(new QGroupBox(this)),
       m_combo(new QComboBox(m_group)),
-      m_okButton(new QPushButton(QStringLiteral("OK"), this)) {
+      m_okButton(new QPushButton(this)) {
     setWindowTitle(kTitle);
     setFixedSize(dlu::rect(0, 0, 186, 74).size());
     m_group->setGeometry(dlu::rect(7, 7, 172, 38));
@@ -38,15 +37,11 @@ CLanguage::CLanguage(QWidget* parent)
 }
 
 void CLanguage::OnInitDialog() {
-    m_power.ResolveConfigPath();
     m_group->setTitle(m_caption);
     m_combo->setAccessibleName(m_caption);
     m_combo->lineEdit()->setAccessibleName(m_caption);
     m_sections.clear();
-    const QString file = m_power.GetProgramFolder() + QLatin1Char('/') +
-                         m_power.ReadConfig(QStringLiteral("Product ID")) +
-                         QStringLiteral("trl.ini");
-    readSections(latin1::readLines(file));
+    readSections(latin1::readLines(CTranslation().translationFilePath()));
     labelWindow();
 
     m_selection = kSystemDefault;
@@ -90,17 +85,16 @@ void CLanguage::showSelection() {
 
 void CLanguage::labelWindow() {
     // The dialog speaks the language the program speaks now; the menu command names it.
-    CTranslation texts;
-    texts.LoadTexts();
-    QString title = texts.GetText(210);
+    CTranslation translation;
+    translation.LoadTexts();
+    QString title = translation.textOr(texts::LanguageSelectionCommand, kTitle);
     title.remove(QLatin1Char('&'));
     title = title.trimmed();
     if (title.endsWith(QStringLiteral("...")))
         title.chop(3);
     title = title.trimmed();
-    setWindowTitle(title.isEmpty() || title == kMissing ? kTitle : title);
-    const QString ok = texts.GetText(620);
-    m_okButton->setText(ok == kMissing ? QStringLiteral("OK") : ok);
+    setWindowTitle(title.isEmpty() ? kTitle : title);
+    m_okButton->setText(translation.okText());
 }
 
 void CLanguage::OnOK() {

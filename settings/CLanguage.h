@@ -1,7 +1,5 @@
 #pragma once
 
-#include "PowerClass.h"
-
 #include <QDialog>
 #include <QStringList>
 
@@ -35,7 +33,6 @@ private:
     void showSelection();
     void labelWindow();
 
-    PowerClass m_power;
     QGroupBox* m_group;
     QComboBox* m_combo;
     QPushButton* m_okButton;

@@ -6,9 +6,10 @@ namespace {
 const QString kSystemLanguage = QStringLiteral("[----]");
 const QString kEnglish = QStringLiteral("[1033]");
 const QString kEndOfSection = QStringLiteral("[EOL]");
-const QString kMissing = QStringLiteral("---");
 constexpr int kMainLanguages[] = {1031, 1033, 1036, 1034, 1043, 1046};
 }  // namespace
+
+const QString CTranslation::kMissing = QStringLiteral("---");
 
 QString CTranslation::translationFilePath() {
     m_power.ResolveConfigPath();
@@ -59,6 +60,11 @@ void CTranslation::LoadTexts() {
         texts.insert(LastTextId, kMissing);
     m_texts = std::move(texts);
     m_section = section;
+}
+
+QString CTranslation::textOr(int id, const QString& fallback) const {
+    const QString text = GetText(id);
+    return text == kMissing ? fallback : text;
 }
 
 QString CTranslation::GetText(int id) const {

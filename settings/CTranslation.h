@@ -1,6 +1,7 @@
 #pragma once
 
 #include "PowerClass.h"
+#include "TextNumbers.h"
 
 #include <QHash>
 #include <QString>
@@ -14,13 +15,27 @@
 class CTranslation {
 public:
     static constexpr int LastTextId = 99999;
+    // What GetText gives for a number the section lacks: callers take it as "no such text".
+    static const QString kMissing;
 
     // Chooses the section and loads its texts afresh. Raises FileError when the
     // configuration or translation file cannot be read.
     void LoadTexts();
 
-    // The text of the first entry with number id; "---" for a number the section lacks.
+    // The text of the first entry with number id; kMissing for a number the section lacks.
     QString GetText(int id) const;
+    // Whether the section has a text of number id.
+    bool has(int id) const { return GetText(id) != kMissing; }
+    // The text of number id, or fallback where the section lacks it.
+    QString textOr(int id, const QString& fallback) const;
+    // The confirming button of a dialog: the text Ok, or "OK".
+    QString okText() const { return textOr(texts::Ok, QStringLiteral("OK")); }
+
+    // Template k (from 1) of the New Database dialog: its name and its column-names line. The
+    // templates run from 1 for as long as hasTemplate() is true.
+    bool hasTemplate(int k) const { return has(templateNumber(k)); }
+    QString templateName(int k) const { return GetText(templateNumber(k)); }
+    QString templateColumns(int k) const { return GetText(templateNumber(k) + 1); }
 
     // The section header that LoadTexts chose, for example "[1031]".
     const QString& loadedSection() const { return m_section; }
@@ -29,6 +44,7 @@ public:
     QString translationFilePath();
 
 private:
+    static int templateNumber(int k) { return texts::FirstTemplate + 10 * (k - 1); }
     QString wantedSection(const QString& translationFile);
 
     PowerClass m_power;

@@ -165,14 +165,6 @@ bool PowerClass::FileExists(const QString& path) {
     return !path.isEmpty() && QFileInfo::exists(path);
 }
 
-bool PowerClass::IsNotXpOr2000() const {
-    PowerClass reader;
-    reader.m_registryKey = kWindowsVersionKey;
-    const QString product =
-        reader.ReadRegistryString(LocalMachineRoot, QStringLiteral("ProductName"));
-    return !product.contains(QLatin1String("XP")) && !product.contains(QLatin1String("2000"));
-}
-
 bool PowerClass::FileContainsText(const QString& path, const QString& text) const {
     const QStringList lines = latin1::readLines(path);
     for (const QString& line : lines) {

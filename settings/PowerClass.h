@@ -41,7 +41,6 @@ public:
     QString ReadRegistryString(int root, const QString& valueName) const;
     static void CopyWithShell(const QString& source, const QString& destination, bool showProgress);
     static bool FileExists(const QString& path);
-    bool IsNotXpOr2000() const;
 
     // True when a line of the text file at path contains text. Raises FileError.
     bool FileContainsText(const QString& path, const QString& text) const;

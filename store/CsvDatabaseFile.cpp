@@ -3,6 +3,7 @@
 #include "AtomicFileWriter.h"
 #include "FileError.h"
 #include "ResultGrid.h"
+#include "Schema.h"
 #include "StoreConnection.h"
 
 #include <sqlite3.h>
@@ -12,12 +13,6 @@
 #include <cstring>
 
 namespace csvfile {
-
-namespace {
-
-constexpr int kMaxColumns = StoreConnection::kColumnCount;
-
-}  // namespace
 
 QByteArray ReadFile(const QString& path) {
     if (!QFileInfo::exists(path))
@@ -72,9 +67,9 @@ bool fail(StoreConnection& connection, LoadReport& report) {
 }
 
 QByteArray insertStatement(int columns) {
-    QByteArray sql = "INSERT INTO Table1 (";
+    QByteArray sql = QByteArray("INSERT INTO ") + schema::kTableName + " (";
     for (int k = 1; k <= columns; ++k)
-        sql += "Column" + QByteArray::number(k) + (k < columns ? ", " : ") VALUES (");
+        sql += schema::column(k).toLatin1() + (k < columns ? ", " : ") VALUES (");
     for (int k = 1; k <= columns; ++k)
         sql += k < columns ? "?, " : "?);";
     return sql;
@@ -82,24 +77,22 @@ QByteArray insertStatement(int columns) {
 
 bool insertLines(StoreConnection& connection, const char* pos, const char* end,
                  LoadReport& report) {
-    const int columns = report.columnNames.isEmpty()
-                            ? 0
-                            : static_cast<int>(report.columnNames.count(QLatin1Char(';'))) + 1;
+    const int columns = schema::columnCount(report.columnNames);
     // The old entries' pages are journaled as they are reused: on disk, not in memory, where
     // they would double the program's peak for a large file.
     if (!connection.execute("PRAGMA journal_mode=DELETE; BEGIN;"))
         return fail(connection, report);
     // Every entry goes, also one that holds the word of the clear-all condition: it belongs to
     // the file loaded before and would otherwise slip into this one.
-    if (!connection.execute("DELETE FROM Table1;"))
+    if (!connection.execute(QByteArray("DELETE FROM ") + schema::kTableName + ";"))
         return fail(connection, report);
 
     // Most lines hold the file's columns and are stored through a statement naming just
     // those; a line with more values (at most 26) through one naming every column.
     // A header may name more columns than the store has: the statement names at most 26.
-    const int narrowWidth = std::clamp(columns, 1, kMaxColumns);
+    const int narrowWidth = std::clamp(columns, 1, schema::kColumnCount);
     PreparedStatement narrow(connection, insertStatement(narrowWidth));
-    PreparedStatement wide(connection, insertStatement(kMaxColumns));
+    PreparedStatement wide(connection, insertStatement(schema::kColumnCount));
     if (narrow.prepareResult() != SQLITE_OK || wide.prepareResult() != SQLITE_OK) {
         connection.noteEngineFailure();
         return fail(connection, report);
@@ -113,14 +106,14 @@ bool insertLines(StoreConnection& connection, const char* pos, const char* end,
         const int fields = fieldCount(line, length);
         if (fields == 0)
             continue;
-        if (fields > kMaxColumns) {
+        if (fields > schema::kColumnCount) {
             report.tooManyValues.append(lineNumber);
             continue;
         }
         if (fields > columns)
             report.hiddenValues.append(lineNumber);
         sqlite3_stmt* statement = fields > narrowWidth ? wide.handle() : narrow.handle();
-        const int width = fields > narrowWidth ? kMaxColumns : narrowWidth;
+        const int width = fields > narrowWidth ? schema::kColumnCount : narrowWidth;
         // Missing values of the file's columns are stored as empty texts, so that the entry
         // matches what the lists show; columns beyond stay NULL.
         const char* field = line;
@@ -184,7 +177,7 @@ void Write(const QString& path, const QString& columnNames, const ResultGrid& ro
     writer.write(columnNames.toLatin1() + "\r\n");
     // A line of more than 26 values would not load again, and names beyond the store's
     // columns have no values to write.
-    const int values = std::min(columnCount, kMaxColumns);
+    const int values = std::min(columnCount, schema::kColumnCount);
     const int width = std::min(values, rows.columnCount());
     for (int r = 0; r < rows.rowCount(); ++r) {
         for (int c = 0; c < values; ++c) {

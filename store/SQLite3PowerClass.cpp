@@ -1,21 +1,11 @@
 #include "SQLite3PowerClass.h"
 
+#include "Schema.h"
 #include "SqlText.h"
+#include "StoreChanges.h"
 #include "StoreConnection.h"
 
 #include <sqlite3.h>
-
-namespace {
-quint64 changeCount = 0;
-}
-
-quint64 SQLite3PowerClass::storeChanges() {
-    return changeCount;
-}
-
-void SQLite3PowerClass::noteStoreChanged() {
-    ++changeCount;
-}
 
 bool SQLite3PowerClass::Query(const QString& storePath, const QString& table,
                               const QString& condition, const QString& order, int columnLimit) {
@@ -28,10 +18,10 @@ bool SQLite3PowerClass::Query(const QString& storePath, const QString& table,
         return false;
     }
     QString columns = QStringLiteral("*");
-    if (columnLimit < StoreConnection::kColumnCount) {
+    if (columnLimit < schema::kColumnCount) {
         QStringList names;
         for (int k = 1; k <= columnLimit; ++k)
-            names.append(sqltext::column(k));
+            names.append(schema::column(k));
         columns = names.join(QStringLiteral(", "));
     }
     QString statement = QStringLiteral("SELECT %1 FROM %2").arg(columns, table);
@@ -101,7 +91,6 @@ bool SQLite3PowerClass::modify(const QString& storePath, const QString& statemen
         m_error = connection.lastError();
         return false;
     }
-    noteStoreChanged();
     const QByteArray sql = sqltext::toStatement(statement);
     PreparedStatement change(connection, sql);
     if (change.prepareResult() != SQLITE_OK || !change.handle()) {

@@ -32,11 +32,6 @@ public:
     // Any other statement that changes the store.
     bool Execute(const QString& storePath, const QString& statement);
 
-    // Counts the operations that may have changed the store, so that a list can tell
-    // whether it still shows the store as it is.
-    static quint64 storeChanges();
-    static void noteStoreChanged();
-
     // How the last operation ended, and why when it failed.
     Outcome m_outcome = Outcome::Done;
     QString m_error;

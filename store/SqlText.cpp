@@ -10,10 +10,6 @@ QString literal(const QString& value) {
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
-QString column(int k) {
-    return QStringLiteral("Column") + QString::number(k);
-}
-
 QByteArray toStatement(const QString& text) {
     return text.toLatin1();
 }

@@ -11,9 +11,6 @@ namespace sqltext {
 // character cannot stand inside a literal, so such a value becomes 'a'||char(0)||'b'.
 QString literal(const QString& value);
 
-// "Column" followed by the number k (1 to 26).
-QString column(int k);
-
 // The statement text as the engine receives it.
 QByteArray toStatement(const QString& text);
 

@@ -1,6 +1,7 @@
 #include "StoreConnection.h"
 
-#include "SqlText.h"
+#include "Schema.h"
+#include "StoreChanges.h"
 
 #include <sqlite3.h>
 #include <QFileInfo>
@@ -106,11 +107,20 @@ bool StoreConnection::open(const QString& storePath) {
         sqlite3_create_function(m_db, "like", 3, flags, nullptr, likeFunction, nullptr, nullptr) !=
             SQLITE_OK)
         return false;
+    // Whoever writes, through whatever statement: the lists learn that the store changed.
+    sqlite3_commit_hook(
+        m_db,
+        [](void*) {
+            storechanges::note();
+            return 0;
+        },
+        nullptr);
     return hasEntriesTable();
 }
 
 bool StoreConnection::hasEntriesTable() {
-    PreparedStatement columns(*this, "SELECT name FROM pragma_table_info('Table1');");
+    PreparedStatement columns(
+        *this, QByteArray("SELECT name FROM pragma_table_info('") + schema::kTableName + "');");
     if (columns.prepareResult() != SQLITE_OK) {
         noteEngineFailure();
         return false;
@@ -119,15 +129,17 @@ bool StoreConnection::hasEntriesTable() {
     int result;
     while ((result = sqlite3_step(columns.handle())) == SQLITE_ROW) {
         const char* name = reinterpret_cast<const char*>(sqlite3_column_text(columns.handle(), 0));
-        if (++count > kColumnCount || sqltext::column(count) != QLatin1String(name))
+        if (++count > schema::kColumnCount || schema::column(count) != QLatin1String(name))
             break;
     }
     if (result != SQLITE_DONE && result != SQLITE_ROW) {
         noteEngineFailure();
         return false;
     }
-    if (count != kColumnCount || result != SQLITE_DONE) {
-        m_lastError = QStringLiteral("the file holds no table Table1 with 26 columns");
+    if (count != schema::kColumnCount || result != SQLITE_DONE) {
+        m_lastError = QStringLiteral("the file holds no table %1 with %2 columns")
+                          .arg(schema::table())
+                          .arg(schema::kColumnCount);
         m_damaged = true;
         return false;
     }

@@ -7,8 +7,9 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 // One connection to the working store for the length of one operation. Opening checks that
-// the file is a database with Table1 and its 26 columns, so a store that vanished or was
-// damaged while the program runs is reported as unusable instead of as an empty table.
+// the file is a database with the entries table and its columns, so a store that vanished or
+// was damaged while the program runs is reported as unusable instead of as an empty table.
+// Every change a connection commits is counted (see storeChanges()).
 class StoreConnection {
 public:
     StoreConnection() = default;
@@ -23,7 +24,6 @@ public:
     // Runs statements without results; false on any error.
     bool execute(const char* sql);
     QString lastError() const { return m_lastError; }
-    void setLastError(const QString& error) { m_lastError = error; }
     // True when the last failure means the file is no sound store (missing, not a database,
     // damaged, without its table), as opposed to a sound store that refused a change
     // (read-only, disk full, locked).
@@ -33,8 +33,6 @@ public:
 
     // True when the file at path is a usable working store.
     static bool isUsableStore(const QString& storePath);
-
-    static constexpr int kColumnCount = 26;
 
 private:
     bool hasEntriesTable();

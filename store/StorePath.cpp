@@ -2,7 +2,8 @@
 
 #include "AtomicFileWriter.h"
 #include "FileError.h"
-#include "PowerClass.h"
+#include "SilentCopy.h"
+#include "StoreChanges.h"
 #include "StoreConnection.h"
 
 #include <QFile>
@@ -17,31 +18,33 @@ const QString kNotChosen = QStringLiteral("---");
 const QString kProgramFolderMarker = QStringLiteral("...\\");
 }  // namespace
 
-QString ResolveStorePath(PowerClass& power) {
-    const QString templatePath = power.GetProgramFolder() + QLatin1Char('/') + kStoreFileName;
-    const QString pathKey = QStringLiteral("Path");
-    QString value = power.ReadConfigPath(pathKey);
-    if (value == kNotChosen) {
-        const QString perUser = power.m_dataRoot + QLatin1Char('/') + kStoreFileName;
-        if (!PowerClass::FileExists(perUser))
-            PowerClass::CopyWithShell(templatePath, perUser, false);
-        power.WriteConfigPath(pathKey, perUser);
-        value = perUser;
+QString templateIn(const QString& programFolder) {
+    return programFolder + QLatin1Char('/') + kStoreFileName;
+}
+
+Choice ResolveStorePath(const QString& configured, const QString& dataRoot,
+                        const QString& templatePath) {
+    Choice choice;
+    QString candidate = configured == kProgramFolderMarker ? templatePath : configured;
+    if (configured == kNotChosen) {
+        candidate = dataRoot + QLatin1Char('/') + kStoreFileName;
+        if (!QFileInfo::exists(candidate))
+            copySilently(templatePath, candidate);
+        choice.remembered = candidate;
     }
-    const QString candidate = value == kProgramFolderMarker ? templatePath : value;
     // A folder of that name is left alone: copying would only drop a file into it.
     if (candidate != templatePath && !QFileInfo(candidate).isDir() &&
         !StoreConnection::isUsableStore(candidate)) {
         // Its content is only a copy of the CSV file, so a fresh template loses nothing.
-        if (PowerClass::FileExists(candidate))
+        if (QFileInfo::exists(candidate))
             QFile::remove(candidate);
-        PowerClass::CopyWithShell(templatePath, candidate, false);
+        copySilently(templatePath, candidate);
     }
-    return StoreConnection::isUsableStore(candidate) ? candidate : templatePath;
+    choice.storePath = StoreConnection::isUsableStore(candidate) ? candidate : templatePath;
+    return choice;
 }
 
-bool RenewStore(PowerClass& power, const QString& storePath) {
-    const QString templatePath = power.GetProgramFolder() + QLatin1Char('/') + kStoreFileName;
+bool RenewStore(const QString& templatePath, const QString& storePath) {
     if (storePath == templatePath || QFileInfo(storePath).isDir())
         return false;
     QFile source(templatePath);
@@ -53,6 +56,7 @@ bool RenewStore(PowerClass& power, const QString& storePath) {
     } catch (const FileError&) {
         return false;  // the caller reports the store as unusable
     }
+    storechanges::note();
     // A journal left by the old file would be played back into the fresh one.
     QFile::remove(storePath + QStringLiteral("-journal"));
     return StoreConnection::isUsableStore(storePath);

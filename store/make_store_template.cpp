@@ -1,5 +1,7 @@
-// Makes the empty working store template: table Table1 with the text columns Column1 to
-// Column26 and no rows.
+// Makes the empty working store template: the entries table with its text columns and no
+// rows.
+#include "Schema.h"
+
 #include <sqlite3.h>
 
 #include <cstdio>
@@ -11,9 +13,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::remove(argv[1]);
-    std::string sql = "CREATE TABLE Table1 (";
-    for (int k = 1; k <= 26; ++k)
-        sql += "Column" + std::to_string(k) + (k < 26 ? " TEXT, " : " TEXT);");
+    std::string sql = std::string("CREATE TABLE ") + schema::kTableName + " (";
+    for (int k = 1; k <= schema::kColumnCount; ++k)
+        sql += schema::kColumnPrefix + std::to_string(k) +
+               (k < schema::kColumnCount ? " TEXT, " : " TEXT);");
     sqlite3* db = nullptr;
     char* error = nullptr;
     if (sqlite3_open(argv[1], &db) != SQLITE_OK ||

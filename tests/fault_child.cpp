@@ -18,6 +18,7 @@
 #include "MainWindowHarness.h"
 #include "PowerClass.h"
 #include "SQLite3PowerClass.h"
+#include "Schema.h"
 
 #include <sys/resource.h>
 #include <QAction>
@@ -52,9 +53,10 @@ int save(const QStringList& args) {
         say(QStringLiteral("store: ") + report.storeError);
         return 2;
     }
-    const int columns = PowerClass::CountSemicolons(report.columnNames) + 1;
+    const int columns = schema::columnCount(report.columnNames);
     SQLite3PowerClass sql;
-    if (!sql.Query(store, QStringLiteral("Table1"), QString(), QString(), std::min(columns, 26)))
+    if (!sql.Query(store, schema::table(), QString(), QString(),
+                   std::min(columns, schema::kColumnCount)))
         return 2;
     say(QStringLiteral("loaded %1").arg(sql.rowCount()));
 
@@ -66,8 +68,7 @@ int save(const QStringList& args) {
     try {
         csvfile::Write(out, report.columnNames, sql.m_resultValues, columns);
     } catch (const FileError& error) {
-        say(QStringLiteral("error: ") +
-            actionguard::describe(static_cast<int>(error.kind()), error.path(), error.reason()));
+        say(QStringLiteral("error: ") + actionguard::describe(error));
         return 3;
     }
     say(QStringLiteral("saved"));

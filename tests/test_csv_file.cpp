@@ -3,6 +3,7 @@
 #include "FileSizeLimit.h"
 #include "PowerClass.h"
 #include "SQLite3PowerClass.h"
+#include "Schema.h"
 #include "TestEnvironment.h"
 
 #include <QDir>
@@ -12,8 +13,6 @@
 #include <optional>
 
 namespace {
-
-const QString kTable = QStringLiteral("Table1");
 
 // A working store made from the installed template, and a CSV file to load into it and save
 // from it as the program does.
@@ -33,16 +32,16 @@ public:
         return TestEnvironment::readFile(path);
     }
     void write(const QString& path, const QString& columnNames) const {
-        const int columns = PowerClass::CountSemicolons(columnNames) + 1;
+        const int columns = schema::columnCount(columnNames);
         SQLite3PowerClass sql;
-        if (!sql.Query(m_store, kTable, QString(), QString(), std::min(columns, 26)))
+        if (!sql.Query(m_store, schema::table(), QString(), QString(), std::min(columns, 26)))
             qFatal("cannot read the store");
         csvfile::Write(path, columnNames, sql.m_resultValues, columns);
     }
     QStringList rows(int columns) const { return env.storeRows(m_store, columns); }
     int count(const QString& condition) const {
         SQLite3PowerClass sql;
-        return sql.Query(m_store, kTable, condition, QString()) ? sql.rowCount() : -1;
+        return sql.Query(m_store, schema::table(), condition, QString()) ? sql.rowCount() : -1;
     }
 
     TestEnvironment env;
@@ -137,7 +136,7 @@ void TestCsvFile::loadAndSave() {
     QVERIFY(report.storeUsable);
     QCOMPARE(report.columnNames, columnNames);
     QCOMPARE(report.storedEntries, entries.size());
-    const int columns = PowerClass::CountSemicolons(columnNames) + 1;
+    const int columns = schema::columnCount(columnNames);
     QCOMPARE(csv.rows(columns), entries);
     QCOMPARE(csv.save(columnNames), saved);
 
@@ -174,7 +173,7 @@ void TestCsvFile::veryLongLine() {
     const QByteArray file = "A;B\r\n" + longValue + ";end\r\nshort;y\r\n";
     QCOMPARE(csv.load(file).storedEntries, 2);
     SQLite3PowerClass sql;
-    QVERIFY(sql.Query(csv.store(), kTable, QString(), QString(), 2));
+    QVERIFY(sql.Query(csv.store(), schema::table(), QString(), QString(), 2));
     QCOMPARE(sql.m_resultValues.value(0, 0).size(), longValue.size());
     QCOMPARE(sql.m_resultValues.value(0, 1), QStringLiteral("end"));
     QCOMPARE(csv.save(QStringLiteral("A;B")), file);

@@ -1,6 +1,6 @@
 #include "HighBytes.h"
-#include "PowerClass.h"
 #include "SQLite3PowerClass.h"
+#include "Schema.h"
 #include "SqlText.h"
 #include "StoreContents.h"
 #include "StorePath.h"
@@ -16,7 +16,6 @@ using Outcome = SQLite3PowerClass::Outcome;
 
 namespace {
 
-const QString kTable = QStringLiteral("Table1");
 const QString kClearAll = QStringLiteral("Column1!='Hpadfjwern'");
 
 // A working store made from the installed template, with nothing in it.
@@ -32,7 +31,7 @@ public:
     // Column1 of the rows that condition selects.
     QStringList firstColumnWhere(const QString& condition) const {
         SQLite3PowerClass store;
-        if (!store.Query(m_path, kTable, condition, QString()))
+        if (!store.Query(m_path, schema::table(), condition, QString()))
             return {QStringLiteral("<failed>")};
         QStringList values;
         for (int r = 0; r < store.rowCount(); ++r)
@@ -48,11 +47,11 @@ private:
 
 // Runs SQL on a file directly with the engine, for setting up files the program would never
 // make itself.
-void runSql(const QString& path, const char* sql) {
+void runSql(const QString& path, const QByteArray& sql) {
     sqlite3* db = nullptr;
     char* error = nullptr;
     if (sqlite3_open(path.toUtf8().constData(), &db) != SQLITE_OK ||
-        sqlite3_exec(db, sql, nullptr, nullptr, &error) != SQLITE_OK)
+        sqlite3_exec(db, sql.constData(), nullptr, nullptr, &error) != SQLITE_OK)
         qFatal("%s", error ? error : sqlite3_errmsg(db));
     sqlite3_close(db);
 }
@@ -63,7 +62,8 @@ std::pair<int, bool> stepThrough(const QString& path) {
     sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_stmt* statement = nullptr;
     int rows = 0;
-    int result = sqlite3_prepare_v2(db, "SELECT * FROM Table1;", -1, &statement, nullptr);
+    const QByteArray everything = QByteArray("SELECT * FROM ") + schema::kTableName + ";";
+    int result = sqlite3_prepare_v2(db, everything.constData(), -1, &statement, nullptr);
     if (result == SQLITE_OK) {
         while ((result = sqlite3_step(statement)) == SQLITE_ROW)
             ++rows;
@@ -115,7 +115,7 @@ private slots:
 void TestStore::emptyTableGivesEmptyGrid() {
     StoreFixture store;
     SQLite3PowerClass sql;
-    QVERIFY(sql.Query(store.path(), kTable, QString(), QString()));
+    QVERIFY(sql.Query(store.path(), schema::table(), QString(), QString()));
     QCOMPARE(sql.m_outcome, Outcome::Done);
     QCOMPARE(sql.rowCount(), 0);
     QCOMPARE(sql.columnCount(), 0);
@@ -126,24 +126,24 @@ void TestStore::emptyTableGivesEmptyGrid() {
 void TestStore::insertNamingOnlyColumn1() {
     StoreFixture store;
     SQLite3PowerClass sql;
-    QVERIFY(sql.Insert(store.path(), kTable, QStringLiteral("(Column1) VALUES ('a')"),
+    QVERIFY(sql.Insert(store.path(), schema::table(), QStringLiteral("(Column1) VALUES ('a')"),
                        QStringLiteral("Column1 ASC")));
     QCOMPARE(sql.m_outcome, Outcome::Done);
     QCOMPARE(sql.m_changedRows, 1);
 
-    QVERIFY(sql.Query(store.path(), kTable, QString(), QString()));
+    QVERIFY(sql.Query(store.path(), schema::table(), QString(), QString()));
     QCOMPARE(sql.rowCount(), 1);
     QCOMPARE(sql.columnCount(), 26);
     QStringList names;
     for (int k = 1; k <= 26; ++k)
-        names.append(sqltext::column(k));
+        names.append(schema::column(k));
     QCOMPARE(sql.m_resultValues.m_resultColumns, names);
     QCOMPARE(sql.m_resultValues.value(0, 0), QStringLiteral("a"));
     for (int c = 1; c < 26; ++c)
         QCOMPARE(sql.m_resultValues.value(0, c), QString());
 
     // A query of fewer columns reads only those.
-    QVERIFY(sql.Query(store.path(), kTable, QString(), QString(), 3));
+    QVERIFY(sql.Query(store.path(), schema::table(), QString(), QString(), 3));
     QCOMPARE(sql.columnCount(), 3);
     QCOMPARE(sql.m_resultValues.m_resultColumns, names.mid(0, 3));
 }
@@ -175,13 +175,13 @@ void TestStore::valuesStoredAndMatchedExactly() {
 
     SQLite3PowerClass sql;
     const QString changed = value + QStringLiteral("'!");
-    QVERIFY(sql.Update(store.path(), kTable, QStringLiteral("Column2=") + sqltext::literal(changed),
-                       isValue + QStringLiteral(" AND Column2=") + sqltext::literal(value),
-                       QString()));
+    QVERIFY(sql.Update(
+        store.path(), schema::table(), QStringLiteral("Column2=") + sqltext::literal(changed),
+        isValue + QStringLiteral(" AND Column2=") + sqltext::literal(value), QString()));
     QCOMPARE(sql.m_changedRows, 1);
     QCOMPARE(store.rows(), (QStringList{"decoy|other", value + QLatin1Char('|') + changed}));
 
-    QVERIFY(sql.Delete(store.path(), kTable, isValue, QString()));
+    QVERIFY(sql.Delete(store.path(), schema::table(), isValue, QString()));
     QCOMPARE(sql.m_changedRows, 1);
     QCOMPARE(store.rows(), QStringList{"decoy|other"});
 }
@@ -215,13 +215,13 @@ void TestStore::rejectedStatementChangesNothing() {
     SQLite3PowerClass sql;
     bool result = false;
     if (operation == QLatin1String("insert"))
-        result = sql.Insert(store.path(), kTable, text, QString());
+        result = sql.Insert(store.path(), schema::table(), text, QString());
     else if (operation == QLatin1String("update"))
-        result = sql.Update(store.path(), kTable, text, QStringLiteral("1=1"), QString());
+        result = sql.Update(store.path(), schema::table(), text, QStringLiteral("1=1"), QString());
     else if (operation == QLatin1String("delete"))
-        result = sql.Delete(store.path(), kTable, text, QString());
+        result = sql.Delete(store.path(), schema::table(), text, QString());
     else
-        result = sql.Query(store.path(), kTable, text, QString());
+        result = sql.Query(store.path(), schema::table(), text, QString());
     QVERIFY(result);
     QCOMPARE(sql.m_outcome, Outcome::Rejected);
     QCOMPARE(sql.m_changedRows, 0);
@@ -234,13 +234,15 @@ void TestStore::missingStoreFailsWithoutCreatingFile() {
     QVERIFY(QFile::remove(store.path()));
 
     SQLite3PowerClass sql;
-    QVERIFY(!sql.Query(store.path(), kTable, QString(), QString()));
+    QVERIFY(!sql.Query(store.path(), schema::table(), QString(), QString()));
     QCOMPARE(sql.m_outcome, Outcome::Failed);
-    QVERIFY(!sql.Insert(store.path(), kTable, QStringLiteral("(Column1) VALUES ('a')"), QString()));
+    QVERIFY(!sql.Insert(store.path(), schema::table(), QStringLiteral("(Column1) VALUES ('a')"),
+                        QString()));
     QCOMPARE(sql.m_outcome, Outcome::Failed);
-    QVERIFY(!sql.Update(store.path(), kTable, QStringLiteral("Column1='b'"), kClearAll, QString()));
+    QVERIFY(!sql.Update(store.path(), schema::table(), QStringLiteral("Column1='b'"), kClearAll,
+                        QString()));
     QCOMPARE(sql.m_outcome, Outcome::Failed);
-    QVERIFY(!sql.Delete(store.path(), kTable, kClearAll, QString()));
+    QVERIFY(!sql.Delete(store.path(), schema::table(), kClearAll, QString()));
     QCOMPARE(sql.m_outcome, Outcome::Failed);
     QVERIFY(!QFileInfo::exists(store.path()));
 }
@@ -250,7 +252,7 @@ void TestStore::clearAllKeepsOnlySentinelRow() {
     for (const char* first : {"a", "Hpadfjwern", "b"})
         QVERIFY(store.insert({QString::fromLatin1(first), QStringLiteral("x")}));
     SQLite3PowerClass sql;
-    QVERIFY(sql.Delete(store.path(), kTable, kClearAll, QString()));
+    QVERIFY(sql.Delete(store.path(), schema::table(), kClearAll, QString()));
     QCOMPARE(sql.m_changedRows, 2);
     QCOMPARE(store.rows(), QStringList{"Hpadfjwern|x"});
 }
@@ -329,21 +331,24 @@ void TestStore::unusableStoreFailsAndIsReplacedAtStart() {
     else if (kind == QLatin1String("no table"))
         runSql(path, "CREATE TABLE Other (a TEXT);");
     else
-        runSql(path, "CREATE TABLE Table1 (Column1 TEXT, Column2 TEXT);");
+        runSql(path,
+               QByteArray("CREATE TABLE ") + schema::kTableName + " (Column1 TEXT, Column2 TEXT);");
     const QByteArray before = TestEnvironment::readFile(path);
 
     SQLite3PowerClass sql;
-    QVERIFY(!sql.Query(path, kTable, QString(), QString()));
+    QVERIFY(!sql.Query(path, schema::table(), QString(), QString()));
     QCOMPARE(sql.m_outcome, Outcome::Failed);
-    QVERIFY(!sql.Insert(path, kTable, QStringLiteral("(Column1) VALUES ('a')"), QString()));
+    QVERIFY(
+        !sql.Insert(path, schema::table(), QStringLiteral("(Column1) VALUES ('a')"), QString()));
     QCOMPARE(sql.m_outcome, Outcome::Failed);
     QCOMPARE(TestEnvironment::readFile(path), before);
 
-    store.env.setConfig(QStringLiteral("Path"), path);
-    PowerClass power;
-    QCOMPARE(storepath::ResolveStorePath(power), path);
+    const storepath::Choice choice =
+        storepath::ResolveStorePath(path, store.env.dataRoot(), store.templatePath());
+    QCOMPARE(choice.storePath, path);
+    QCOMPARE(choice.remembered, QString());
     QCOMPARE(TestEnvironment::readFile(path), TestEnvironment::readFile(store.templatePath()));
-    QVERIFY(sql.Query(path, kTable, QString(), QString()));
+    QVERIFY(sql.Query(path, schema::table(), QString(), QString()));
     QCOMPARE(sql.rowCount(), 0);
 }
 
@@ -351,10 +356,11 @@ void TestStore::damagedStoreNeverGivesPartialResult() {
     StoreFixture store;
     SQLite3PowerClass sql;
     QVERIFY(sql.Execute(store.path(),
-                        QStringLiteral("INSERT INTO Table1 (Column1, Column2) "
+                        QStringLiteral("INSERT INTO %1 (Column1, Column2) "
                                        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
                                        "FROM n WHERE i < 2000) "
-                                       "SELECT 'row' || i, hex(randomblob(300)) FROM n;")));
+                                       "SELECT 'row' || i, hex(randomblob(300)) FROM n;")
+                            .arg(schema::table())));
     QCOMPARE(sql.m_changedRows, 2000);
 
     // Garbage over one page in the middle of the file: the engine reads the rows before it,
@@ -371,7 +377,7 @@ void TestStore::damagedStoreNeverGivesPartialResult() {
     QVERIFY(rowsBeforeError > 0);
     QVERIFY(ended);
 
-    QVERIFY(!sql.Query(store.path(), kTable, QString(), QString()));
+    QVERIFY(!sql.Query(store.path(), schema::table(), QString(), QString()));
     QCOMPARE(sql.m_outcome, Outcome::Failed);
     QCOMPARE(sql.rowCount(), 0);
     QCOMPARE(sql.columnCount(), 0);
@@ -379,35 +385,44 @@ void TestStore::damagedStoreNeverGivesPartialResult() {
     QVERIFY(sql.m_resultValues.m_resultColumns.isEmpty());
     QVERIFY(!sql.m_error.isEmpty());
 
-    QVERIFY(!sql.Delete(store.path(), kTable, kClearAll, QString()));
+    QVERIFY(!sql.Delete(store.path(), schema::table(), kClearAll, QString()));
     QCOMPARE(sql.m_outcome, Outcome::Failed);
 }
 
 // ---- choosing the store at start-up ----
 
+namespace {
+
+// The choice at a start whose "Path" setting holds configured; the per-user folder is there,
+// as the program's start makes it before.
+storepath::Choice choose(const TestEnvironment& env, const QString& configured) {
+    QDir().mkpath(env.dataRoot());
+    return storepath::ResolveStorePath(configured, env.dataRoot(), env.storeTemplate());
+}
+
+}  // namespace
+
 void TestStore::firstStartCopiesTemplateAndWritesPath() {
     TestEnvironment env;
-    PowerClass power;
-    power.ResolveConfigPath();
     QCOMPARE(env.config(QStringLiteral("Path")), QStringLiteral("---"));
 
-    QCOMPARE(storepath::ResolveStorePath(power), env.userStore());
+    const storepath::Choice first = choose(env, QStringLiteral("---"));
+    QCOMPARE(first.storePath, env.userStore());
     QCOMPARE(TestEnvironment::readFile(env.userStore()),
              TestEnvironment::readFile(env.storeTemplate()));
-    QCOMPARE(env.config(QStringLiteral("Path")), env.userStore());
+    QCOMPARE(first.remembered, env.userStore());  // the program writes it as "Path"
 }
 
 void TestStore::laterStartKeepsTheEntries() {
     TestEnvironment env;
-    PowerClass power;
-    power.ResolveConfigPath();
-    const QString path = storepath::ResolveStorePath(power);
+    const QString path = choose(env, QStringLiteral("---")).storePath;
     SQLite3PowerClass sql;
-    QVERIFY(sql.Insert(path, kTable, QStringLiteral("(Column1) VALUES ('kept')"), QString()));
+    QVERIFY(
+        sql.Insert(path, schema::table(), QStringLiteral("(Column1) VALUES ('kept')"), QString()));
 
-    PowerClass later;
-    later.ResolveConfigPath();
-    QCOMPARE(storepath::ResolveStorePath(later), path);
+    const storepath::Choice later = choose(env, path);
+    QCOMPARE(later.storePath, path);
+    QCOMPARE(later.remembered, QString());
     QCOMPARE(env.storeRows(1), QStringList{"kept"});
 }
 
@@ -430,52 +445,46 @@ void TestStore::storePathFallsBackToTemplate() {
     path.replace(QStringLiteral("<root>"), env.root());
     if (createdAsFolder)
         QVERIFY(QDir().mkpath(path));
-    PowerClass power;
-    power.ResolveConfigPath();
-    QVERIFY(power.WriteConfig(QStringLiteral("Path"), path));
 
     const QString templatePath = env.storeTemplate();
-    QCOMPARE(storepath::ResolveStorePath(power), templatePath);
-    QCOMPARE(env.config(QStringLiteral("Path")), path);
+    const storepath::Choice choice = choose(env, path);
+    QCOMPARE(choice.storePath, templatePath);
+    QCOMPARE(choice.remembered, QString());  // "Path" keeps the user's choice
     QCOMPARE(QFileInfo(path).isDir(), createdAsFolder);
     SQLite3PowerClass sql;
-    QVERIFY(sql.Query(templatePath, kTable, QString(), QString()));
+    QVERIFY(sql.Query(templatePath, schema::table(), QString(), QString()));
 }
 
 void TestStore::deletedWorkingCopyIsMadeAgain() {
     TestEnvironment env;
-    PowerClass power;
-    power.ResolveConfigPath();
-    const QString path = storepath::ResolveStorePath(power);
+    const QString path = choose(env, QStringLiteral("---")).storePath;
     QVERIFY(QFile::remove(path));
 
-    QCOMPARE(storepath::ResolveStorePath(power), path);
+    QCOMPARE(choose(env, path).storePath, path);
     SQLite3PowerClass sql;
-    QVERIFY(sql.Query(path, kTable, QString(), QString()));
+    QVERIFY(sql.Query(path, schema::table(), QString(), QString()));
     QCOMPARE(sql.rowCount(), 0);
 }
 
 void TestStore::dataFolderOutsideLatin1() {
-    // config.ini cannot hold this path, so "Path" stays unset; the store must still be the
-    // per-user copy, and never a file named after the "not chosen" marker.
+    // The per-user copy in a folder that ISO 8859-1 cannot spell, and never a file named
+    // after the "not chosen" marker.
     TestEnvironment env;
-    const QByteArray oldDataHome = qgetenv("XDG_DATA_HOME");
-    const QString dataHome = env.root() + QString::fromUtf8("/Łódź");
-    qputenv("XDG_DATA_HOME", dataHome.toUtf8());
+    const QString dataRoot = env.root() + QString::fromUtf8("/Łódź/Orvane");
+    QVERIFY(QDir().mkpath(dataRoot));
     const QString oldCurrent = QDir::currentPath();
     QDir::setCurrent(env.root());
-
-    PowerClass power;
-    power.ResolveConfigPath();
-    const QString path = storepath::ResolveStorePath(power);
-
+    const storepath::Choice choice =
+        storepath::ResolveStorePath(QStringLiteral("---"), dataRoot, env.storeTemplate());
     QDir::setCurrent(oldCurrent);
-    qputenv("XDG_DATA_HOME", oldDataHome);
-    QCOMPARE(path, dataHome + QStringLiteral("/Orvane/orvane_database.sqlite"));
+
+    QCOMPARE(choice.storePath, dataRoot + QStringLiteral("/orvane_database.sqlite"));
+    QCOMPARE(choice.remembered, choice.storePath);
     QVERIFY(!QFileInfo::exists(env.root() + QStringLiteral("/---")));
     SQLite3PowerClass sql;
-    QVERIFY(sql.Insert(path, kTable, QStringLiteral("(Column1) VALUES ('a')"), QString()));
-    QCOMPARE(env.storeRows(path, 1), QStringList{"a"});
+    QVERIFY(sql.Insert(choice.storePath, schema::table(), QStringLiteral("(Column1) VALUES ('a')"),
+                       QString()));
+    QCOMPARE(env.storeRows(choice.storePath, 1), QStringList{"a"});
 }
 
 QTEST_GUILESS_MAIN(TestStore)

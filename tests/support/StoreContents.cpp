@@ -1,17 +1,14 @@
 #include "StoreContents.h"
 
 #include "SQLite3PowerClass.h"
+#include "Schema.h"
 #include "SqlText.h"
 
 namespace storecontents {
 
-namespace {
-const QString kTable = QStringLiteral("Table1");
-}
-
 QStringList rows(const QString& storePath, int columnCount) {
     SQLite3PowerClass store;
-    if (!store.Query(storePath, kTable, QString(), QString(), columnCount))
+    if (!store.Query(storePath, schema::table(), QString(), QString(), columnCount))
         return {QStringLiteral("<store failed: %1>").arg(store.m_error)};
     QStringList rows;
     for (int r = 0; r < store.rowCount(); ++r) {
@@ -27,12 +24,12 @@ bool insert(const QString& storePath, const QStringList& values) {
     QStringList columns;
     QStringList literals;
     for (int k = 1; k <= values.size(); ++k) {
-        columns.append(sqltext::column(k));
+        columns.append(schema::column(k));
         literals.append(sqltext::literal(values[k - 1]));
     }
     SQLite3PowerClass store;
     return store.Insert(
-               storePath, kTable,
+               storePath, schema::table(),
                QStringLiteral("(%1) VALUES (%2)")
                    .arg(columns.join(QStringLiteral(", ")), literals.join(QStringLiteral(", "))),
                QString()) &&

@@ -25,9 +25,9 @@ public:
     QString dataHome() const { return root() + QStringLiteral("/data"); }
     QString userFolder() const { return dataHome() + QStringLiteral("/Orvane/orvanedb/3.01"); }
     QString userConfig() const { return userFolder() + QStringLiteral("/config.ini"); }
-    QString userStore() const {
-        return dataHome() + QStringLiteral("/Orvane/orvane_database.sqlite");
-    }
+    // The per-user folder of the program's maker, where the working store lives.
+    QString dataRoot() const { return dataHome() + QStringLiteral("/Orvane"); }
+    QString userStore() const { return dataRoot() + QStringLiteral("/orvane_database.sqlite"); }
     QString storeTemplate() const {
         return programFolder() + QStringLiteral("/orvane_database.sqlite");
     }

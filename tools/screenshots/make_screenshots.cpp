@@ -8,8 +8,8 @@
 // the screen. Exits non-zero when a picture could not be made or a dialog came unexpectedly.
 #include "CMyOrvaneDatabaseDlg.h"
 #include "PowerClass.h"
-#include "ProgramFolder.h"
 #include "Prompter.h"
+#include "TestEnvironment.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -25,7 +25,6 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -229,24 +228,9 @@ int main(int argc, char** argv) {
     app.setApplicationName(QStringLiteral("Orvane Database"));
     app.setWindowIcon(QIcon(QStringLiteral(":/icons/orvane-database.svg")));
 
-    // A world of its own: nothing touches the real user's files.
-    QTemporaryDir root;
-    const QDir world(root.path());
-    for (const char* folder : {"program", "home", "data"})
-        world.mkpath(QLatin1String(folder));
-    for (const char* name :
-         {"config.ini", "orvanedbtrl.ini", "orvane_database.sqlite", "help.html"}) {
-        if (!QFile::copy(QStringLiteral(ORVANE_PROGRAM_FILES "/") + QLatin1String(name),
-                         world.filePath(QStringLiteral("program/") + QLatin1String(name)))) {
-            fail(QStringLiteral("no installation file %1 in " ORVANE_PROGRAM_FILES).arg(name));
-            return 1;
-        }
-    }
-    qputenv("HOME", world.filePath(QStringLiteral("home")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", world.filePath(QStringLiteral("data")).toLocal8Bit());
-    programfolder::setOverride(world.filePath(QStringLiteral("program")));
-
-    const QString database = world.filePath(QStringLiteral("addresses.csv"));
+    // A world of its own, as the tests make one: nothing touches the real user's files.
+    TestEnvironment world;
+    const QString database = world.root() + QStringLiteral("/addresses.csv");
     QFile file(database);
     if (!file.open(QIODevice::WriteOnly))
         return 1;
@@ -331,7 +315,6 @@ int main(int argc, char** argv) {
     if (!prompter.allTaken())
         fail(QStringLiteral("a dialog did not come up"));
     Prompter::install(nullptr);
-    programfolder::setOverride(QString());
     // The window asks nothing more on closing: the answer No above left the entry unsaved.
     window.hide();
     return g_failed ? 1 : 0;

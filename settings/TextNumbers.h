@@ -1,0 +1,127 @@
+#pragma once
+
+// Every text of the translation file that the program shows, named. The value is the text's
+// number in the file, so the file keeps its numbering; a window fetches a text with
+// CTranslation::GetText(texts::ProgramName).
+namespace texts {
+
+enum Number : int {
+    LanguageCaption = 1,
+    ProgramName = 5,  // ends the window title and is the caption of the message boxes
+
+    // Tab captions.
+    ViewAllTab = 10,
+    ViewFilteredTab = 15,
+    SearchTab = 20,
+    AddEditTab = 25,
+    SettingsTab = 30,
+
+    NeedTwoColumns = 35,
+    DefaultColumnNames = 40,
+    SelectItemFirst = 45,
+    ConfirmRemoveEntry = 50,
+    SelectEntryToEdit = 55,
+    EntryCount = 60,
+    FoundEntryCount = 65,
+    SelectEntryToCopy = 70,
+    PleaseWait = 75,
+    SearchHeading = 80,
+    AddHeading = 85,
+    EditHeading = 90,
+    ReplaceFile = 100,
+    SaveChangesQuestion = 105,  // "%s" is the file name
+    PositionHeading = 110,
+    ColumnNameHeading = 115,
+    ColumnNameLabel = 120,
+    NewColumnNameLabel = 125,
+    Untitled = 130,
+    DefineColumnsHint = 135,
+
+    // Buttons.
+    AddColumn = 140,
+    RemoveColumn = 145,
+    SaveChanges = 150,
+    AddEntry = 155,
+    EditEntry = 160,
+    RemoveEntry = 165,
+    CopyEntry = 170,
+    PrintEntries = 175,
+
+    // The menu.
+    FileMenu = 200,
+    NewDatabaseCommand = 201,
+    OpenDatabaseCommand = 202,
+    SaveDatabaseCommand = 203,
+    SaveDatabaseAsCommand = 204,
+    LanguageSelectionCommand = 210,
+    ExitCommand = 212,
+    ViewMenu = 215,
+    ViewAllCommand = 216,
+    ViewFilteredCommand = 217,
+    SearchCommand = 218,
+    AddEditCommand = 219,
+    SettingsCommand = 220,
+    HelpMenu = 245,
+    ShowHelpCommand = 250,
+    WebsiteCommand = 255,
+    AboutCommand = 260,
+
+    // The New Database dialog.
+    SelectDatabaseGroup = 400,
+    SelectDatabaseExplanation = 405,
+    DatabaseListHeading = 410,
+    NewEmptyDatabase = 415,
+    Cancel = 420,
+
+    // Tooltips.
+    TabsTip = 425,
+    DatabaseListTip = 430,
+    CancelTip = 435,
+    OkTip = 440,
+    AddEntryTip = 445,
+    EditEntryTip = 450,
+    RemoveEntryTip = 455,
+    CopyEntryTip = 460,
+    PrintEntriesTip = 465,
+    EntriesListTip = 470,
+    AddColumnTip = 475,
+    RemoveColumnTip = 480,
+    SaveChangesTip = 485,
+    ColumnListTip = 490,
+
+    ColumnNameMissing = 495,
+    NotPrinted = 520,
+
+    // Messages and captions of the program's own (600 on).
+    FileNotFound = 600,  // %1 the file
+    FileNotRead = 601,   // %1 the file, %2 the reason
+    FileNotWritten = 602,
+    StoreUnreadableNothingWritten = 603,
+    LinesNotKept = 604,
+    TooManyColumns = 605,
+    SettingNotSaved = 606,
+    AlreadyRunning = 607,
+    CharacterRefused = 608,
+    CloseWithoutSaving = 609,
+    AboutVersion = 610,
+    AboutIcons = 611,
+    AboutEngine = 612,
+    FileNotLoaded = 613,
+    HelpNotOpened = 614,
+    WebsiteNotOpened = 615,
+    NoPrinter = 616,
+    CsvFileFilter = 617,
+    SaveAsCaption = 618,
+    OpenCaption = 619,
+    Ok = 620,
+    UnusedColumnField = 621,
+    SortBy = 622,
+    StoreRefusedChange = 623,
+    EditedEntryGone = 624,
+
+    // Template k (from 1) of the New Database dialog: its name at FirstTemplate + 10 (k - 1),
+    // its column-names line at the number after; see CTranslation::templateName().
+    FirstTemplate = 10000,
+};
+
+}  // namespace texts
