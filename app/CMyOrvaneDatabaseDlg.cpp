@@ -68,6 +68,8 @@ CMyOrvaneDatabaseDlg::CMyOrvaneDatabaseDlg(QWidget* parent)
     connect(&m_pollTimer, &QTimer::timeout, this,
             [this] { guarded(&CMyOrvaneDatabaseDlg::OnPollTimer); });
     connect(m_tabs, &QTabWidget::currentChanged, this, &CMyOrvaneDatabaseDlg::OnTabChanged);
+    for (CPage* page : pages())
+        connect(page, &CPage::stepStored, this, &CMyOrvaneDatabaseDlg::onStepStored);
     buildMenu();
 }
 
@@ -117,6 +119,11 @@ void CMyOrvaneDatabaseDlg::buildMenu() {
           {0, {}, {}, nullptr, {}},
           {texts::ExitCommand, "application-exit", QStyle::SP_DialogCloseButton,
            &CMyOrvaneDatabaseDlg::OnExit, quit}}},
+        {texts::EditMenu,
+         {{texts::UndoCommand, "edit-undo", QStyle::SP_ArrowBack, &CMyOrvaneDatabaseDlg::OnUndo,
+           QKeySequence::Undo},
+          {texts::RedoCommand, "edit-redo", QStyle::SP_ArrowForward, &CMyOrvaneDatabaseDlg::OnRedo,
+           QKeySequence::Redo}}},
         {texts::ViewMenu,
          {{texts::ViewAllCommand,
            "view-list-details",
@@ -175,6 +182,15 @@ void CMyOrvaneDatabaseDlg::buildMenu() {
             m_actions.append({item.text, action});
         }
     }
+    // Both keys that desktops use for Redo.
+    action(texts::RedoCommand)
+        ->setShortcuts(
+            {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    for (auto signal : {&QUndoStack::canUndoChanged, &QUndoStack::canRedoChanged})
+        connect(&m_undoStack, signal, this, &CMyOrvaneDatabaseDlg::labelUndoActions);
+    for (auto signal : {&QUndoStack::undoTextChanged, &QUndoStack::redoTextChanged})
+        connect(&m_undoStack, signal, this, &CMyOrvaneDatabaseDlg::labelUndoActions);
+    labelUndoActions();
 }
 
 QAction* CMyOrvaneDatabaseDlg::action(int textNumber) const {
@@ -190,6 +206,19 @@ void CMyOrvaneDatabaseDlg::labelMenu() {
         const bool popupTitle = action->menu() != nullptr;
         action->setText(popupTitle ? text(number) : QStringLiteral("  ") + text(number));
     }
+    labelUndoActions();
+}
+
+void CMyOrvaneDatabaseDlg::labelUndoActions() {
+    // The items name the step they take back or make again, and are off when there is none.
+    const auto label = [this](QAction* item, bool can, int plain, int named, const QString& step) {
+        item->setEnabled(can);
+        item->setText(QStringLiteral("  ") + (can ? text(named).arg(step) : text(plain)));
+    };
+    label(action(texts::UndoCommand), m_undoStack.canUndo(), texts::UndoCommand,
+          texts::UndoStepCommand, m_undoStack.undoText());
+    label(action(texts::RedoCommand), m_undoStack.canRedo(), texts::RedoCommand,
+          texts::RedoStepCommand, m_undoStack.redoText());
 }
 
 void CMyOrvaneDatabaseDlg::buildTabs() {
@@ -222,7 +251,9 @@ void CMyOrvaneDatabaseDlg::OnInitDialog() {
     resolveStorePath();
     buildTabs();
     setUpPages();
+    m_undoStack.clear();
     openLastDatabase();
+    m_started = true;
 }
 
 QString CMyOrvaneDatabaseDlg::localeOfTexts() const {

@@ -11,6 +11,9 @@
 #include <QMainWindow>
 #include <QTimer>
 #include <QTranslator>
+#include <QUndoStack>
+#include <memory>
+#include <optional>
 
 class QAction;
 class QTabWidget;
@@ -63,6 +66,8 @@ public:
     // The help page of a topic ("search", "languages", ...; empty: the shown tab's), in the
     // language of the texts when there is one.
     QString helpFile(const QString& topic = QString()) const;
+    // The changes the user can take back and make again.
+    const QUndoStack& history() const { return m_undoStack; }
 
     QString m_storePath;
     QString m_currentPath;
@@ -77,6 +82,8 @@ public slots:
     void OnShowHelpFile();
     void OnGoToWebsite();
     void OnAbout();
+    void OnUndo();
+    void OnRedo();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -85,6 +92,7 @@ protected:
 private:
     void buildMenu();
     void labelMenu();
+    void labelUndoActions();
     void buildTabs();
     void installQtTexts();
     // The locale of the loaded texts ("de", "pt_BR", ...; "en" for English and the rest):
@@ -108,6 +116,22 @@ private:
                       SettingKind kind = SettingKind::Text);
     // Records path as the last database, and the list's column widths when given.
     void rememberDatabase(const QString& path, const QStringList& widths = {});
+    // Gives every page the database's column names and fills them afresh from the store.
+    void showDatabase(const QString& columnNames);
+    // The path the store's session record keeps for m_currentPath: empty while untitled.
+    QString recordedPath() const { return isUntitled() ? QString() : m_currentPath; }
+    // Tells the store's session record that the entries hold nothing unsaved (saved, or the
+    // user chose to discard them), and at path when given.
+    void recordSaved(const std::optional<QString>& path = std::nullopt);
+    // At start-up, when the store holds unsaved changes of the last session: asks whether to
+    // bring them back, and does. True when the session was recovered.
+    bool recoverSession();
+
+    // Undo and redo.
+    void onStepStored(std::shared_ptr<StoreStep> step);
+    void applyStep(StoreStep& step, bool forward);
+    // Stores what the shown page holds typed, so that history moves from there.
+    bool commitShownPage();
     QList<CPage*> pages();
 
     // Selects a tab without running page switching.
@@ -121,7 +145,8 @@ private:
     bool BringPagesUpToDate();
     void openHelp(const QString& topic);
     void addHelpKey(QWidget* dialog, const QString& topic);
-    bool AskToSave();
+    // The save question; *discarded tells that the user chose not to save.
+    bool AskToSave(bool* discarded = nullptr);
     bool SaveAsFile();
     bool CloseRequested();
     bool isUntitled() const { return m_currentPath == untitledPath(); }
@@ -147,10 +172,12 @@ private:
     CSettings m_settingsPage;
     CNew m_selectDatabase;
     QTimer m_pollTimer;
+    QUndoStack m_undoStack;
     QTranslator m_qtTexts;
     QList<QPair<int, QAction*>> m_actions;  // text number and menu item
     struct {
         QString path;
         bool columnsChanged = false;
-    } m_beforeNewDatabase;  // what an abandoned new empty database goes back to
+    } m_beforeNewDatabase;   // what an abandoned new empty database goes back to
+    bool m_started = false;  // the first initialisation has run
 };

@@ -67,6 +67,14 @@ bool CMyOrvaneDatabaseDlg::writeSetting(const QString& key, const QString& value
 void CMyOrvaneDatabaseDlg::openLastDatabase() {
     // Every initialisation starts without a database, a language change too.
     m_currentPath.clear();
+    // Only the program's start offers what a session that ended badly left; a language
+    // change reloads the file, after its own save question.
+    if (!m_started && recoverSession()) {
+        selectTab(ViewAllTab);
+        showPage(m_viewAllPage);
+        m_pollTimer.start();
+        return;
+    }
     const LoadOutcome outcome = loadDatabase(m_power.ReadConfigPath(kLastDataBase));
     if (outcome == LoadOutcome::Loaded && m_power.ReadConfig(kLastDataBase) != kNoDatabase) {
         selectTab(ViewAllTab);  // the list already holds the loaded entries
@@ -113,14 +121,17 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
         // held twice.
         m_viewAllPage.releaseRows();
         m_viewFilteredPage.releaseRows();
-        report = csvfile::LoadIntoStore(bytes, m_storePath);
+        storesession::Update session;
+        session.path = path;
+        session.sortColumn = m_viewAllPage.m_sortColumn;
+        report = csvfile::LoadIntoStore(bytes, m_storePath, session);
         // A store that is missing or damaged (which can pass the check at start-up and fail
         // only when it is emptied) holds nothing worth keeping: a fresh copy of the template
         // takes the file. A sound store that refused (read-only, disk full) keeps what it had.
         if (!report.storeUsable && report.storeDamaged) {
             previousEntriesKept = false;
             if (storepath::RenewStore(storeTemplate(), m_storePath))
-                report = csvfile::LoadIntoStore(bytes, m_storePath);
+                report = csvfile::LoadIntoStore(bytes, m_storePath, session);
         }
     }
     if (!report.storeUsable) {
@@ -131,21 +142,10 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
     const int columns = schema::columnCount(report.columnNames);
     m_viewAllPage.expectRows(bytes.size(), qsizetype(report.storedEntries) * columns);
     bytes = QByteArray();
-    for (CPage* page : pages())
-        page->m_columnNames = report.columnNames;
-    m_settingsPage.m_newDatabase = false;  // an unconfirmed new database is abandoned
-
-    m_viewAllPage.FillList(QString(), m_viewAllPage.m_sortColumn);
-    m_addEditPage.PreparePage();
+    showDatabase(report.columnNames);
     // A file just read has no unsaved changes, also none to its columns.
     m_addEditPage.m_entriesChanged = false;
     m_settingsPage.m_columnsChanged = false;
-    m_settingsPage.FillColumnList();
-    m_searchPage.m_values = QStringList(schema::columnCount(report.columnNames), QString());
-    m_searchPage.PreparePage();
-    // The criteria are cleared, and so is the filter made of them: View Filtered lists the
-    // new file's entries, not those a search in the previous file would have found.
-    m_searchPage.BuildSearchFilter();
     setTitleForPath(path, false);
     m_currentPath = path;
     // Only now: the store holds this file's entries, and a config.ini that cannot be written
@@ -159,14 +159,60 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
     return LoadOutcome::Loaded;
 }
 
+void CMyOrvaneDatabaseDlg::showDatabase(const QString& columnNames) {
+    for (CPage* page : pages())
+        page->m_columnNames = columnNames;
+    m_settingsPage.m_newDatabase = false;  // an unconfirmed new database is abandoned
+    m_viewAllPage.FillList(QString(), m_viewAllPage.m_sortColumn);
+    m_addEditPage.PreparePage();
+    m_settingsPage.FillColumnList();
+    m_searchPage.m_values = QStringList(schema::columnCount(columnNames), QString());
+    m_searchPage.PreparePage();
+    // The criteria are cleared, and so is the filter made of them: View Filtered lists this
+    // database's entries, not those a search in the previous one would have found.
+    m_searchPage.BuildSearchFilter();
+    m_undoStack.clear();  // the steps of another database, or of another session
+}
+
+bool CMyOrvaneDatabaseDlg::recoverSession() {
+    const storesession::Record record = storesession::read(m_storePath);
+    if (!record.unsaved)
+        return false;
+    const QString name =
+        record.path.isEmpty() ? text(texts::Untitled) : QDir::toNativeSeparators(record.path);
+    if (message(text(texts::RecoverQuestion).arg(name), Prompter::Buttons::YesNo,
+                Prompter::Icon::Question) != Prompter::Answer::Yes)
+        return false;
+    m_currentPath = record.path.isEmpty() ? untitledPath() : record.path;
+    m_viewAllPage.m_sortColumn = record.sortColumn;
+    showDatabase(record.columnNames);
+    m_addEditPage.m_entriesChanged = true;  // what the store holds is not in the file
+    m_settingsPage.m_columnsChanged = false;
+    setTitleForPath(m_currentPath, true);
+    return true;
+}
+
+void CMyOrvaneDatabaseDlg::recordSaved(const std::optional<QString>& path) {
+    // A store that refuses says so at its next change; the file is what counts here.
+    storesession::Update session;
+    session.path = path;
+    session.unsaved = false;
+    storesession::write(m_storePath, session);
+}
+
 void CMyOrvaneDatabaseDlg::loadFailed(const QString& path, const QString& reason,
                                       bool previousEntriesKept) {
     // Nothing may be left that a save could write over the file that failed to load.
     if (!previousEntriesKept || m_currentPath.isEmpty()) {
         // The store no longer holds the database the window had (or it had none yet): an
         // empty untitled one, with no file to write to until the user names one.
+        storesession::Update session;
+        session.path = QString();
+        session.columnNames = m_viewAllPage.m_columnNames;
+        session.unsaved = false;
         SQLite3PowerClass store;
-        store.Execute(m_storePath, QStringLiteral("DELETE FROM %1;").arg(schema::table()));
+        store.Execute(m_storePath, QStringLiteral("DELETE FROM %1;").arg(schema::table()), session);
+        m_undoStack.clear();
         m_currentPath = untitledPath();
         m_addEditPage.m_entriesChanged = false;
         m_settingsPage.m_columnsChanged = false;
@@ -219,6 +265,7 @@ bool CMyOrvaneDatabaseDlg::SaveDatabase(const QString& path) {
     }
     m_addEditPage.m_entriesChanged = false;
     m_settingsPage.m_columnsChanged = false;
+    recordSaved(path);
     setTitleForPath(path, false);
     QStringList widths;
     for (int i = 0; i < n; ++i)
@@ -235,14 +282,17 @@ bool CMyOrvaneDatabaseDlg::BringPagesUpToDate() {
     return SwitchPage();
 }
 
-bool CMyOrvaneDatabaseDlg::AskToSave() {
+bool CMyOrvaneDatabaseDlg::AskToSave(bool* discarded) {
     if (!m_addEditPage.m_entriesChanged && !m_settingsPage.m_columnsChanged)
         return true;
     const QString question =
         text(texts::SaveChangesQuestion).replace(QStringLiteral("%s"), fileNameOf(m_currentPath));
     if (message(question, Prompter::Buttons::YesNo, Prompter::Icon::Question) !=
-        Prompter::Answer::Yes)
+        Prompter::Answer::Yes) {
+        if (discarded)
+            *discarded = true;
         return true;
+    }
     // A save that did not happen stops the command, so nothing unsaved is thrown away.
     return isUntitled() ? SaveAsFile() : SaveDatabase(m_currentPath);
 }
@@ -343,6 +393,10 @@ void CMyOrvaneDatabaseDlg::OnNewDatabase() {
         return;
     m_currentPath = untitledPath();
     setTitleForPath(m_currentPath, true);
+    // The entries belong to no file: the program's own file is only where they came from.
+    storesession::Update session;
+    session.path = recordedPath();
+    storesession::write(m_storePath, session);
 }
 
 QString CMyOrvaneDatabaseDlg::optionsValue() const {
@@ -355,9 +409,12 @@ QString CMyOrvaneDatabaseDlg::optionsValue() const {
 bool CMyOrvaneDatabaseDlg::CloseRequested() {
     abandonNewDatabase();
     BringPagesUpToDate();
-    if (!AskToSave() && message(text(texts::CloseWithoutSaving), Prompter::Buttons::YesNo,
-                                Prompter::Icon::Warning) != Prompter::Answer::Yes)
+    bool discarded = false;
+    if (!AskToSave(&discarded) && message(text(texts::CloseWithoutSaving), Prompter::Buttons::YesNo,
+                                          Prompter::Icon::Warning) != Prompter::Answer::Yes)
         return false;
+    if (discarded)
+        recordSaved();  // the user chose to lose them: the next start does not offer them
     writeSetting(kLastDataBase, m_currentPath.isEmpty() ? kNoDatabase : m_currentPath,
                  SettingKind::Path);
     writeSetting(QStringLiteral("Options"), optionsValue());

@@ -67,6 +67,7 @@ bool CMyOrvaneDatabaseDlg::SwitchPage() {
         hidePage(m_addEditPage);
     }
     if (m_settingsPage.m_active) {
+        const bool confirming = m_settingsPage.m_newDatabase;
         if (!m_settingsPage.LeavePage()) {
             // A new database needs two columns first: the page stays, alone.
             selectTab(SettingsTab);
@@ -76,6 +77,8 @@ bool CMyOrvaneDatabaseDlg::SwitchPage() {
             }
             return false;
         }
+        if (confirming)
+            m_undoStack.clear();  // the new database's columns are confirmed: its history begins
         if (m_settingsPage.m_columnsChanged) {
             for (CPage* page :
                  QList<CPage*>{&m_searchPage, &m_addEditPage, &m_viewAllPage, &m_viewFilteredPage})

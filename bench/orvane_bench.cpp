@@ -12,6 +12,7 @@
 #include "ScriptedPrompter.h"
 #include "TestEnvironment.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -139,10 +140,11 @@ public:
     }
     QString output(const QStringList& commands) { return run(commands, nullptr); }
 
-    // The working store's settings, so that both sides write the same way.
+    // The working store's settings for the user's changes, so that both sides write the same
+    // way: a rollback journal on the disk, each commit waited for.
     static QStringList storeSettings() {
-        return {QStringLiteral("PRAGMA synchronous=OFF;"),
-                QStringLiteral("PRAGMA journal_mode=MEMORY;")};
+        return {QStringLiteral("PRAGMA synchronous=FULL;"),
+                QStringLiteral("PRAGMA journal_mode=DELETE;")};
     }
 
 private:
@@ -257,6 +259,27 @@ private:
     void expectNoPrompt(const QString& step) {
         if (!m_prompter.prompts().isEmpty())
             fail(QStringLiteral("%1 asked: %2").arg(step, m_prompter.messageTexts().join("; ")));
+    }
+
+    // Takes the change just made back and makes it again through the Edit menu, timing each
+    // until the window shows the result.
+    void undoAndRedo(QList<double>& undo, QList<double>& redo) {
+        for (auto [command, times] :
+             {std::pair{texts::UndoCommand, &undo}, std::pair{texts::RedoCommand, &redo}}) {
+            QAction* item = m_window->action(command);
+            check(item->isEnabled(), QStringLiteral("nothing to take back or make again"));
+            times->append(seconds([&] {
+                item->trigger();
+                settle();
+            }));
+        }
+    }
+
+    // The undo and redo of a change against the change itself, in the same run.
+    void printUndoResults(const QString& measure, const QList<double>& action,
+                          const QList<double>& undo, const QList<double>& redo) {
+        printResult(QStringLiteral("undo_") + measure, m_size, undo, action);
+        printResult(QStringLiteral("redo_") + measure, m_size, redo, action);
     }
 
     void clickTab(int tab) {
@@ -380,6 +403,8 @@ private:
                      const std::function<void(CSearchAddEdit&)>& type, int change) {
         QList<double> program;
         QList<double> anchor;
+        QList<double> undo;
+        QList<double> redo;
         Sqlite3 shell(m_anchorStore);
         for (int run = 0; run < m_runs; ++run) {
             const int before = listed();
@@ -398,9 +423,16 @@ private:
                 QStringLiteral("%1 left %2 entries of %3").arg(measure).arg(listed()).arg(before));
             anchor.append(shell.time({QStringLiteral(".output /dev/null"),
                                       QStringLiteral("SELECT * FROM %1;").arg(schema::table())}));
+            undoAndRedo(undo, redo);
+            check(listed() == before + change, QStringLiteral("%1 undone and redone left %2 "
+                                                              "entries of %3")
+                                                   .arg(measure)
+                                                   .arg(listed())
+                                                   .arg(before));
         }
         expectNoPrompt(measure);
         printResult(measure, m_size, program, anchor);
+        printUndoResults(measure, program, undo, redo);
     }
 
     void addEntry() {
@@ -430,6 +462,8 @@ private:
     void removeEntry() {
         QList<double> program;
         QList<double> anchor;
+        QList<double> undo;
+        QList<double> redo;
         Sqlite3 shell(m_anchorStore);
         for (int run = 0; run < m_runs; ++run) {
             const int before = listed();
@@ -445,8 +479,14 @@ private:
             m_prompter.clearPrompts();
             anchor.append(shell.time({QStringLiteral(".output /dev/null"),
                                       QStringLiteral("SELECT * FROM %1;").arg(schema::table())}));
+            undoAndRedo(undo, redo);
+            check(listed() == before - 1, QStringLiteral("undone and redone, removing left %1 "
+                                                         "entries of %2")
+                                              .arg(listed())
+                                              .arg(before));
         }
         printResult(QStringLiteral("remove_entry"), m_size, program, anchor);
+        printUndoResults(QStringLiteral("remove_entry"), program, undo, redo);
     }
 
     // Adds a column before column 2 (or removes column 2) on the settings page, as the user
@@ -487,17 +527,23 @@ private:
 
     void columns() {
         clickTab(CMyOrvaneDatabaseDlg::SettingsTab);
-        QList<double> addProgram, addAnchor, removeProgram, removeAnchor, untimed;
+        QList<double> addProgram, addAnchor, removeProgram, removeAnchor, untimed, undo, redo;
+        // The removal undone and made again through the Edit menu: the anchor's copy is
+        // changed by the removal only, as the program's store is once redone.
+        const auto removeUndoneAndRedone = [&] {
+            removeProgram.append(changeColumns(false, true, removeAnchor));
+            undoAndRedo(undo, redo);
+        };
         for (int run = 0; run < m_runs; ++run) {
             if (m_columns < schema::kColumnCount) {
                 // Both measured on the file's own column count; each undone untimed.
                 addProgram.append(changeColumns(true, true, addAnchor));
                 changeColumns(false, false, untimed);
-                removeProgram.append(changeColumns(false, true, removeAnchor));
+                removeUndoneAndRedone();
                 changeColumns(true, false, untimed);
             } else {
                 // No room for a 27th column: the add puts back the one just removed.
-                removeProgram.append(changeColumns(false, true, removeAnchor));
+                removeUndoneAndRedone();
                 addProgram.append(changeColumns(true, true, addAnchor));
             }
         }
@@ -507,6 +553,7 @@ private:
         expectNoPrompt(QStringLiteral("columns"));
         printResult(QStringLiteral("add_column"), m_size, addProgram, addAnchor);
         printResult(QStringLiteral("remove_column"), m_size, removeProgram, removeAnchor);
+        printUndoResults(QStringLiteral("remove_column"), removeProgram, undo, redo);
     }
 
     QString m_csv;

@@ -3,8 +3,10 @@
 #include "CTranslation.h"
 #include "PowerClass.h"
 #include "Prompter.h"
+#include "StoreStep.h"
 
 #include <QWidget>
+#include <memory>
 
 // What every tab page shares: the page flags set by page switching, the column-names list,
 // the store path, its own settings object and texts, and a white background. F1 anywhere in
@@ -24,6 +26,11 @@ public:
 
     QString text(int number) const { return m_translation.GetText(number); }
 
+signals:
+    // The page changed the store in a way the user can take back.
+    void stepStored(std::shared_ptr<StoreStep> step);
+
+public:
     // Tells the user that the working store refused a change (read-only, disk full, gone),
     // so that nothing is lost without a word. Every page that writes calls it.
     void reportStoreRefused(const QString& reason);

@@ -131,7 +131,10 @@ void CSearchAddEdit::SaveEditedEntry() {
     // The page goes on editing the entry as it is now stored, so that coming back to the
     // tab continues the same entry.
     m_values = newValues;
-    m_entriesChanged = m_entriesChanged || changed;
+    if (changed) {
+        m_entriesChanged = true;
+        emit stepStored(store.m_step);
+    }
 }
 
 void CSearchAddEdit::SaveNewEntry() {
@@ -164,4 +167,6 @@ void CSearchAddEdit::SaveNewEntry() {
         return;
     }
     m_entriesChanged = true;
+    if (store.m_step)
+        emit stepStored(store.m_step);
 }

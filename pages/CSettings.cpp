@@ -17,6 +17,7 @@
 #include <algorithm>
 
 namespace {
+constexpr int kNameColumn = 1;  // of the list; the position stands in column 0
 constexpr int kPositionWidth = 80;
 constexpr int kNameWidth = 120;
 }  // namespace
@@ -95,11 +96,9 @@ int CSettings::itemCount() const {
 }
 
 QString CSettings::listNames(int leftOut) const {
-    QStringList names;
-    for (int i = 0; i < itemCount(); ++i) {
-        if (i != leftOut)
-            names.append(m_list->topLevelItem(i)->text(texts::LanguageCaption));
-    }
+    QStringList names = namesInList();
+    if (leftOut >= 0 && leftOut < names.size())
+        names.removeAt(leftOut);
     return names.join(QLatin1Char(';'));
 }
 
@@ -129,7 +128,7 @@ void CSettings::OnColumnListClick() {
     if (m_selectionMark < 0 || m_selectionMark >= itemCount())
         return;
     m_nameField->setEnabled(true);
-    setGivenText(m_nameField, m_list->topLevelItem(m_selectionMark)->text(texts::LanguageCaption));
+    setGivenText(m_nameField, m_list->topLevelItem(m_selectionMark)->text(kNameColumn));
     m_nameLabel->setEnabled(true);
     m_saveButton->setEnabled(false);
     m_removeButton->setEnabled(true);
@@ -165,9 +164,8 @@ void CSettings::OnSaveChanges() {
     int p = m_selectionMark;
     // A name goes into the file's first line: it may keep a CR it was read with, and hold
     // nothing else the line cannot (whatever way it reached the field).
-    const QString oldName = !m_addingColumn && p >= 0 && p < n
-                                ? m_list->topLevelItem(p)->text(texts::LanguageCaption)
-                                : QString();
+    const QString oldName =
+        !m_addingColumn && p >= 0 && p < n ? m_list->topLevelItem(p)->text(kNameColumn) : QString();
     if (!Latin1Validator::accepts(Latin1Validator::Rule::FieldValue, name,
                                   Latin1Validator::carriageReturnsIn(oldName))) {
         reportUnstorableValue();
@@ -180,9 +178,15 @@ void CSettings::OnSaveChanges() {
         }
         if (p < 0 || p > n)
             p = n;
-        // With no columns there are no values to move. Otherwise the names change only
-        // together with the values, so no value ever stands under another column's name.
-        if (n > 0 && !makeRoomForColumn(n, p + 1))
+        QStringList names = namesInList();
+        names.insert(p, name);
+        // The names change only together with the values, so no value ever stands under
+        // another column's name.
+        const BusyCursor busy;
+        SQLite3PowerClass store;
+        if (!m_newDatabase &&
+            !stored(store, store.InsertColumn(m_storePath, p + 1, n, m_columnNames,
+                                              names.join(QLatin1Char(';')))))
             return;
         m_list->insertTopLevelItem(p, new QTreeWidgetItem({QString::number(p), name}));
     } else {
@@ -192,7 +196,13 @@ void CSettings::OnSaveChanges() {
             FillColumnList();
             return;
         }
-        m_list->topLevelItem(p)->setText(1, name);
+        QStringList names = namesInList();
+        names[p] = name;
+        SQLite3PowerClass store;
+        if (!m_newDatabase && !stored(store, store.RenameColumn(m_storePath, m_columnNames,
+                                                                names.join(QLatin1Char(';')))))
+            return;
+        m_list->topLevelItem(p)->setText(kNameColumn, name);
     }
     m_columnNames = listNames();
     m_columnsChanged = true;
@@ -208,53 +218,33 @@ void CSettings::OnRemoveColumn() {
     // A rename or a new column typed before Remove is pressed is kept first.
     OnSaveChanges();
     const int n = itemCount();
-    if (p >= n || !closeGapOfColumn(n, p + 1))
+    if (p >= n)
+        return;
+    const BusyCursor busy;
+    SQLite3PowerClass store;
+    if (!m_newDatabase &&
+        !stored(store, store.RemoveColumn(m_storePath, p + 1, n, m_columnNames, listNames(p))))
         return;
     m_columnsChanged = true;
     m_columnNames = listNames(p);
     FillColumnList();
 }
 
-bool CSettings::makeRoomForColumn(int columnCount, int newColumn) {
-    // Store columns newColumn..n move one to the right; the new column starts empty.
-    const int last = std::min(columnCount + 1, schema::kColumnCount);
-    QStringList assignments;
-    if (newColumn <= last)
-        assignments.append(schema::column(newColumn) + QLatin1Char('=') +
-                           sqltext::literal(QString()));
-    for (int k = newColumn + 1; k <= last; ++k)
-        assignments.append(schema::column(k) + QLatin1Char('=') + schema::column(k - 1));
-    return moveValues(assignments);
+QStringList CSettings::namesInList() const {
+    QStringList names;
+    for (int i = 0; i < itemCount(); ++i)
+        names.append(m_list->topLevelItem(i)->text(kNameColumn));
+    return names;
 }
 
-bool CSettings::closeGapOfColumn(int columnCount, int removedColumn) {
-    // Store columns after the removed one move one to the left; the old last column empties.
-    const int last = std::min(columnCount, schema::kColumnCount);
-    QStringList assignments;
-    for (int k = removedColumn; k < last; ++k)
-        assignments.append(schema::column(k) + QLatin1Char('=') + schema::column(k + 1));
-    if (removedColumn <= last)
-        assignments.append(schema::column(last) + QLatin1Char('=') + sqltext::literal(QString()));
-    return moveValues(assignments);
-}
-
-bool CSettings::moveValues(const QStringList& assignments) {
-    SQLite3PowerClass store;
-    if (!store.CanOpen(m_storePath)) {
+bool CSettings::stored(const SQLite3PowerClass& store, bool ran) {
+    if (!ran || store.m_outcome != SQLite3PowerClass::Outcome::Done) {
         reportStoreRefused(store.m_error);
         return false;
     }
-    if (assignments.isEmpty())
-        return true;
-    // One statement for all entries: the engine reads every right-hand side from the row as
-    // it was, so each entry moves exactly once, whatever values entries share.
-    const BusyCursor busy;
-    store.Execute(m_storePath, QStringLiteral("UPDATE %1 SET %2;")
-                                   .arg(schema::table(), assignments.join(QStringLiteral(", "))));
-    if (store.m_outcome == SQLite3PowerClass::Outcome::Done)
-        return true;
-    reportStoreRefused(store.m_error);
-    return false;
+    if (store.m_step)
+        emit stepStored(store.m_step);
+    return true;
 }
 
 bool CSettings::LeavePage() {
@@ -267,8 +257,13 @@ bool CSettings::LeavePage() {
     // The new column set is confirmed: the entries of the previous database go. Every entry,
     // whatever its first value holds. Until they have gone, the page cannot be left: the
     // other pages would show them under the new names.
+    storesession::Update session;
+    session.path = QString();  // untitled
+    session.columnNames = listNames();
+    session.unsaved = true;
     SQLite3PowerClass store;
-    if (!store.Execute(m_storePath, QStringLiteral("DELETE FROM %1;").arg(schema::table())) ||
+    if (!store.Execute(m_storePath, QStringLiteral("DELETE FROM %1;").arg(schema::table()),
+                       session) ||
         store.m_outcome != SQLite3PowerClass::Outcome::Done) {
         reportStoreRefused(store.m_error);
         return false;

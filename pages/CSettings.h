@@ -2,6 +2,8 @@
 
 #include "CPage.h"
 
+class SQLite3PowerClass;
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -48,12 +50,12 @@ public slots:
 
 private:
     int itemCount() const;
+    QStringList namesInList() const;
+    // The names of the list joined, without item leftOut.
     QString listNames(int leftOut = -1) const;
-    // Moves the stored values of all entries with one statement each, so that every entry is
-    // moved exactly once. False when the store could not be changed (the user has been told).
-    bool makeRoomForColumn(int columnCount, int newColumn);
-    bool closeGapOfColumn(int columnCount, int removedColumn);
-    bool moveValues(const QStringList& assignments);
+    // After a change of the store's columns: true when store took it (the step goes to the
+    // undo history); otherwise the user is told and false.
+    bool stored(const SQLite3PowerClass& store, bool ran);
 
     QTreeWidget* m_list;
     QLineEdit* m_nameField;

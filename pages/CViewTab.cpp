@@ -6,6 +6,7 @@
 #include "Schema.h"
 #include "Shell.h"
 #include "StoreChanges.h"
+#include "StoreSession.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -133,6 +134,8 @@ int CViewTab::listColumnWidth(int column) const {
 }
 
 void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
+    m_shownFilter = filter;
+    m_shownOrder = sortColumn;
     const bool counted = !filter.isEmpty();
     QString order = sortColumn;
     if (m_columnWidths.size() < schema::columnNumber(order))
@@ -196,6 +199,12 @@ void CViewTab::showSortMenu(const QPoint& position) {
 void CViewTab::OnColumnClick(int column) {
     m_sortColumn = schema::column(column + 1);
     FillList(m_filtered ? m_filter : QString(), m_sortColumn);
+    // The View All page's order is the one a recovered session comes back in.
+    if (!m_filtered) {
+        storesession::Update session;
+        session.sortColumn = m_sortColumn;
+        storesession::write(m_storePath, session);
+    }
 }
 
 void CViewTab::OnEditEntry() {
@@ -232,6 +241,8 @@ void CViewTab::OnRemoveEntry() {
         reportStoreRefused(store.m_error);
         return;
     }
+    if (store.m_step)
+        emit stepStored(store.m_step);
     FillList(QString(), m_sortColumn);
 }
 

@@ -22,6 +22,8 @@ public:
 
     // Rebuilds the columns and rows from the store with filter and sortColumn.
     void FillList(const QString& filter, const QString& sortColumn);
+    // Reads the store again with the filter and sort column of the last fill.
+    void Refill() { FillList(m_shownFilter, m_shownOrder); }
 
     // Empties the list and gives its memory back, before a new database is read.
     void releaseRows();
@@ -83,6 +85,8 @@ private:
         }
     };
     FillKey m_lastFill;
+    QString m_shownFilter;
+    QString m_shownOrder;
     QPair<qsizetype, qsizetype> m_expectedRows;
     SQLite3PowerClass::Outcome m_listOutcome = SQLite3PowerClass::Outcome::Done;
     QString m_listError;

@@ -55,6 +55,11 @@ enum Number : int {
     SaveDatabaseAsCommand = 204,
     LanguageSelectionCommand = 210,
     ExitCommand = 212,
+    EditMenu = 230,
+    UndoCommand = 231,  // when there is nothing to take back
+    RedoCommand = 232,
+    UndoStepCommand = 233,  // %1 the step's name
+    RedoStepCommand = 234,
     ViewMenu = 215,
     ViewAllCommand = 216,
     ViewFilteredCommand = 217,
@@ -65,6 +70,14 @@ enum Number : int {
     ShowHelpCommand = 250,
     WebsiteCommand = 255,
     AboutCommand = 260,
+
+    // The steps Undo and Redo name.
+    AddEntryStep = 235,
+    EditEntryStep = 236,
+    RemoveEntryStep = 237,
+    AddColumnStep = 238,
+    RenameColumnStep = 239,
+    RemoveColumnStep = 240,
 
     // The New Database dialog.
     SelectDatabaseGroup = 400,
@@ -118,6 +131,8 @@ enum Number : int {
     SortBy = 622,
     StoreRefusedChange = 623,
     EditedEntryGone = 624,
+    RecoverQuestion = 625,  // %1 the database file, or the untitled name
+    HistoryLost = 626,
 
     // Template k (from 1) of the New Database dialog: its name at FirstTemplate + 10 (k - 1),
     // its column-names line at the number after; see CTranslation::templateName().

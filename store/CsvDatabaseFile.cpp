@@ -62,7 +62,7 @@ bool fail(StoreConnection& connection, LoadReport& report) {
     report.storeUsable = false;
     report.storeDamaged = connection.lastFailureIsDamage();
     report.storeError = connection.lastError();
-    connection.execute("ROLLBACK;");
+    connection.rollback();
     return false;
 }
 
@@ -75,12 +75,10 @@ QByteArray insertStatement(int columns) {
     return sql;
 }
 
-bool insertLines(StoreConnection& connection, const char* pos, const char* end,
-                 LoadReport& report) {
+bool insertLines(StoreConnection& connection, const char* pos, const char* end, LoadReport& report,
+                 storesession::Update session) {
     const int columns = schema::columnCount(report.columnNames);
-    // The old entries' pages are journaled as they are reused: on disk, not in memory, where
-    // they would double the program's peak for a large file.
-    if (!connection.execute("PRAGMA journal_mode=DELETE; BEGIN;"))
+    if (!connection.setBulkWrites() || !connection.begin())
         return fail(connection, report);
     // Every entry goes, also one that holds the word of the clear-all condition: it belongs to
     // the file loaded before and would otherwise slip into this one.
@@ -139,18 +137,22 @@ bool insertLines(StoreConnection& connection, const char* pos, const char* end,
         sqlite3_reset(statement);
         ++report.storedEntries;
     }
-    if (!connection.execute("COMMIT;"))
+    session.columnNames = report.columnNames;
+    session.unsaved = false;
+    if (!storesession::write(connection, session) || !connection.commit())
         return fail(connection, report);
     return true;
 }
 
 }  // namespace
 
-LoadReport LoadIntoStore(const QString& csvPath, const QString& storePath) {
-    return LoadIntoStore(ReadFile(csvPath), storePath);
+LoadReport LoadIntoStore(const QString& csvPath, const QString& storePath,
+                         const storesession::Update& session) {
+    return LoadIntoStore(ReadFile(csvPath), storePath, session);
 }
 
-LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath) {
+LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
+                         const storesession::Update& session) {
     LoadReport report;
     const char* pos = bytes.constData();
     const char* end = pos + bytes.size();
@@ -166,7 +168,7 @@ LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath) {
         report.storeError = connection.lastError();
         return report;
     }
-    if (!insertLines(connection, pos, end, report))
+    if (!insertLines(connection, pos, end, report, session))
         report.storedEntries = 0;
     return report;
 }

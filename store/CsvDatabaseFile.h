@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StoreSession.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -24,10 +26,14 @@ struct LoadReport {
 // Reads the whole file at csvPath (raising FileError when it cannot be read, before anything
 // changes) and replaces every entry of the store by the file's entry lines, in file order, in
 // one transaction. An empty line and a line of more than 26 values add no entry; a line with
-// fewer values than columns leaves the rest empty.
-LoadReport LoadIntoStore(const QString& csvPath, const QString& storePath);
+// fewer values than columns leaves the rest empty. The same transaction records the session
+// (session, with the file's column names, and no unsaved changes), so that the record never
+// speaks of entries the store does not hold.
+LoadReport LoadIntoStore(const QString& csvPath, const QString& storePath,
+                         const storesession::Update& session = {});
 // The same for a file already read with ReadFile.
-LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath);
+LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
+                         const storesession::Update& session = {});
 
 // The whole file at path. Raises FileError when it cannot be read.
 QByteArray ReadFile(const QString& path);

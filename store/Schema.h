@@ -12,6 +12,11 @@ inline constexpr char kTableName[] = "Table1";
 inline constexpr char kColumnPrefix[] = "Column";
 // The table's text columns; a database therefore has at most this many columns.
 inline constexpr int kColumnCount = 26;
+// Beside the entries: what the next start needs to recover them (StoreSession.h), one value
+// a key, so that a later program can add fields. The template holds it; a store made by an
+// earlier version gets it at its first change.
+inline constexpr char kSessionTableName[] = "Session";
+inline constexpr char kSessionTableColumns[] = "(Key TEXT PRIMARY KEY, Value TEXT) WITHOUT ROWID";
 
 // The table's name as statement text.
 inline QLatin1String table() {

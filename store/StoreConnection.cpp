@@ -98,10 +98,13 @@ bool StoreConnection::open(const QString& storePath) {
         return false;
     }
     sqlite3_busy_timeout(m_db, 2000);
-    // The store is only a working copy of the CSV file and is rebuilt from it, so it trades
-    // durability for speed.
+    // The store holds the user's unsaved changes: every change is journaled in a file beside
+    // it and on the disk before it counts, so that a kill or a power cut leaves the store as
+    // it was before the change or after it. A rollback journal, not a write-ahead log: reading
+    // then needs no file of its own, so that a store on a full disk, or one made read-only,
+    // can still be read and saved from.
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    if (!execute("PRAGMA synchronous=OFF; PRAGMA journal_mode=MEMORY;") ||
+    if (!execute("PRAGMA synchronous=FULL;") ||
         sqlite3_create_function(m_db, "like", 2, flags, nullptr, likeFunction, nullptr, nullptr) !=
             SQLITE_OK ||
         sqlite3_create_function(m_db, "like", 3, flags, nullptr, likeFunction, nullptr, nullptr) !=
@@ -155,6 +158,23 @@ bool StoreConnection::execute(const char* sql) {
         m_lastError = QString::fromUtf8(error);
     sqlite3_free(error);
     return false;
+}
+
+bool StoreConnection::begin() {
+    return execute("BEGIN IMMEDIATE;");
+}
+
+bool StoreConnection::commit() {
+    return execute("COMMIT;");
+}
+
+void StoreConnection::rollback() {
+    if (m_db && !sqlite3_get_autocommit(m_db))
+        sqlite3_exec(m_db, "ROLLBACK;", nullptr, nullptr, nullptr);
+}
+
+bool StoreConnection::setBulkWrites() {
+    return execute("PRAGMA synchronous=OFF;");
 }
 
 void StoreConnection::noteEngineFailure() {

@@ -9,7 +9,10 @@ struct sqlite3_stmt;
 // One connection to the working store for the length of one operation. Opening checks that
 // the file is a database with the entries table and its columns, so a store that vanished or
 // was damaged while the program runs is reported as unusable instead of as an empty table.
-// Every change a connection commits is counted (see storeChanges()).
+// Every change a connection commits is counted (see StoreChanges.h).
+//
+// The store keeps the user's unsaved changes: a change that has committed survives a kill of
+// the program and a power cut, and one cut short by them leaves nothing behind.
 class StoreConnection {
 public:
     StoreConnection() = default;
@@ -23,6 +26,16 @@ public:
 
     // Runs statements without results; false on any error.
     bool execute(const char* sql);
+    bool execute(const QByteArray& sql) { return execute(sql.constData()); }
+
+    // One transaction. begin() takes the write lock at once, so that what the transaction
+    // reads first is still true when it writes. rollback() is harmless without a transaction.
+    bool begin();
+    bool commit();
+    void rollback();
+    // For a bulk load, whose source is a file: its commit is not waited for on the disk. A
+    // power cut during it can damage the store, which the next start replaces.
+    bool setBulkWrites();
     QString lastError() const { return m_lastError; }
     // True when the last failure means the file is no sound store (missing, not a database,
     // damaged, without its table), as opposed to a sound store that refused a change

@@ -1,5 +1,5 @@
-// Makes the empty working store template: the entries table with its text columns and no
-// rows.
+// Makes the empty working store template: the entries table with its text columns and the
+// session record's table, without rows.
 #include "Schema.h"
 
 #include <sqlite3.h>
@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
     for (int k = 1; k <= schema::kColumnCount; ++k)
         sql += schema::kColumnPrefix + std::to_string(k) +
                (k < schema::kColumnCount ? " TEXT, " : " TEXT);");
+    sql += std::string(" CREATE TABLE ") + schema::kSessionTableName + " " +
+           schema::kSessionTableColumns + ";";
     sqlite3* db = nullptr;
     char* error = nullptr;
     if (sqlite3_open(argv[1], &db) != SQLITE_OK ||

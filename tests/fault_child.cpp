@@ -12,6 +12,12 @@
 //       Starts the real main window (offscreen, scripted answers) on in.csv in a world of its
 //       own, optionally adds an entry with value in column 1, and runs Save Database. Prints
 //       every message shown, then "entriesChanged=0|1" and "title=<window title>".
+//
+//   fault_child session <world> <change> [<change> ...]
+//       Starts the real main window in the world a test made in folder world, answering every
+//       question as a cancelling user, and makes each change as a user would
+//       (MainWindowHarness::makeChange). Prints "changing <change>" before and "changed
+//       <change>" after each, then waits to be killed.
 #include "ActionGuard.h"
 #include "CsvDatabaseFile.h"
 #include "FileError.h"
@@ -23,6 +29,7 @@
 #include <sys/resource.h>
 #include <QAction>
 #include <QApplication>
+#include <QThread>
 #include <csignal>
 #include <cstdio>
 
@@ -96,6 +103,23 @@ int window(const QStringList& args) {
     return 0;
 }
 
+int session(const QStringList& args) {
+    if (args.isEmpty())
+        return 2;
+    MainWindowHarness world(args[0]);
+    world.start();
+    for (const QString& change : args.mid(1)) {
+        say(QStringLiteral("changing ") + change);
+        if (!world.makeChange(change)) {
+            say(QStringLiteral("failed ") + change);
+            return 3;
+        }
+        say(QStringLiteral("changed ") + change);
+    }
+    for (;;)
+        QThread::sleep(60);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -108,5 +132,7 @@ int main(int argc, char** argv) {
         return save(args);
     if (mode == QLatin1String("window"))
         return window(args);
+    if (mode == QLatin1String("session"))
+        return session(args);
     return 2;
 }

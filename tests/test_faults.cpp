@@ -1,6 +1,7 @@
 // Faults that strike while a database is being saved, and a second copy of the program: each
 // is provoked for real (a killed process, a full disk, a file the system refuses to replace,
 // another user, a second process) and must leave the user's file whole.
+#include "FaultChild.h"
 #include "FileSizeLimit.h"
 #include "ImmutableFile.h"
 #include "MainWindowHarness.h"
@@ -53,47 +54,6 @@ qint64 bytesWritten(qint64 pid) {
     }
     return -1;
 }
-
-// Runs the helper process tests/fault_child.
-class FaultChild {
-public:
-    explicit FaultChild(const QStringList& arguments, const QString& program = FAULT_CHILD) {
-        m_process.setProgram(program);
-        m_process.setArguments(arguments);
-        m_process.setProcessChannelMode(QProcess::SeparateChannels);
-    }
-    QProcess& process() { return m_process; }
-
-    void start() { m_process.start(); }
-    // Waits for a line of standard output that starts with prefix; false when it ended first.
-    bool waitForLine(const QByteArray& prefix) {
-        while (true) {
-            while (m_process.canReadLine()) {
-                const QByteArray line = m_process.readLine();
-                m_output += line;
-                if (line.startsWith(prefix))
-                    return true;
-            }
-            if (m_process.state() == QProcess::NotRunning || !m_process.waitForReadyRead(60000))
-                return false;
-        }
-    }
-    bool finish(int milliseconds = 120000) {
-        const bool ended = m_process.waitForFinished(milliseconds);
-        m_output += m_process.readAllStandardOutput();
-        return ended;
-    }
-    bool crashed() const { return m_process.exitStatus() == QProcess::CrashExit; }
-    int exitCode() const { return m_process.exitCode(); }
-    QStringList lines() const {
-        return QString::fromLocal8Bit(m_output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    }
-    QString errors() { return QString::fromLocal8Bit(m_process.readAllStandardError()); }
-
-private:
-    QProcess m_process;
-    QByteArray m_output;
-};
 
 // A full disk. Either a small tmpfs mounted over folder in a mount namespace of this process
 // alone (the disk really fills: ENOSPC), or a file size limit for this process (EFBIG).
@@ -201,7 +161,7 @@ void TestFaults::killedWhileSavingLeavesOldOrNewFile() {
     QStringList arguments = {QStringLiteral("save"), in, store, out};
     if (how == QLatin1String("size"))
         arguments << QStringLiteral("--kill-at-size") << QString::number(point);
-    FaultChild child(arguments);
+    FaultChild child(QStringLiteral(FAULT_CHILD), arguments);
     child.start();
     QVERIFY2(child.waitForLine("writing"), qPrintable(child.errors()));
     if (how == QLatin1String("sigkill")) {
@@ -213,7 +173,7 @@ void TestFaults::killedWhileSavingLeavesOldOrNewFile() {
         while (now >= 0 && now - base < point && !deadline.hasExpired())
             now = bytesWritten(pid);
         if (now >= 0)  // still there
-            ::kill(static_cast<pid_t>(pid), SIGKILL);
+            child.kill();
     }
     QVERIFY(child.finish());
 
@@ -332,11 +292,10 @@ void TestFaults::folderWithoutWriteRightsChangesNothing() {
     const QString folder = QFileInfo(path).path();
     const QStringList before = folderEntries(folder);
 
-    FaultChild child(
-        {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
-         QStringLiteral("--clear-groups"), QStringLiteral(FAULT_CHILD), QStringLiteral("window"),
-         path, QStringLiteral("--add"), QStringLiteral("Jones")},
-        setpriv);
+    FaultChild child(setpriv, {QStringLiteral("--reuid=65534"), QStringLiteral("--regid=65534"),
+                               QStringLiteral("--clear-groups"), QStringLiteral(FAULT_CHILD),
+                               QStringLiteral("window"), path, QStringLiteral("--add"),
+                               QStringLiteral("Jones")});
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));  // root's: nobody cannot use it
     child.process().setProcessEnvironment(environment);
@@ -388,14 +347,14 @@ void TestFaults::secondProgramEndsAndLeavesFirstAlone() {
     // Every load rewrites the store, if only its change counter.
     const auto store = [&env] { return TestEnvironment::readFile(env.userStore()); };
 
-    FaultChild first({}, program);
+    FaultChild first(program, {});
     first.start();
     QVERIFY(first.process().waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(env.storeRows(2) == entries, 60000);
     const QByteArray loaded = store();
 
     // A second start would load the database again into the store the first works on.
-    FaultChild second({}, program);
+    FaultChild second(program, {});
     second.start();
     const bool ended = second.finish(30000);
     if (!ended)
@@ -413,7 +372,7 @@ void TestFaults::secondProgramEndsAndLeavesFirstAlone() {
     // A program that was killed does not lock the user out.
     first.process().kill();
     QVERIFY(first.finish());
-    FaultChild later({}, program);
+    FaultChild later(program, {});
     later.start();
     QTRY_VERIFY2_WITH_TIMEOUT(store() != loaded && env.storeRows(2) == entries,
                               qPrintable(later.errors()), 60000);

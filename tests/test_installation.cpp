@@ -14,8 +14,8 @@
 namespace {
 
 const QStringList kTopics = {
-    "start", "view-all", "view-filtered", "search",   "add-edit",      "settings",
-    "files", "printing", "languages",     "keyboard", "files-on-disk",
+    "start", "view-all", "view-filtered", "search",    "add-edit", "settings",
+    "undo",  "files",    "printing",      "languages", "keyboard", "files-on-disk",
 };
 const QStringList kLanguages = {"en", "de"};
 

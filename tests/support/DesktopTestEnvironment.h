@@ -7,5 +7,6 @@
 // no window ever waits for a person.
 class DesktopTestEnvironment : public TestEnvironment {
 public:
+    using TestEnvironment::TestEnvironment;
     ScriptedPrompter prompter;
 };

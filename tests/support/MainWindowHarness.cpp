@@ -93,3 +93,60 @@ QStringList MainWindowHarness::listedRows(const CViewTab& page) {
     }
     return rows;
 }
+
+QStringList MainWindowHarness::changes() {
+    return {"add entry",     "edit entry",    "remove entry",     "add column",
+            "rename column", "remove column", "new from template"};
+}
+
+bool MainWindowHarness::makeChange(const QString& change) {
+    CMyOrvaneDatabaseDlg& window = *m_window;
+    CViewTab& list = window.viewAllPage();
+    CSettings& settings = window.settingsPage();
+    const auto onSettings = [&](int column) {
+        clickTab(CMyOrvaneDatabaseDlg::SettingsTab);
+        settings.columnList()->setCurrentItem(settings.columnList()->topLevelItem(column));
+        settings.OnColumnListClick();
+    };
+    if (change == QLatin1String("add entry"))
+        return addEntry({QStringLiteral("Jones"), QStringLiteral("Hull")});
+    if (change == QLatin1String("edit entry")) {
+        clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+        chooseRow(list, 0);
+        list.OnEditEntry();
+        window.OnPollTimer();
+        if (window.tabs()->currentIndex() != CMyOrvaneDatabaseDlg::AddEditTab)
+            return false;
+        typeInto(window.addEditPage().field(2), QStringLiteral("Leeds"));
+        clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+        return true;
+    }
+    if (change == QLatin1String("remove entry")) {
+        clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+        env.prompter.queueAnswer(Prompter::Answer::Yes);
+        chooseRow(list, 1);
+        list.OnRemoveEntry();
+        return true;
+    }
+    if (change == QLatin1String("add column")) {
+        onSettings(1);
+        settings.OnAddColumn();
+        settings.nameField()->setText(QStringLiteral("Email"));
+        settings.OnSaveChanges();
+    } else if (change == QLatin1String("rename column")) {
+        onSettings(0);
+        settings.nameField()->setText(QStringLiteral("Surname"));
+        settings.OnSaveChanges();
+    } else if (change == QLatin1String("remove column")) {
+        onSettings(1);
+        settings.OnRemoveColumn();
+    } else if (change == QLatin1String("new from template")) {
+        env.prompter.queueDialog(chooseNewDatabase(2));
+        window.OnNewDatabase();
+        return addEntry({QStringLiteral("Dune"), QStringLiteral("Frank Herbert")});
+    } else {
+        return false;
+    }
+    clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+    return true;
+}

@@ -10,6 +10,11 @@
 // A test world with the real main window: start() runs the program's start-up in it.
 class MainWindowHarness {
 public:
+    MainWindowHarness() = default;
+    // The harness in the world another process made in folder (see TestEnvironment).
+    explicit MainWindowHarness(const QString& existingWorld)
+        : env(existingWorld, TestEnvironment::Existing::World) {}
+
     DesktopTestEnvironment env;
 
     // Builds, shows and initialises the main window, as the program's start does.
@@ -33,6 +38,14 @@ public:
     // Types an entry on the Add/Edit Data tab as Add Entry on View All starts it, then goes
     // back to View All; false when the tab never came.
     bool addEntry(const QStringList& values);
+
+    // One of the changes a user makes, as the user makes it, on a database of at least two
+    // columns and two entries: "add entry", "edit entry" (the first), "remove entry" (the
+    // second, twins and all), "add column" (before the second), "rename column" (the first),
+    // "remove column" (the second), "new from template" (the second template, with one
+    // entry). False when the window did not follow.
+    bool makeChange(const QString& change);
+    static QStringList changes();
 
     // Selects a tab as a click on the tab bar does.
     void clickTab(int tab);

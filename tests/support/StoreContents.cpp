@@ -4,6 +4,8 @@
 #include "Schema.h"
 #include "SqlText.h"
 
+#include <sqlite3.h>
+
 namespace storecontents {
 
 QStringList rows(const QString& storePath, int columnCount) {
@@ -17,6 +19,34 @@ QStringList rows(const QString& storePath, int columnCount) {
             cells.append(store.m_resultValues.value(r, c));
         rows.append(cells.join(QLatin1Char('|')));
     }
+    return rows;
+}
+
+QStringList query(const QString& storePath, const QString& statement) {
+    sqlite3* db = nullptr;
+    QStringList rows;
+    sqlite3_stmt* prepared = nullptr;
+    if (sqlite3_open_v2(storePath.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
+            SQLITE_OK ||
+        sqlite3_prepare_v2(db, statement.toUtf8().constData(), -1, &prepared, nullptr) !=
+            SQLITE_OK) {
+        rows = {QStringLiteral("<failed: %1>").arg(QString::fromUtf8(sqlite3_errmsg(db)))};
+        sqlite3_close(db);
+        return rows;
+    }
+    int result;
+    while ((result = sqlite3_step(prepared)) == SQLITE_ROW) {
+        QStringList cells;
+        for (int c = 0; c < sqlite3_column_count(prepared); ++c) {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(prepared, c));
+            cells.append(text ? QString::fromUtf8(text) : QStringLiteral("NULL"));
+        }
+        rows.append(cells.join(QLatin1Char('|')));
+    }
+    if (result != SQLITE_DONE)
+        rows = {QStringLiteral("<failed: %1>").arg(QString::fromUtf8(sqlite3_errmsg(db)))};
+    sqlite3_finalize(prepared);
+    sqlite3_close(db);
     return rows;
 }
 

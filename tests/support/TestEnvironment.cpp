@@ -20,9 +20,11 @@ TestEnvironment::TestEnvironment(const QString& folder) : m_root(folder) {
     makeWorld();
 }
 
+TestEnvironment::TestEnvironment(const QString& folder, Existing) : m_root(folder) {
+    enterWorld();
+}
+
 void TestEnvironment::makeWorld() {
-    m_oldHome = qgetenv("HOME");
-    m_oldDataHome = qgetenv("XDG_DATA_HOME");
     for (const char* folder : {"program", "home", "data"}) {
         if (!QDir().mkpath(root() + QLatin1Char('/') + QLatin1String(folder)))
             qFatal("cannot make %s below %s", folder, qPrintable(root()));
@@ -34,6 +36,12 @@ void TestEnvironment::makeWorld() {
         if (!QFile::copy(installed.filePath(name), programFolder() + QLatin1Char('/') + name))
             qFatal("cannot copy the installation file %s", qPrintable(name));
     }
+    enterWorld();
+}
+
+void TestEnvironment::enterWorld() {
+    m_oldHome = qgetenv("HOME");
+    m_oldDataHome = qgetenv("XDG_DATA_HOME");
     qputenv("HOME", (root() + QStringLiteral("/home")).toLocal8Bit());
     qputenv("XDG_DATA_HOME", dataHome().toLocal8Bit());
     programfolder::setOverride(programFolder());

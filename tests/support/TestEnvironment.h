@@ -16,6 +16,10 @@ public:
     // The world in folder, emptied first and left for the caller to remove: the benchmark
     // keeps its files on the disk it measures.
     explicit TestEnvironment(const QString& folder);
+    // The world another process made in folder, taken as it is: a child process of a test
+    // works in its parent's world.
+    enum class Existing { World };
+    TestEnvironment(const QString& folder, Existing);
     ~TestEnvironment();
     TestEnvironment(const TestEnvironment&) = delete;
     TestEnvironment& operator=(const TestEnvironment&) = delete;
@@ -51,6 +55,7 @@ public:
 
 private:
     void makeWorld();
+    void enterWorld();
 
     std::optional<QTemporaryDir> m_temporary;
     QString m_root;

@@ -1,0 +1,243 @@
+#include "StoreStep.h"
+
+#include "SQLite3PowerClass.h"
+#include "Schema.h"
+#include "StoreConnection.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+QByteArray columnList(const char* separator, const char* suffix = "") {
+    QByteArray list;
+    for (int k = 1; k <= schema::kColumnCount; ++k) {
+        if (k > 1)
+            list += separator;
+        list += schema::column(k).toLatin1() + suffix;
+    }
+    return list;
+}
+
+// Runs a prepared statement to its end once for every row, after bind has bound that row.
+template <typename Bind>
+bool runForEachRow(StoreConnection& connection, const QByteArray& sql, qsizetype rows, Bind bind) {
+    PreparedStatement statement(connection, sql);
+    if (statement.prepareResult() != SQLITE_OK) {
+        connection.noteEngineFailure();
+        return false;
+    }
+    for (qsizetype row = 0; row < rows; ++row) {
+        bind(statement.handle(), row);
+        if (sqlite3_step(statement.handle()) != SQLITE_DONE) {
+            connection.noteEngineFailure();
+            return false;
+        }
+        sqlite3_reset(statement.handle());
+    }
+    return true;
+}
+
+void keepFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+    // keep(rowid, old value, new value): the old value goes to the stash, the new one is set.
+    auto* stash = static_cast<ColumnStash*>(sqlite3_user_data(context));
+    const bool null = sqlite3_value_type(argv[1]) == SQLITE_NULL;
+    stash->append(sqlite3_value_int64(argv[0]),
+                  null ? nullptr : reinterpret_cast<const char*>(sqlite3_value_text(argv[1])),
+                  null ? 0 : sqlite3_value_bytes(argv[1]));
+    sqlite3_result_value(context, argv[2]);
+}
+
+void restoreFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+    auto* reader = static_cast<ColumnStash::Reader*>(sqlite3_user_data(context));
+    reader->resultFor(sqlite3_value_int64(argv[0]), context);
+}
+
+// One move of columns column..last as one statement: sources gives the new value of column k
+// as statement text, overwritten is the column whose old values go to keep.
+template <typename Source>
+bool runMove(StoreConnection& connection, int column, int last, int overwritten, ColumnStash* keep,
+             ColumnStash* restore, Source source) {
+    if (last < column)
+        return true;
+    static const ColumnStash none;
+    ColumnStash::Reader reader(restore ? *restore : none);
+    // Not deterministic: each call keeps or gives a value of its own row.
+    if (sqlite3_create_function(connection.handle(), "orvane_keep", 3, SQLITE_UTF8, keep,
+                                keepFunction, nullptr, nullptr) != SQLITE_OK ||
+        sqlite3_create_function(connection.handle(), "orvane_restore", 1, SQLITE_UTF8, &reader,
+                                restoreFunction, nullptr, nullptr) != SQLITE_OK) {
+        connection.noteEngineFailure();
+        return false;
+    }
+    QByteArray assignments;
+    for (int k = column; k <= last; ++k) {
+        QByteArray value = source(k);
+        if (keep && k == overwritten)
+            value = "orvane_keep(rowid, " + schema::column(k).toLatin1() + ", " + value + ")";
+        assignments += (k > column ? ", " : "") + schema::column(k).toLatin1() + " = " + value;
+    }
+    return connection.execute(QByteArray("UPDATE ") + schema::kTableName + " SET " + assignments +
+                              ";");
+}
+
+}  // namespace
+
+StoredRows::~StoredRows() {
+    clear();
+}
+
+StoredRows::StoredRows(StoredRows&& other) noexcept
+    : m_rowids(std::move(other.m_rowids)), m_values(std::move(other.m_values)) {
+    other.m_rowids.clear();
+    other.m_values.clear();
+}
+
+StoredRows& StoredRows::operator=(StoredRows&& other) noexcept {
+    if (this != &other) {
+        clear();
+        m_rowids = std::move(other.m_rowids);
+        m_values = std::move(other.m_values);
+        other.m_rowids.clear();
+        other.m_values.clear();
+    }
+    return *this;
+}
+
+void StoredRows::clear() {
+    for (sqlite3_value* value : m_values)
+        sqlite3_value_free(value);
+    m_values.clear();
+    m_rowids.clear();
+}
+
+QByteArray StoredRows::condition() const {
+    QByteArray ids;
+    for (qint64 rowid : m_rowids)
+        ids += (ids.isEmpty() ? "" : ", ") + QByteArray::number(rowid);
+    return "rowid IN (" + ids + ")";
+}
+
+bool StoredRows::read(StoreConnection& connection, const QByteArray& condition) {
+    clear();
+    PreparedStatement statement(connection, "SELECT rowid, " + columnList(", ") + " FROM " +
+                                                schema::kTableName + " WHERE " + condition + ";");
+    if (statement.prepareResult() != SQLITE_OK) {
+        connection.noteEngineFailure();
+        return false;
+    }
+    int result;
+    while ((result = sqlite3_step(statement.handle())) == SQLITE_ROW) {
+        m_rowids.push_back(sqlite3_column_int64(statement.handle(), 0));
+        for (int k = 1; k <= schema::kColumnCount; ++k) {
+            sqlite3_value* value = sqlite3_value_dup(sqlite3_column_value(statement.handle(), k));
+            if (!value) {
+                connection.noteEngineFailure();
+                return false;
+            }
+            m_values.push_back(value);
+        }
+    }
+    if (result != SQLITE_DONE) {
+        connection.noteEngineFailure();
+        return false;
+    }
+    return true;
+}
+
+bool StoredRows::insert(StoreConnection& connection) const {
+    QByteArray placeholders = "?";
+    for (int k = 1; k <= schema::kColumnCount; ++k)
+        placeholders += ", ?";
+    return runForEachRow(connection,
+                         QByteArray("INSERT INTO ") + schema::kTableName + " (rowid, " +
+                             columnList(", ") + ") VALUES (" + placeholders + ");",
+                         size(), [this](sqlite3_stmt* statement, qsizetype row) {
+                             sqlite3_bind_int64(statement, 1, m_rowids[row]);
+                             for (int k = 0; k < schema::kColumnCount; ++k)
+                                 sqlite3_bind_value(statement, k + 2,
+                                                    m_values[row * schema::kColumnCount + k]);
+                         });
+}
+
+bool StoredRows::write(StoreConnection& connection) const {
+    return runForEachRow(connection,
+                         QByteArray("UPDATE ") + schema::kTableName + " SET " +
+                             columnList(", ", " = ?") + " WHERE rowid = ?;",
+                         size(), [this](sqlite3_stmt* statement, qsizetype row) {
+                             for (int k = 0; k < schema::kColumnCount; ++k)
+                                 sqlite3_bind_value(statement, k + 1,
+                                                    m_values[row * schema::kColumnCount + k]);
+                             sqlite3_bind_int64(statement, schema::kColumnCount + 1, m_rowids[row]);
+                         });
+}
+
+bool StoredRows::remove(StoreConnection& connection) const {
+    return runForEachRow(connection,
+                         QByteArray("DELETE FROM ") + schema::kTableName + " WHERE rowid = ?;",
+                         size(), [this](sqlite3_stmt* statement, qsizetype row) {
+                             sqlite3_bind_int64(statement, 1, m_rowids[row]);
+                         });
+}
+
+bool StoreStep::moveRight(StoreConnection& connection, int column, int last, ColumnStash* keep,
+                          ColumnStash* restore) {
+    return runMove(connection, column, last, last, keep, restore, [&](int k) -> QByteArray {
+        if (k > column)
+            return schema::column(k - 1).toLatin1();
+        return restore ? "orvane_restore(rowid)" : "''";
+    });
+}
+
+bool StoreStep::moveLeft(StoreConnection& connection, int column, int last, ColumnStash* keep,
+                         ColumnStash* restore) {
+    return runMove(connection, column, last, column, keep, restore, [&](int k) -> QByteArray {
+        if (k < last)
+            return schema::column(k + 1).toLatin1();
+        return restore ? "orvane_restore(rowid)" : "''";
+    });
+}
+
+bool StoreStep::undo(const QString& storePath, QString* error) {
+    return apply(storePath, false, error);
+}
+
+bool StoreStep::redo(const QString& storePath, QString* error) {
+    return apply(storePath, true, error);
+}
+
+bool StoreStep::apply(const QString& storePath, bool forward, QString* error) {
+    using Outcome = SQLite3PowerClass::Outcome;
+    // A column move made again keeps the overwritten values anew, and only once it stands.
+    ColumnStash kept;
+    const auto done = [](bool ok) { return ok ? Outcome::Done : Outcome::Failed; };
+    storesession::Update session;
+    session.columnNames = forward ? m_columnsAfter : m_columnsBefore;
+    SQLite3PowerClass store;
+    const bool applied = store.Change(storePath, session, [&](StoreConnection& connection) {
+        switch (m_kind) {
+            case Kind::AddEntry:
+                return done(forward ? m_after.insert(connection) : m_after.remove(connection));
+            case Kind::EditEntry:
+                return done(forward ? m_after.write(connection) : m_before.write(connection));
+            case Kind::RemoveEntry:
+                return done(forward ? m_before.remove(connection) : m_before.insert(connection));
+            case Kind::AddColumn:
+                return done(forward ? moveRight(connection, m_column, m_last, &kept, nullptr)
+                                    : moveLeft(connection, m_column, m_last, nullptr, &m_stash));
+            case Kind::RemoveColumn:
+                return done(forward ? moveLeft(connection, m_column, m_last, &kept, nullptr)
+                                    : moveRight(connection, m_column, m_last, nullptr, &m_stash));
+            case Kind::RenameColumn:
+                return Outcome::Done;
+        }
+        return Outcome::Failed;
+    });
+    if (!applied || store.m_outcome != Outcome::Done) {
+        if (error)
+            *error = store.m_error;
+        return false;
+    }
+    if (forward && (m_kind == Kind::AddColumn || m_kind == Kind::RemoveColumn))
+        m_stash = std::move(kept);
+    return true;
+}

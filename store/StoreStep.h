@@ -1,0 +1,86 @@
+#pragma once
+
+#include "ColumnStash.h"
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+class StoreConnection;
+struct sqlite3_value;
+
+// Whole rows of the entries table as they stood: each row's id and every column's value
+// exactly (NULL apart from the empty text), so that rows can be put back as they were.
+class StoredRows {
+public:
+    StoredRows() = default;
+    ~StoredRows();
+    StoredRows(StoredRows&& other) noexcept;
+    StoredRows& operator=(StoredRows&& other) noexcept;
+    StoredRows(const StoredRows&) = delete;
+    StoredRows& operator=(const StoredRows&) = delete;
+
+    qsizetype size() const { return static_cast<qsizetype>(m_rowids.size()); }
+    bool isEmpty() const { return m_rowids.empty(); }
+    // "rowid IN (...)" for these rows.
+    QByteArray condition() const;
+
+    // Reads the rows the condition (statement text, as after WHERE) selects, in store order.
+    // False with the engine's reason on connection when the statement fails.
+    bool read(StoreConnection& connection, const QByteArray& condition);
+    // Inserts the rows again under their own ids, so that they stand where they stood.
+    bool insert(StoreConnection& connection) const;
+    // Gives the rows that carry these ids these values again.
+    bool write(StoreConnection& connection) const;
+    // Deletes the rows that carry these ids.
+    bool remove(StoreConnection& connection) const;
+
+private:
+    void clear();
+
+    std::vector<qint64> m_rowids;
+    std::vector<sqlite3_value*> m_values;  // every column of the table for each row
+};
+
+// A change of the working store that can be taken back and made again exactly: the rows it
+// touched by the store's own row identity, with all their values before and after (twins come
+// back as twins), or for a column move the values of the one column the move overwrote. The
+// column names before and after travel with it, for the session record and the pages.
+class StoreStep {
+public:
+    enum class Kind { AddEntry, EditEntry, RemoveEntry, AddColumn, RenameColumn, RemoveColumn };
+
+    Kind kind() const { return m_kind; }
+    bool changesColumns() const { return m_columnsBefore != m_columnsAfter; }
+    const QString& columnsBefore() const { return m_columnsBefore; }
+    const QString& columnsAfter() const { return m_columnsAfter; }
+
+    // Takes the change back, or makes it again, in one transaction with the session record
+    // (unsaved changes, the column names of the new state). False with the store's reason in
+    // *error when the store refuses; the store is unchanged then.
+    bool undo(const QString& storePath, QString* error);
+    bool redo(const QString& storePath, QString* error);
+
+    // The moves a column change makes, in one statement for every entry. moveRight() moves
+    // columns column..last-1 one to the right and fills column with the empty text, or with
+    // the values of *restore; moveLeft() moves columns column+1..last one to the left and fills
+    // last likewise. The values the move overwrites (of last, or of column) go to *keep.
+    static bool moveRight(StoreConnection& connection, int column, int last, ColumnStash* keep,
+                          ColumnStash* restore);
+    static bool moveLeft(StoreConnection& connection, int column, int last, ColumnStash* keep,
+                         ColumnStash* restore);
+
+private:
+    friend class SQLite3PowerClass;
+    explicit StoreStep(Kind kind) : m_kind(kind) {}
+    bool apply(const QString& storePath, bool forward, QString* error);
+
+    Kind m_kind;
+    StoredRows m_before;  // entries: the rows as they were
+    StoredRows m_after;   // and as the change left them
+    int m_column = 0;     // column moves: the column added or removed (from 1)
+    int m_last = 0;       // and the last column the move reaches
+    ColumnStash m_stash;  // the values the move overwrote
+    QString m_columnsBefore;
+    QString m_columnsAfter;
+};

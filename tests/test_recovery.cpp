@@ -1,0 +1,201 @@
+// A session that ends badly (the program killed, the machine gone) keeps the user's unsaved
+// changes in the working store; the next start offers them back. Provoked for real: a helper
+// process makes the change and is killed with SIGKILL.
+#include "FaultChild.h"
+#include "MainWindowHarness.h"
+#include "Schema.h"
+#include "StoreContents.h"
+
+#include <QAction>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QThread>
+
+namespace {
+
+const QStringList kPeople = {"Name;Town;Born", "Smith;York;1970", "Miller;Leeds;1982",
+                             "Miller;Leeds;1982"};
+
+// The helper process: the main window in world, making changes, then waiting to be killed.
+FaultChild sessionIn(const MainWindowHarness& world, const QStringList& changes) {
+    return FaultChild(QStringLiteral(FAULT_CHILD),
+                      QStringList{QStringLiteral("session"), world.env.root()} + changes);
+}
+
+// The recovery question for the database at path (empty: untitled).
+QString question(CMyOrvaneDatabaseDlg& window, const QString& path) {
+    return window.text(texts::RecoverQuestion)
+        .arg(path.isEmpty() ? window.text(texts::Untitled) : path);
+}
+
+}  // namespace
+
+class TestRecovery : public QObject {
+    Q_OBJECT
+private slots:
+    void killedAfterAChangeIsRecovered_data();
+    void killedAfterAChangeIsRecovered();
+    void recoveryDeclinedOpensTheFile();
+    void noQuestionAfterAnOrderlyEnd_data();
+    void noQuestionAfterAnOrderlyEnd();
+    void killedDuringAColumnMoveLeavesItWholeOrNotAtAll_data();
+    void killedDuringAColumnMoveLeavesItWholeOrNotAtAll();
+};
+
+void TestRecovery::killedAfterAChangeIsRecovered_data() {
+    QTest::addColumn<QString>("change");
+    for (const QString& change : MainWindowHarness::changes())
+        QTest::newRow(qPrintable(change)) << change;
+}
+
+// Killed right after a change: Yes to the question brings it back, and a save then writes what
+// the save of a session that was never killed writes.
+void TestRecovery::killedAfterAChangeIsRecovered() {
+    QFETCH(QString, change);
+    QByteArray expected;
+    {
+        MainWindowHarness normal;
+        CMyOrvaneDatabaseDlg& window = normal.startWith(kPeople);
+        QVERIFY(normal.makeChange(change));
+        const QString saved = normal.env.root() + QStringLiteral("/saved.csv");
+        normal.env.prompter.queueFileName(saved);
+        window.action(texts::SaveDatabaseAsCommand)->trigger();
+        expected = TestEnvironment::readFile(saved);
+        QVERIFY(!expected.isEmpty());
+    }
+
+    MainWindowHarness world;
+    const QString path = world.writeDatabase(QStringLiteral("people.csv"), kPeople);
+    world.env.setConfig(QStringLiteral("LastDataBase"), path);
+    FaultChild child = sessionIn(world, {change});
+    child.start();
+    QVERIFY2(child.waitForLine("changed"), qPrintable(child.errors()));
+    child.kill();
+    QVERIFY(child.finish());
+
+    world.env.prompter.queueAnswer(Prompter::Answer::Yes);
+    CMyOrvaneDatabaseDlg& window = world.start();
+    const bool untitled = change == QLatin1String("new from template");
+    QCOMPARE(world.env.prompter.messageTexts(),
+             QStringList{question(window, untitled ? QString() : path)});
+    QCOMPARE(window.m_currentPath,
+             untitled ? QStringLiteral("/") + window.text(texts::Untitled) : path);
+    QVERIFY(window.windowTitle().contains(QStringLiteral("* - ")));
+    QCOMPARE(TestEnvironment::readFile(path), MainWindowHarness::crlf(kPeople));
+
+    const QString saved = world.env.root() + QStringLiteral("/recovered.csv");
+    world.env.prompter.queueFileName(saved);
+    window.action(texts::SaveDatabaseAsCommand)->trigger();
+    QCOMPARE(TestEnvironment::readFile(saved), expected);
+}
+
+void TestRecovery::recoveryDeclinedOpensTheFile() {
+    MainWindowHarness world;
+    const QString path = world.writeDatabase(QStringLiteral("people.csv"), kPeople);
+    world.env.setConfig(QStringLiteral("LastDataBase"), path);
+    FaultChild child = sessionIn(world, {QStringLiteral("add entry")});
+    child.start();
+    QVERIFY2(child.waitForLine("changed"), qPrintable(child.errors()));
+    child.kill();
+    QVERIFY(child.finish());
+
+    world.env.prompter.queueAnswer(Prompter::Answer::No);
+    CMyOrvaneDatabaseDlg& window = world.start();
+    QCOMPARE(world.env.prompter.messageTexts(), QStringList{question(window, path)});
+    QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()),
+             QStringList({"Smith|York|1970", "Miller|Leeds|1982", "Miller|Leeds|1982"}));
+    QCOMPARE(window.windowTitle(),
+             QStringLiteral("people.csv - ") + window.text(texts::ProgramName));
+    QVERIFY(!window.addEditPage().m_entriesChanged);
+
+    // Declined once is declined: the file's entries are what the store holds now.
+    QVERIFY(world.close());
+    world.env.prompter.clearPrompts();
+    world.start();
+    QVERIFY(world.env.prompter.messageTexts().isEmpty());
+}
+
+void TestRecovery::noQuestionAfterAnOrderlyEnd_data() {
+    QTest::addColumn<QString>("end");
+    QTest::newRow("closed after saving") << "save";
+    QTest::newRow("closed with No to the save question") << "discard";
+    QTest::newRow("killed after saving") << "kill after save";
+}
+
+// Nothing to offer: the changes were saved, or the user chose to lose them.
+void TestRecovery::noQuestionAfterAnOrderlyEnd() {
+    QFETCH(QString, end);
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    const QString path = window.m_currentPath;
+    QVERIFY(world.makeChange(QStringLiteral("add entry")));
+    if (end != QLatin1String("discard"))
+        window.action(texts::SaveDatabaseCommand)->trigger();
+    world.env.prompter.queueAnswer(Prompter::Answer::No);  // the save question, if asked
+    QVERIFY(world.close());
+    if (end == QLatin1String("kill after save")) {
+        FaultChild child = sessionIn(world, {});
+        child.start();
+        QVERIFY(child.process().waitForStarted());
+        QThread::msleep(500);  // long enough to start and load; nothing is changed
+        child.kill();
+        QVERIFY(child.finish());
+    }
+    world.env.prompter.clearPrompts();
+    CMyOrvaneDatabaseDlg& again = world.start();
+    QVERIFY2(world.env.prompter.messageTexts().isEmpty(),
+             qPrintable(world.env.prompter.messageTexts().join('\n')));
+    QCOMPARE(again.m_currentPath, path);
+    QCOMPARE(MainWindowHarness::listedRows(again.viewAllPage()).size(),
+             end == QLatin1String("discard") ? 3 : 4);
+}
+
+void TestRecovery::killedDuringAColumnMoveLeavesItWholeOrNotAtAll_data() {
+    QTest::addColumn<int>("delay");  // milliseconds after the move began
+    for (int delay : {0, 20, 60, 150, 400})
+        QTest::newRow(qPrintable(QStringLiteral("%1 ms into the move").arg(delay))) << delay;
+}
+
+// The removal of a column moves the values of every entry in one statement: a kill at any
+// moment of it leaves every entry moved, or none.
+void TestRecovery::killedDuringAColumnMoveLeavesItWholeOrNotAtAll() {
+    QFETCH(int, delay);
+    MainWindowHarness world;
+    constexpr int kEntries = 200'000;
+    QByteArray bytes = "C1;C2;C3;C4;C5;C6;C7;C8\r\n";
+    for (int i = 0; i < kEntries; ++i) {
+        for (int k = 1; k <= 8; ++k)
+            bytes +=
+                'c' + QByteArray::number(k) + '-' + QByteArray::number(i) + (k < 8 ? ";" : "\r\n");
+    }
+    world.env.setConfig(QStringLiteral("LastDataBase"),
+                        world.env.writeFile(QStringLiteral("big.csv"), bytes));
+    FaultChild child = sessionIn(world, {QStringLiteral("remove column")});
+    child.start();
+    QVERIFY2(child.waitForLine("changing"), qPrintable(child.errors()));
+    QThread::msleep(static_cast<unsigned long>(delay));
+    child.kill();
+    QVERIFY(child.finish());
+    const bool ended = child.lines().contains(QStringLiteral("changed remove column"));
+
+    // The next connection finds the store as it was before the move, or after it.
+    const QString store = world.env.userStore();
+    QCOMPARE(storecontents::query(store, QStringLiteral("PRAGMA integrity_check;")),
+             QStringList{QStringLiteral("ok")});
+    const auto count = [&store](const QString& condition) {
+        return storecontents::query(store, QStringLiteral("SELECT count(*) FROM %1 WHERE %2;")
+                                               .arg(schema::table(), condition))
+            .value(0)
+            .toInt();
+    };
+    const int unmoved = count(QStringLiteral("Column2 LIKE 'c2-%'"));
+    const int moved = count(QStringLiteral("Column2 LIKE 'c3-%' AND Column8 = ''"));
+    QVERIFY2((unmoved == kEntries && moved == 0) || (moved == kEntries && unmoved == 0),
+             qPrintable(QStringLiteral("%1 entries moved, %2 not").arg(moved).arg(unmoved)));
+    if (ended)
+        QCOMPARE(moved, kEntries);
+    qInfo("%s", moved ? "killed after the move" : "killed before the move was committed");
+}
+
+QTEST_MAIN(TestRecovery)
+#include "test_recovery.moc"
