@@ -78,7 +78,7 @@ QByteArray insertStatement(int columns) {
 bool insertLines(StoreConnection& connection, const char* pos, const char* end, LoadReport& report,
                  storesession::Update session) {
     const int columns = schema::columnCount(report.columnNames);
-    if (!connection.setBulkWrites() || !connection.begin())
+    if (!connection.setUnsyncedWrites() || !connection.begin())
         return fail(connection, report);
     // Every entry goes, also one that holds the word of the clear-all condition: it belongs to
     // the file loaded before and would otherwise slip into this one.

@@ -173,7 +173,7 @@ void StoreConnection::rollback() {
         sqlite3_exec(m_db, "ROLLBACK;", nullptr, nullptr, nullptr);
 }
 
-bool StoreConnection::setBulkWrites() {
+bool StoreConnection::setUnsyncedWrites() {
     return execute("PRAGMA synchronous=OFF;");
 }
 

@@ -33,9 +33,10 @@ public:
     bool begin();
     bool commit();
     void rollback();
-    // For a bulk load, whose source is a file: its commit is not waited for on the disk. A
-    // power cut during it can damage the store, which the next start replaces.
-    bool setBulkWrites();
+    // Commits are not waited for on the disk: for a bulk load, whose source is a file (a
+    // power cut during it can damage the store, which the next start replaces), and for a
+    // record of the session alone, whose loss costs no entry.
+    bool setUnsyncedWrites();
     QString lastError() const { return m_lastError; }
     // True when the last failure means the file is no sound store (missing, not a database,
     // damaged, without its table), as opposed to a sound store that refused a change

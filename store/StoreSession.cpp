@@ -82,8 +82,8 @@ bool write(StoreConnection& connection, const Update& update) {
 
 bool write(const QString& storePath, const Update& update, QString* error) {
     StoreConnection connection;
-    const bool written = connection.open(storePath) && connection.begin() &&
-                         write(connection, update) && connection.commit();
+    const bool written = connection.open(storePath) && connection.setUnsyncedWrites() &&
+                         connection.begin() && write(connection, update) && connection.commit();
     if (!written) {
         connection.rollback();
         if (error)
