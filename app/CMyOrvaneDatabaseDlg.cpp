@@ -75,6 +75,8 @@ CMyOrvaneDatabaseDlg::CMyOrvaneDatabaseDlg(QWidget* parent)
 
 CMyOrvaneDatabaseDlg::~CMyOrvaneDatabaseDlg() {
     actionguard::setTexts({});  // the texts go with the window
+    // The history clears itself as it goes, after the menu it would relabel has gone.
+    m_undoStack.disconnect(this);
 }
 
 QList<CPage*> CMyOrvaneDatabaseDlg::pages() {
