@@ -7,6 +7,7 @@
 #include "Schema.h"
 #include "Shell.h"
 #include "StorePath.h"
+#include "TextOrder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -244,6 +245,7 @@ void CMyOrvaneDatabaseDlg::buildTabs() {
 void CMyOrvaneDatabaseDlg::OnInitDialog() {
     m_translation.LoadTexts();
     installQtTexts();
+    textorder::setLanguage(m_translation.locale());  // lists sort by the language's rules
     m_power.ResolveConfigPath();
     actionguard::setTexts({m_translation.textOr(texts::ProgramName, {}),
                            m_translation.textOr(texts::FileNotFound, {}),
@@ -258,19 +260,10 @@ void CMyOrvaneDatabaseDlg::OnInitDialog() {
     m_started = true;
 }
 
-QString CMyOrvaneDatabaseDlg::localeOfTexts() const {
-    static const QHash<QString, QString> locales = {{"[1031]", "de"},
-                                                    {"[1036]", "fr"},
-                                                    {"[1034]", "es"},
-                                                    {"[1043]", "nl"},
-                                                    {"[1046]", "pt_BR"}};
-    return locales.value(m_translation.loadedSection(), QStringLiteral("en"));
-}
-
 void CMyOrvaneDatabaseDlg::installQtTexts() {
     // Qt's own words (Yes, No, Cancel, Ctrl) in the language of the program's texts.
     QCoreApplication::removeTranslator(&m_qtTexts);
-    const QString locale = localeOfTexts();
+    const QString locale = m_translation.locale();
     if (locale != QLatin1String("en") &&
         m_qtTexts.load(QStringLiteral("qtbase_") + locale,
                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
@@ -379,7 +372,7 @@ QString CMyOrvaneDatabaseDlg::helpFile(const QString& topic) const {
                              ? topic
                              : QLatin1String(tab >= 0 && tab < TabCount ? tabTopics[tab] : "start");
     const QString folder = m_power.GetProgramFolder();
-    for (const QString& language : {localeOfTexts(), QStringLiteral("en")}) {
+    for (const QString& language : {m_translation.locale(), QStringLiteral("en")}) {
         const QString path = QStringLiteral("%1/help/%2/%3.html").arg(folder, language, page);
         if (QFileInfo::exists(path))
             return path;

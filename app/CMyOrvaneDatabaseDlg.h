@@ -47,8 +47,10 @@ public:
     // take its entries (the user has been told; the window stays on the database it had, or
     // on an empty untitled one when the store no longer holds that).
     bool LoadDatabase(const QString& path);
-    // Writes the entries to the CSV file at path; false when nothing could be written.
+    // Writes the entries to the CSV file at path, in the database's encoding or in encoding;
+    // false when nothing could be written.
     bool SaveDatabase(const QString& path);
+    bool SaveDatabase(const QString& path, textencoding::Encoding encoding);
 
     // The View All page's sort column as the "Options" setting.
     QString optionsValue() const;
@@ -95,9 +97,6 @@ private:
     void labelUndoActions();
     void buildTabs();
     void installQtTexts();
-    // The locale of the loaded texts ("de", "pt_BR", ...; "en" for English and the rest):
-    // it chooses Qt's translation and the help folder.
-    QString localeOfTexts() const;
     void setUpPages();
     // Chooses the working store and remembers the choice in the settings.
     void resolveStorePath();
@@ -116,13 +115,15 @@ private:
                       SettingKind kind = SettingKind::Text);
     // Records path as the last database, and the list's column widths when given.
     void rememberDatabase(const QString& path, const QStringList& widths = {});
-    // Gives every page the database's column names and fills them afresh from the store.
-    void showDatabase(const QString& columnNames);
+    // Gives every page the database's column names and encoding and fills them afresh from
+    // the store.
+    void showDatabase(const QString& columnNames, textencoding::Encoding encoding);
     // The path the store's session record keeps for m_currentPath: empty while untitled.
     QString recordedPath() const { return isUntitled() ? QString() : m_currentPath; }
     // Tells the store's session record that the entries hold nothing unsaved (saved, or the
     // user chose to discard them), and at path when given.
-    void recordSaved(const std::optional<QString>& path = std::nullopt);
+    void recordSaved(const std::optional<QString>& path = std::nullopt,
+                     std::optional<textencoding::Encoding> encoding = std::nullopt);
     // At start-up, when the store holds unsaved changes of the last session: asks whether to
     // bring them back, and does. True when the session was recovered.
     bool recoverSession();

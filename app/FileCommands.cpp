@@ -142,7 +142,7 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
     const int columns = schema::columnCount(report.columnNames);
     m_viewAllPage.expectRows(bytes.size(), qsizetype(report.storedEntries) * columns);
     bytes = QByteArray();
-    showDatabase(report.columnNames);
+    showDatabase(report.columnNames, report.encoding);
     // A file just read has no unsaved changes, also none to its columns.
     m_addEditPage.m_entriesChanged = false;
     m_settingsPage.m_columnsChanged = false;
@@ -159,9 +159,12 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
     return LoadOutcome::Loaded;
 }
 
-void CMyOrvaneDatabaseDlg::showDatabase(const QString& columnNames) {
-    for (CPage* page : pages())
+void CMyOrvaneDatabaseDlg::showDatabase(const QString& columnNames,
+                                        textencoding::Encoding encoding) {
+    for (CPage* page : pages()) {
         page->m_columnNames = columnNames;
+        page->m_encoding = encoding;
+    }
     m_settingsPage.m_newDatabase = false;  // an unconfirmed new database is abandoned
     m_viewAllPage.FillList(QString(), m_viewAllPage.m_sortColumn);
     m_addEditPage.PreparePage();
@@ -185,18 +188,21 @@ bool CMyOrvaneDatabaseDlg::recoverSession() {
         return false;
     m_currentPath = record.path.isEmpty() ? untitledPath() : record.path;
     m_viewAllPage.m_sortColumn = record.sortColumn;
-    showDatabase(record.columnNames);
+    showDatabase(record.columnNames, textencoding::fromName(record.encoding));
     m_addEditPage.m_entriesChanged = true;  // what the store holds is not in the file
     m_settingsPage.m_columnsChanged = false;
     setTitleForPath(m_currentPath, true);
     return true;
 }
 
-void CMyOrvaneDatabaseDlg::recordSaved(const std::optional<QString>& path) {
+void CMyOrvaneDatabaseDlg::recordSaved(const std::optional<QString>& path,
+                                       std::optional<textencoding::Encoding> encoding) {
     // A store that refuses says so at its next change; the file is what counts here.
     storesession::Update session;
     session.path = path;
     session.unsaved = false;
+    if (encoding)
+        session.encoding = textencoding::nameOf(*encoding);
     storesession::write(m_storePath, session);
 }
 
@@ -209,6 +215,7 @@ void CMyOrvaneDatabaseDlg::loadFailed(const QString& path, const QString& reason
         storesession::Update session;
         session.path = QString();
         session.columnNames = m_viewAllPage.m_columnNames;
+        session.encoding = textencoding::nameOf(m_viewAllPage.m_encoding);
         session.unsaved = false;
         SQLite3PowerClass store;
         store.Execute(m_storePath, QStringLiteral("DELETE FROM %1;").arg(schema::table()), session);
@@ -241,6 +248,10 @@ void CMyOrvaneDatabaseDlg::reportLoadProblems(const QString& path, const QList<i
 }
 
 bool CMyOrvaneDatabaseDlg::SaveDatabase(const QString& path) {
+    return SaveDatabase(path, m_viewAllPage.m_encoding);
+}
+
+bool CMyOrvaneDatabaseDlg::SaveDatabase(const QString& path, textencoding::Encoding encoding) {
     setWindowTitle(text(texts::PleaseWait));
     if (!BringPagesUpToDate()) {
         refreshTitle();
@@ -255,9 +266,22 @@ bool CMyOrvaneDatabaseDlg::SaveDatabase(const QString& path) {
         return false;
     }
     const int n = schema::columnCount(m_viewAllPage.m_columnNames);
+    const ResultGrid& rows = m_viewAllPage.listedRows();
+    // Saved in one byte a character, the database can hold only what has a byte.
+    const QPair<int, int> unholdable = csvfile::unholdable(rows, n, encoding);
+    if (unholdable.first >= 0 || !textencoding::canHold(encoding, m_viewAllPage.m_columnNames)) {
+        refreshTitle();
+        message(text(texts::SingleByteCannotHold)
+                    .arg(QDir::toNativeSeparators(path))
+                    .arg(unholdable.first + 2)  // the file's line: after the names' line
+                    .arg(unholdable.first >= 0 ? rows.value(unholdable.first, unholdable.second)
+                                               : m_viewAllPage.m_columnNames),
+                Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        return false;
+    }
     const bool written = actionguard::guard(this, [&] {
         BusyCursor busy;
-        csvfile::Write(path, m_viewAllPage.m_columnNames, m_viewAllPage.listedRows(), n);
+        csvfile::Write(path, m_viewAllPage.m_columnNames, rows, n, encoding);
     });
     if (!written) {
         refreshTitle();
@@ -265,7 +289,9 @@ bool CMyOrvaneDatabaseDlg::SaveDatabase(const QString& path) {
     }
     m_addEditPage.m_entriesChanged = false;
     m_settingsPage.m_columnsChanged = false;
-    recordSaved(path);
+    for (CPage* page : pages())
+        page->m_encoding = encoding;
+    recordSaved(path, encoding);
     setTitleForPath(path, false);
     QStringList widths;
     for (int i = 0; i < n; ++i)
@@ -312,16 +338,23 @@ bool CMyOrvaneDatabaseDlg::SaveAsFile() {
     // The untitled path names no real folder: start in the user's home folder instead.
     const QString initial =
         isUntitled() ? QDir::home().filePath(text(texts::Untitled)) : m_currentPath;
-    QString path = Prompter::current().saveFileName(this, text(texts::SaveAsCaption), initial,
-                                                    text(texts::CsvFileFilter));
+    // The file type is the encoding, the database's own preselected.
+    const textencoding::Encoding current = m_viewAllPage.m_encoding;
+    int type = textencoding::isUtf8(current) ? 1 : 0;
+    QString path = Prompter::current().saveFileName(
+        this, text(texts::SaveAsCaption), initial,
+        {text(texts::CsvFileFilter), text(texts::CsvUtf8FileFilter)}, &type);
     if (path.isEmpty())
         return false;
+    const textencoding::Encoding encoding =
+        type == 0 ? textencoding::Encoding::SingleByte
+                  : (textencoding::isUtf8(current) ? current : textencoding::Encoding::Utf8);
     if (path.size() > 4 && !path.endsWith(QLatin1String(".csv")))
         path += QStringLiteral(".csv");
     if (PowerClass::FileExists(path) && message(text(texts::ReplaceFile), Prompter::Buttons::YesNo,
                                                 Prompter::Icon::Question) != Prompter::Answer::Yes)
         return false;
-    if (!SaveDatabase(path))
+    if (!SaveDatabase(path, encoding))
         return false;
     m_currentPath = path;  // SaveDatabase has recorded it as the last database
     return true;
@@ -335,6 +368,7 @@ void CMyOrvaneDatabaseDlg::abandonNewDatabase() {
     m_settingsPage.m_newDatabase = false;
     m_settingsPage.m_columnsChanged = m_beforeNewDatabase.columnsChanged;
     m_settingsPage.m_columnNames = m_viewAllPage.m_columnNames;
+    m_settingsPage.m_encoding = m_viewAllPage.m_encoding;
     m_settingsPage.FillColumnList();
     m_currentPath = m_beforeNewDatabase.path.isEmpty() ? untitledPath() : m_beforeNewDatabase.path;
     refreshTitle();
@@ -381,6 +415,7 @@ void CMyOrvaneDatabaseDlg::OnNewDatabase() {
         m_settingsPage.m_columnNames.clear();
         m_settingsPage.show();
         m_settingsPage.m_newDatabase = true;
+        m_settingsPage.m_encoding = textencoding::Encoding::SingleByte;  // as every new one
         m_currentPath = untitledPath();
         m_settingsPage.FillColumnList();
         SwitchPage();

@@ -77,8 +77,11 @@ bool CMyOrvaneDatabaseDlg::SwitchPage() {
             }
             return false;
         }
-        if (confirming)
+        if (confirming) {
             m_undoStack.clear();  // the new database's columns are confirmed: its history begins
+            for (CPage* page : pages())
+                page->m_encoding = m_settingsPage.m_encoding;
+        }
         if (m_settingsPage.m_columnsChanged) {
             for (CPage* page :
                  QList<CPage*>{&m_searchPage, &m_addEditPage, &m_viewAllPage, &m_viewFilteredPage})

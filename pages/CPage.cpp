@@ -27,5 +27,10 @@ void CPage::reportStoreRefused(const QString& reason) {
 }
 
 void CPage::reportUnstorableValue() {
-    message(texts::CharacterRefused, Prompter::Buttons::Ok, Prompter::Icon::Warning);
+    messageText(refusalText(), Prompter::Buttons::Ok, Prompter::Icon::Warning);
+}
+
+QString CPage::refusalText() const {
+    return text(textencoding::isUtf8(m_encoding) ? texts::CharacterRefusedInUtf8
+                                                 : texts::CharacterRefused);
 }

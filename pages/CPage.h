@@ -4,6 +4,7 @@
 #include "PowerClass.h"
 #include "Prompter.h"
 #include "StoreStep.h"
+#include "TextEncoding.h"
 
 #include <QWidget>
 #include <memory>
@@ -23,6 +24,8 @@ public:
     bool m_active = false;
     QString m_columnNames;
     QString m_storePath;
+    // The encoding of the database's file, which decides what its values may hold.
+    textencoding::Encoding m_encoding = textencoding::Encoding::SingleByte;
 
     QString text(int number) const { return m_translation.GetText(number); }
 
@@ -39,6 +42,8 @@ protected:
     // Tells the user that a value holds what the database file cannot (typed or set some
     // other way, for example through an accessibility tool); nothing of it is stored.
     void reportUnstorableValue();
+    // Why a field refuses a character, for the database's encoding.
+    QString refusalText() const;
 
     // A message box with caption text 5.
     Prompter::Answer message(int textNumber, Prompter::Buttons buttons = Prompter::Buttons::Ok,

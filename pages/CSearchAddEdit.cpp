@@ -36,14 +36,13 @@ CSearchAddEdit::CSearchAddEdit(QWidget* parent) : CPage(parent), m_heading(new Q
 void CSearchAddEdit::OnInitDialog() {
     CPage::OnInitDialog();
     const auto rule =
-        m_searchMode ? Latin1Validator::Rule::SearchText : Latin1Validator::Rule::FieldValue;
+        m_searchMode ? FieldValidator::Rule::SearchText : FieldValidator::Rule::FieldValue;
     for (QLineEdit* field : m_fields) {
         delete field->validator();
-        restrictField(field, rule);
-        connect(static_cast<const Latin1Validator*>(field->validator()), &Latin1Validator::refused,
-                field, [this, field] {
+        connect(restrictField(field, rule, m_encoding), &FieldValidator::refused, field,
+                [this, field] {
                     QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())),
-                                       text(texts::CharacterRefused), field);
+                                       refusalText(), field);
                 });
     }
 }
@@ -103,8 +102,8 @@ void CSearchAddEdit::SaveEditedEntry() {
         const QString oldValue = i <= m_values.size() ? m_values[i - 1] : QString();
         const QString newValue = field(i)->text();
         // A CR the value came with from its file may stay; nothing else the file cannot hold.
-        if (!Latin1Validator::accepts(Latin1Validator::Rule::FieldValue, newValue,
-                                      Latin1Validator::carriageReturnsIn(oldValue))) {
+        if (!FieldValidator::accepts(FieldValidator::Rule::FieldValue, m_encoding, newValue,
+                                     FieldValidator::carriageReturnsIn(oldValue))) {
             reportUnstorableValue();
             return;
         }
@@ -151,7 +150,8 @@ void CSearchAddEdit::SaveNewEntry() {
     if (allText.isEmpty())
         return;
     for (int i = 1; i <= n; ++i) {
-        if (!Latin1Validator::accepts(Latin1Validator::Rule::FieldValue, field(i)->text())) {
+        if (!FieldValidator::accepts(FieldValidator::Rule::FieldValue, m_encoding,
+                                     field(i)->text())) {
             reportUnstorableValue();
             return;
         }

@@ -53,11 +53,10 @@ CSettings::CSettings(QWidget* parent)
     setTabOrder(m_saveButton, m_nameField);
 
     // Column names go into the first line of the CSV file, which has no quoting.
-    restrictField(m_nameField, Latin1Validator::Rule::FieldValue);
-    connect(static_cast<const Latin1Validator*>(m_nameField->validator()),
-            &Latin1Validator::refused, m_nameField, [this] {
+    connect(restrictField(m_nameField, FieldValidator::Rule::FieldValue, m_encoding),
+            &FieldValidator::refused, m_nameField, [this] {
                 QToolTip::showText(m_nameField->mapToGlobal(QPoint(0, m_nameField->height())),
-                                   text(texts::CharacterRefused), m_nameField);
+                                   refusalText(), m_nameField);
             });
 
     // A row chosen with the keyboard counts like a click on it.
@@ -166,8 +165,8 @@ void CSettings::OnSaveChanges() {
     // nothing else the line cannot (whatever way it reached the field).
     const QString oldName =
         !m_addingColumn && p >= 0 && p < n ? m_list->topLevelItem(p)->text(kNameColumn) : QString();
-    if (!Latin1Validator::accepts(Latin1Validator::Rule::FieldValue, name,
-                                  Latin1Validator::carriageReturnsIn(oldName))) {
+    if (!FieldValidator::accepts(FieldValidator::Rule::FieldValue, m_encoding, name,
+                                 FieldValidator::carriageReturnsIn(oldName))) {
         reportUnstorableValue();
         return;
     }
@@ -260,6 +259,7 @@ bool CSettings::LeavePage() {
     storesession::Update session;
     session.path = QString();  // untitled
     session.columnNames = listNames();
+    session.encoding = textencoding::nameOf(m_encoding);
     session.unsaved = true;
     SQLite3PowerClass store;
     if (!store.Execute(m_storePath, QStringLiteral("DELETE FROM %1;").arg(schema::table()),

@@ -12,6 +12,9 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPrinter>
+#include <QRawFont>
+#include <QSet>
+
 #include <algorithm>
 
 namespace {
@@ -20,13 +23,37 @@ constexpr int kDotsPerInch = 600;
 // Height of a character cell (ascent plus descent) in device units.
 constexpr int kCellHeight = 90;
 
+// Whether font itself, not one Qt would fall back to for a character, draws every character of
+// lines that is not ASCII (ASCII every font has).
+bool drawsAll(const QFont& font, const QStringList& lines) {
+    const QRawFont itself = QRawFont::fromFont(font);
+    QSet<char32_t> seen;
+    for (const QString& line : lines) {
+        for (char32_t c : line.toUcs4()) {
+            if (c >= 0x80 && !seen.contains(c)) {
+                if (!itself.supportsCharacter(c))
+                    return false;
+                seen.insert(c);
+            }
+        }
+    }
+    return true;
+}
+
 // "Courier New" where it exists or fontconfig offers a metric twin (Liberation Mono);
-// otherwise the system's fixed-pitch font, so that the columns of text stay aligned.
-QFont printFont(QPaintDevice& device) {
+// otherwise the system's fixed-pitch font, so that the columns of text stay aligned. Where
+// that font lacks characters of the lines (Cyrillic, Greek, CJK ...), DejaVu Sans Mono, which
+// has far more.
+QFont printFont(QPaintDevice& device, const QStringList& lines) {
     QFont font(QStringLiteral("Courier New"));
     font.setStyleHint(QFont::TypeWriter);
     if (!QFontInfo(font).fixedPitch())
         font = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    if (!drawsAll(font, lines)) {
+        QFont wider(QStringLiteral("DejaVu Sans Mono"));
+        if (QFontInfo(wider).family() == wider.family())
+            font = wider;
+    }
     font.setWeight(QFont::Thin);
     // Qt sizes a font by its em height; the layout's line step of 100 is made for a cell
     // of 90, so scale the em until the cell has that height.
@@ -93,7 +120,7 @@ bool LinePrinter::draw(QPainter& painter, QPrinter& printer, const QStringList& 
     const qreal scale = qreal(printer.resolution()) / kDotsPerInch;
     if (scale != 1.0)
         painter.scale(scale, scale);
-    const QFont font = printFont(printer);
+    const QFont font = printFont(printer, lines);
     painter.setFont(font);
     painter.setPen(Qt::black);
     // Text is placed by its baseline; the layout gives the top of the character cell.

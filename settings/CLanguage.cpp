@@ -4,6 +4,7 @@
 #include "DialogUnits.h"
 #include "Latin1.h"
 
+#include <QCollator>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 
 namespace {
 const QString kSystemDefault = QStringLiteral("System default language");
+const QString kSystemLanguage = QStringLiteral("[----]");
 const QString kTitle = QStringLiteral("Language Selection");
 constexpr int kHeaderLength = 6;      // "[1031]", "[----]"; "[EOL]" is shorter
 constexpr int kNameTextPosition = 6;  // "00002 English": the name follows number and blank
@@ -41,8 +43,11 @@ void CLanguage::OnInitDialog() {
     m_combo->setAccessibleName(m_caption);
     m_combo->lineEdit()->setAccessibleName(m_caption);
     m_sections.clear();
-    readSections(latin1::readLines(CTranslation().translationFilePath()));
-    labelWindow();
+    // The dialog speaks the language the program speaks now.
+    CTranslation translation;
+    translation.LoadTexts();
+    readSections(latin1::readLines(translation.translationFilePath()), translation);
+    labelWindow(translation);
 
     m_selection = kSystemDefault;
     for (qsizetype i = 0; i + 1 < m_sections.size(); i += 2) {
@@ -53,7 +58,7 @@ void CLanguage::OnInitDialog() {
     m_combo->setFocus();
 }
 
-void CLanguage::readSections(const QStringList& lines) {
+void CLanguage::readSections(const QStringList& lines, const CTranslation& translation) {
     QStringList names;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString& line = lines[i];
@@ -61,15 +66,20 @@ void CLanguage::readSections(const QStringList& lines) {
             continue;
         // The second line after a header holds the language's own name.
         const QString nameEntry = i + 2 < lines.size() ? lines[i + 2] : QString();
-        const QString name = nameEntry.mid(kNameTextPosition);
+        QString name = nameEntry.mid(kNameTextPosition);
+        // The system's language is named in the language shown, not in one of its own.
+        if (line == kSystemLanguage)
+            name = translation.textOr(texts::SystemLanguageName, name);
         m_sections << line << name;
         if (!name.isEmpty())
             names.append(name);
         i += 2;
     }
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
-    });
+    // In the order of the language shown, as every list of the program.
+    QCollator order{QLocale(translation.locale())};
+    order.setNumericMode(true);
+    std::sort(names.begin(), names.end(),
+              [&order](const QString& a, const QString& b) { return order.compare(a, b) < 0; });
     m_combo->clear();
     m_combo->addItems(names);
 }
@@ -83,10 +93,8 @@ void CLanguage::showSelection() {
         m_combo->setEditText(m_selection);
 }
 
-void CLanguage::labelWindow() {
-    // The dialog speaks the language the program speaks now; the menu command names it.
-    CTranslation translation;
-    translation.LoadTexts();
+void CLanguage::labelWindow(const CTranslation& translation) {
+    // The menu command names the dialog.
     QString title = translation.textOr(texts::LanguageSelectionCommand, kTitle);
     title.remove(QLatin1Char('&'));
     title = title.trimmed();

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+
+class CTranslation;
 #include <QStringList>
 
 class QComboBox;
@@ -29,9 +31,9 @@ public slots:
     void OnOK();
 
 private:
-    void readSections(const QStringList& lines);
+    void readSections(const QStringList& lines, const CTranslation& translation);
     void showSelection();
-    void labelWindow();
+    void labelWindow(const CTranslation& translation);
 
     QGroupBox* m_group;
     QComboBox* m_combo;

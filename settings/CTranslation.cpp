@@ -62,6 +62,15 @@ void CTranslation::LoadTexts() {
     m_section = section;
 }
 
+QString CTranslation::locale() const {
+    static const QHash<QString, QString> locales = {{"[1031]", "de"},
+                                                    {"[1036]", "fr"},
+                                                    {"[1034]", "es"},
+                                                    {"[1043]", "nl"},
+                                                    {"[1046]", "pt_BR"}};
+    return locales.value(m_section, QStringLiteral("en"));
+}
+
 QString CTranslation::textOr(int id, const QString& fallback) const {
     const QString text = GetText(id);
     return text == kMissing ? fallback : text;

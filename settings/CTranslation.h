@@ -39,6 +39,9 @@ public:
 
     // The section header that LoadTexts chose, for example "[1031]".
     const QString& loadedSection() const { return m_section; }
+    // The locale of the loaded texts ("de", "pt_BR", ...; "en" for English and any other):
+    // it chooses Qt's own translation, the help pages and the order of sorted lists.
+    QString locale() const;
 
     // The translation file of the installation.
     QString translationFilePath();

@@ -133,6 +133,10 @@ enum Number : int {
     EditedEntryGone = 624,
     RecoverQuestion = 625,  // %1 the database file, or the untitled name
     HistoryLost = 626,
+    CharacterRefusedInUtf8 = 627,
+    SingleByteCannotHold = 628,  // %1 the file, %2 the line, %3 the value
+    SystemLanguageName = 629,    // the language dialog's line for the system's language
+    CsvUtf8FileFilter = 630,
 
     // Template k (from 1) of the New Database dialog: its name at FirstTemplate + 10 (k - 1),
     // its column-names line at the number after; see CTranslation::templateName().

@@ -77,6 +77,8 @@ QByteArray insertStatement(int columns) {
 
 bool insertLines(StoreConnection& connection, const char* pos, const char* end, LoadReport& report,
                  storesession::Update session) {
+    const bool singleByte = report.encoding == textencoding::Encoding::SingleByte;
+    QByteArray converted;  // a single-byte line with bytes from 0x80 on, as UTF-8
     const int columns = schema::columnCount(report.columnNames);
     if (!connection.setUnsyncedWrites() || !connection.begin())
         return fail(connection, report);
@@ -112,6 +114,13 @@ bool insertLines(StoreConnection& connection, const char* pos, const char* end, 
             report.hiddenValues.append(lineNumber);
         sqlite3_stmt* statement = fields > narrowWidth ? wide.handle() : narrow.handle();
         const int width = fields > narrowWidth ? schema::kColumnCount : narrowWidth;
+        // ";" is ASCII in both encodings: the converted line splits where the file's does.
+        if (singleByte && textencoding::hasHighBytes(line, length)) {
+            converted.clear();
+            textencoding::singleByteToUtf8(line, length, converted);
+            line = converted.constData();
+            length = converted.size();
+        }
         // Missing values of the file's columns are stored as empty texts, so that the entry
         // matches what the lists show; columns beyond stay NULL.
         const char* field = line;
@@ -138,6 +147,7 @@ bool insertLines(StoreConnection& connection, const char* pos, const char* end, 
         ++report.storedEntries;
     }
     session.columnNames = report.columnNames;
+    session.encoding = textencoding::nameOf(report.encoding);
     session.unsaved = false;
     if (!storesession::write(connection, session) || !connection.commit())
         return fail(connection, report);
@@ -156,10 +166,17 @@ LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
     LoadReport report;
     const char* pos = bytes.constData();
     const char* end = pos + bytes.size();
+    report.encoding = textencoding::detect(pos, bytes.size());
+    if (report.encoding == textencoding::Encoding::Utf8WithMark)
+        pos += 3;  // the mark is the file's, not the first column name's
     const char* header;
     qsizetype headerLength = 0;
-    if (nextLine(pos, end, &header, &headerLength))
-        report.columnNames = QString::fromLatin1(header, headerLength);
+    if (nextLine(pos, end, &header, &headerLength)) {
+        const QByteArray names(header, headerLength);
+        report.columnNames = textencoding::isUtf8(report.encoding)
+                                 ? QString::fromUtf8(names)
+                                 : textencoding::decodeSingleByte(names);
+    }
 
     StoreConnection connection;
     if (!connection.open(storePath)) {
@@ -173,27 +190,61 @@ LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
     return report;
 }
 
-void Write(const QString& path, const QString& columnNames, const ResultGrid& rows,
-           int columnCount) {
+void Write(const QString& path, const QString& columnNames, const ResultGrid& rows, int columnCount,
+           textencoding::Encoding encoding) {
+    using textencoding::Encoding;
     AtomicFileWriter writer(path);
-    writer.write(columnNames.toLatin1() + "\r\n");
+    if (encoding == Encoding::Utf8WithMark)
+        writer.write(textencoding::kUtf8Mark, 3);
+    writer.write((textencoding::isUtf8(encoding) ? columnNames.toUtf8()
+                                                 : textencoding::encodeSingleByte(columnNames)) +
+                 "\r\n");
     // A line of more than 26 values would not load again, and names beyond the store's
     // columns have no values to write.
     const int values = std::min(columnCount, schema::kColumnCount);
     const int width = std::min(values, rows.columnCount());
+    QByteArray converted;
     for (int r = 0; r < rows.rowCount(); ++r) {
         for (int c = 0; c < values; ++c) {
             if (c > 0)
                 writer.write(";", 1);
-            if (c < width) {
-                int size = 0;
-                const char* cell = rows.cellData(r, c, &size);
+            if (c >= width)
+                continue;
+            int size = 0;
+            const char* cell = rows.cellData(r, c, &size);
+            if (encoding == Encoding::SingleByte && textencoding::hasHighBytes(cell, size)) {
+                converted.clear();
+                if (!textencoding::utf8ToSingleByte(cell, size, converted))
+                    throw FileError(FileError::Kind::WriteFailed, path,
+                                    QStringLiteral("a value holds a character that a "
+                                                   "single-byte file cannot hold"));
+                writer.write(converted);
+            } else {
                 writer.write(cell, size);
             }
         }
         writer.write("\r\n", 2);
     }
     writer.commit();
+}
+
+QPair<int, int> unholdable(const ResultGrid& rows, int columnCount,
+                           textencoding::Encoding encoding) {
+    if (textencoding::isUtf8(encoding))
+        return {-1, -1};
+    const int width = std::min(std::min(columnCount, schema::kColumnCount), rows.columnCount());
+    QByteArray converted;
+    for (int r = 0; r < rows.rowCount(); ++r) {
+        for (int c = 0; c < width; ++c) {
+            int size = 0;
+            const char* cell = rows.cellData(r, c, &size);
+            converted.clear();
+            if (textencoding::hasHighBytes(cell, size) &&
+                !textencoding::utf8ToSingleByte(cell, size, converted))
+                return {r, c};
+        }
+    }
+    return {-1, -1};
 }
 
 }  // namespace csvfile

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "StoreSession.h"
+#include "TextEncoding.h"
 
 #include <QByteArray>
 #include <QList>
@@ -9,11 +10,14 @@
 class ResultGrid;
 
 // The CSV database file: line 1 holds the column names joined by ";", every further line one
-// entry, values joined by ";" with no quoting. ISO 8859-1, CR LF written, LF or CR LF read.
+// entry, values joined by ";" with no quoting. Single-byte or UTF-8 (TextEncoding.h), found
+// when the file is read and kept when it is written; CR LF written, LF or CR LF read. The
+// store holds the entries as UTF-8 whatever the file's encoding.
 namespace csvfile {
 
 struct LoadReport {
-    QString columnNames;        // line 1, unchanged
+    QString columnNames;  // line 1, unchanged
+    textencoding::Encoding encoding = textencoding::Encoding::SingleByte;
     int storedEntries = 0;      // entry lines that went into the store
     QList<int> tooManyValues;   // lines (from 1) of more than 26 values: not stored
     QList<int> hiddenValues;    // lines with more values than columns: stored, not shown
@@ -27,8 +31,8 @@ struct LoadReport {
 // changes) and replaces every entry of the store by the file's entry lines, in file order, in
 // one transaction. An empty line and a line of more than 26 values add no entry; a line with
 // fewer values than columns leaves the rest empty. The same transaction records the session
-// (session, with the file's column names, and no unsaved changes), so that the record never
-// speaks of entries the store does not hold.
+// (session, with the file's column names and encoding, and no unsaved changes), so that the
+// record never speaks of entries the store does not hold.
 LoadReport LoadIntoStore(const QString& csvPath, const QString& storePath,
                          const storesession::Update& session = {});
 // The same for a file already read with ReadFile.
@@ -38,10 +42,16 @@ LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
 // The whole file at path. Raises FileError when it cannot be read.
 QByteArray ReadFile(const QString& path);
 
-// Writes columnNames and the first columnCount cells (at most 26) of every row of rows to path
-// through a temporary file. Raises FileError when the file cannot be written; the old file
-// stays whole.
-void Write(const QString& path, const QString& columnNames, const ResultGrid& rows,
-           int columnCount);
+// Writes columnNames and the first columnCount cells (at most 26) of every row of rows (UTF-8,
+// as the store holds them) to path in encoding, through a temporary file. Raises FileError
+// when the file cannot be written, also when a value has a character the encoding cannot hold
+// (see unholdable()); the old file stays whole.
+void Write(const QString& path, const QString& columnNames, const ResultGrid& rows, int columnCount,
+           textencoding::Encoding encoding);
+
+// The first cell among the first columnCount of rows that encoding cannot hold, as row and
+// column (from 0); {-1, -1} when it holds them all.
+QPair<int, int> unholdable(const ResultGrid& rows, int columnCount,
+                           textencoding::Encoding encoding);
 
 }  // namespace csvfile

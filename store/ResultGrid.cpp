@@ -6,7 +6,7 @@ QString ResultGrid::at(qsizetype index) const {
     if (index < 0 || index >= static_cast<qsizetype>(m_ends.size()))
         return {};
     const quint32 begin = index == 0 ? 0 : m_ends[index - 1];
-    return QString::fromLatin1(m_data.data() + begin, m_ends[index] - begin);
+    return QString::fromUtf8(m_data.data() + begin, m_ends[index] - begin);
 }
 
 const char* ResultGrid::cellData(int row, int column, int* size) const {

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <vector>
 
-// The rows a query returned, held compactly: every cell's bytes (ISO 8859-1) in one buffer
+// The rows a query returned, held compactly: every cell's bytes (UTF-8) in one buffer
 // and the end offset of each cell. A million entries of eight columns cost their text plus
 // four bytes a cell; a cell becomes a QString only when somebody asks for it.
 class ResultGrid {

@@ -4,6 +4,7 @@
 #include "SqlText.h"
 #include "StoreChanges.h"
 #include "StoreConnection.h"
+#include "TextOrder.h"
 
 #include <sqlite3.h>
 #include <algorithm>
@@ -29,7 +30,7 @@ bool SQLite3PowerClass::Query(const QString& storePath, const QString& table,
     if (!condition.isEmpty())
         statement += QStringLiteral(" WHERE ") + condition;
     if (!order.isEmpty())
-        statement += QStringLiteral(" ORDER BY ") + order;
+        statement += QStringLiteral(" ORDER BY ") + textorder::orderBy(order);
     statement += QLatin1Char(';');
 
     PreparedStatement query(connection, sqltext::toStatement(statement));
@@ -131,9 +132,9 @@ bool SQLite3PowerClass::Change(const QString& storePath, const storesession::Upd
         storesession::Update record = session;
         if (!record.unsaved && m_changedRows > 0)
             record.unsaved = true;
-        const bool recorded =
-            !(record.path || record.columnNames || record.sortColumn || record.unsaved) ||
-            storesession::write(connection, record);
+        const bool recorded = !(record.path || record.columnNames || record.sortColumn ||
+                                record.unsaved || record.encoding) ||
+                              storesession::write(connection, record);
         if (!recorded || !connection.commit()) {
             failureOf(connection, &m_error);
             m_outcome = Outcome::Failed;

@@ -11,7 +11,7 @@ QString literal(const QString& value) {
 }
 
 QByteArray toStatement(const QString& text) {
-    return text.toLatin1();
+    return text.toUtf8();
 }
 
 }  // namespace sqltext

@@ -3,8 +3,8 @@
 #include <QByteArray>
 #include <QString>
 
-// Pieces of statement text. The store holds ISO 8859-1 bytes, so statement text goes to the
-// engine one byte per character.
+// Pieces of statement text. The store holds its text as UTF-8, whatever a database file's
+// encoding, and statement text goes to the engine in it.
 namespace sqltext {
 
 // value as an SQL string literal: between single quotes, each inner quote doubled. A NUL

@@ -2,56 +2,13 @@
 
 #include "Schema.h"
 #include "StoreChanges.h"
+#include "TextMatch.h"
+#include "TextOrder.h"
 
 #include <sqlite3.h>
 #include <QFileInfo>
 
 namespace {
-
-// ISO 8859-1 letters without letter case: A-Z and the accented capitals 0xC0-0xDE
-// (except the multiplication sign 0xD7) fold to their small letters.
-inline unsigned char foldCase(unsigned char c) {
-    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7))
-        return static_cast<unsigned char>(c + 0x20);
-    return c;
-}
-
-// LIKE over ISO 8859-1 text: "%" any run, "_" one character, letter case ignored for every
-// letter of the character set (the engine's own LIKE folds only A to Z).
-bool latin1Like(const unsigned char* pattern, int patternSize, const unsigned char* text,
-                int textSize, int escape) {
-    int p = 0;
-    int t = 0;
-    int starPattern = -1;  // position after the last "%"
-    int starText = 0;
-    while (t < textSize) {
-        if (p < patternSize) {
-            unsigned char pc = pattern[p];
-            if (pc == escape && p + 1 < patternSize) {
-                if (foldCase(pattern[p + 1]) == foldCase(text[t])) {
-                    p += 2;
-                    ++t;
-                    continue;
-                }
-            } else if (pc == '%') {
-                starPattern = ++p;
-                starText = t;
-                continue;
-            } else if (pc == '_' || foldCase(pc) == foldCase(text[t])) {
-                ++p;
-                ++t;
-                continue;
-            }
-        }
-        if (starPattern < 0)
-            return false;
-        p = starPattern;
-        t = ++starText;
-    }
-    while (p < patternSize && pattern[p] == '%')
-        ++p;
-    return p == patternSize;
-}
 
 void likeFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
     // The engine calls like(pattern, text[, escape]).
@@ -59,20 +16,23 @@ void likeFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
         sqlite3_result_null(context);
         return;
     }
-    int escape = -1;
+    qint32 escape = -1;
     if (argc == 3) {
         const unsigned char* escapeText = sqlite3_value_text(argv[2]);
-        if (!escapeText || sqlite3_value_bytes(argv[2]) != 1) {
+        const int escapeSize = sqlite3_value_bytes(argv[2]);
+        int end = 0;
+        if (escapeText && escapeSize > 0)
+            escape = static_cast<qint32>(textmatch::nextCodePoint(escapeText, escapeSize, &end));
+        if (end == 0 || end != escapeSize) {
             sqlite3_result_error(context, "ESCAPE expression must be a single character", -1);
             return;
         }
-        escape = escapeText[0];
     }
     const unsigned char* pattern = sqlite3_value_text(argv[0]);
     const int patternSize = sqlite3_value_bytes(argv[0]);
     const unsigned char* text = sqlite3_value_text(argv[1]);
     const int textSize = sqlite3_value_bytes(argv[1]);
-    sqlite3_result_int(context, latin1Like(pattern, patternSize, text, textSize, escape));
+    sqlite3_result_int(context, textmatch::like(pattern, patternSize, text, textSize, escape));
 }
 
 }  // namespace
@@ -109,6 +69,8 @@ bool StoreConnection::open(const QString& storePath) {
             SQLITE_OK ||
         sqlite3_create_function(m_db, "like", 3, flags, nullptr, likeFunction, nullptr, nullptr) !=
             SQLITE_OK)
+        return false;
+    if (!textorder::registerWith(m_db))
         return false;
     // Whoever writes, through whatever statement: the lists learn that the store changed.
     sqlite3_commit_hook(

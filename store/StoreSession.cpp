@@ -15,6 +15,7 @@ constexpr char kPath[] = "path";
 constexpr char kColumnNames[] = "columns";
 constexpr char kSortColumn[] = "sort";
 constexpr char kUnsaved[] = "unsaved";
+constexpr char kEncoding[] = "encoding";
 
 bool put(StoreConnection& connection, const char* key, const QString& value) {
     PreparedStatement statement(connection, QByteArray("INSERT OR REPLACE INTO ") +
@@ -63,6 +64,8 @@ Record read(const QString& storePath) {
             record.sortColumn = value;
         else if (key == kUnsaved)
             record.unsaved = value == QLatin1String("1");
+        else if (key == kEncoding)
+            record.encoding = value;
     }
     record.exists = any && result == SQLITE_DONE;
     if (!record.exists)
@@ -76,8 +79,9 @@ bool write(StoreConnection& connection, const Update& update) {
     return (!update.path || put(connection, kPath, *update.path)) &&
            (!update.columnNames || put(connection, kColumnNames, *update.columnNames)) &&
            (!update.sortColumn || put(connection, kSortColumn, *update.sortColumn)) &&
-           (!update.unsaved ||
-            put(connection, kUnsaved, *update.unsaved ? QStringLiteral("1") : QStringLiteral("0")));
+           (!update.unsaved || put(connection, kUnsaved,
+                                   *update.unsaved ? QStringLiteral("1") : QStringLiteral("0"))) &&
+           (!update.encoding || put(connection, kEncoding, *update.encoding));
 }
 
 bool write(const QString& storePath, const Update& update, QString* error) {

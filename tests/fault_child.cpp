@@ -73,7 +73,7 @@ int save(const QStringList& args) {
 
     say(QStringLiteral("writing"));
     try {
-        csvfile::Write(out, report.columnNames, sql.m_resultValues, columns);
+        csvfile::Write(out, report.columnNames, sql.m_resultValues, columns, report.encoding);
     } catch (const FileError& error) {
         say(QStringLiteral("error: ") + actionguard::describe(error));
         return 3;

@@ -12,6 +12,8 @@
 #include <QTest>
 #include <optional>
 
+Q_DECLARE_METATYPE(textencoding::Encoding)
+
 namespace {
 
 // A working store made from the installed template, and a CSV file to load into it and save
@@ -26,17 +28,19 @@ public:
         return csvfile::LoadIntoStore(env.writeFile(name, bytes), m_store);
     }
     // Writes the store's entries under columnNames, as saving does, and returns the bytes.
-    QByteArray save(const QString& columnNames) const {
+    QByteArray save(const QString& columnNames,
+                    textencoding::Encoding encoding = textencoding::Encoding::SingleByte) const {
         const QString path = env.root() + QStringLiteral("/out.csv");
-        write(path, columnNames);
+        write(path, columnNames, encoding);
         return TestEnvironment::readFile(path);
     }
-    void write(const QString& path, const QString& columnNames) const {
+    void write(const QString& path, const QString& columnNames,
+               textencoding::Encoding encoding = textencoding::Encoding::SingleByte) const {
         const int columns = schema::columnCount(columnNames);
         SQLite3PowerClass sql;
         if (!sql.Query(m_store, schema::table(), QString(), QString(), std::min(columns, 26)))
             qFatal("cannot read the store");
-        csvfile::Write(path, columnNames, sql.m_resultValues, columns);
+        csvfile::Write(path, columnNames, sql.m_resultValues, columns, encoding);
     }
     QStringList rows(int columns) const { return env.storeRows(m_store, columns); }
     int count(const QString& condition) const {
@@ -73,6 +77,8 @@ private slots:
     void missingStoreTakesNothing();
     void failedWriteKeepsOldFile_data();
     void failedWriteKeepsOldFile();
+    void encodingIsFound_data();
+    void encodingIsFound();
 };
 
 void TestCsvFile::loadAndSave_data() {
@@ -88,10 +94,15 @@ void TestCsvFile::loadAndSave_data() {
                                   << exampleEntries << example;
     QTest::newRow("last line without line end") << QByteArray("Name;Town\r\nSmith;York\r\nMiller;")
                                                 << "Name;Town" << exampleEntries << example;
-    QTest::newRow("byte-order mark is part of the first name")
-        << QByteArray("\xef\xbb\xbfName;Town\r\nSmith;York\r\n")
-        << QString::fromLatin1("\xef\xbb\xbfName;Town") << QStringList{"Smith|York"}
-        << QByteArray("\xef\xbb\xbfName;Town\r\nSmith;York\r\n");
+    QTest::newRow("UTF-8 byte-order mark: kept, not a part of the first name")
+        << QByteArray("\xef\xbb\xbfName;Town\r\nSmith;York\r\n") << "Name;Town"
+        << QStringList{"Smith|York"} << QByteArray("\xef\xbb\xbfName;Town\r\nSmith;York\r\n");
+    const QByteArray utf8 =
+        "\xd0\x98\xd0\xbc\xd1\x8f;\xce\xa0\xcf\x8c\xce\xbb\xce\xb7\r\n"
+        "\xd0\x90\xd0\xbd\xd0\xbd\xd0\xb0;\xe6\x9d\xb1\xe4\xba\xac\r\n";
+    QTest::newRow("UTF-8: Cyrillic, Greek, CJK")
+        << utf8 << QString::fromUtf8("Имя;Πόλη") << QStringList{QString::fromUtf8("Анна|東京")}
+        << utf8;
     QTest::newRow("header with trailing separator: three columns")
         << QByteArray("Name;Town;\r\na;b;\r\n") << "Name;Town;" << QStringList{"a|b|"}
         << QByteArray("Name;Town;\r\na;b;\r\n");
@@ -114,10 +125,10 @@ void TestCsvFile::loadAndSave_data() {
         << QStringList{"O'Brien|\"quoted\"", "100%|a_b", "--|' OR ''=' --",
                        "DROP TABLE Table1|NULL", " blanks |\\"}
         << awkward;
-    const QByteArray latin1("M\xfcller;\xc4\r\n\xc9t\xe9;\x80\xff\r\n");
-    QTest::newRow("ISO 8859-1 letters")
-        << latin1 << QString::fromLatin1("M\xfcller;\xc4")
-        << QStringList{QString::fromLatin1("\xc9t\xe9|\x80\xff")} << latin1;
+    const QByteArray latin1("M\xfcller;\xc4\r\n\xc9t\xe9;\x80\xff\x93\x94\x81\r\n");
+    QTest::newRow("single-byte: Latin-1 letters, Windows' euro and quotes, an undefined byte")
+        << latin1 << QString::fromUtf8("Müller;Ä")
+        << QStringList{QString::fromUtf8("Été|€ÿ“”\u0081")} << latin1;
     const QByteArray nul("A;B\r\na\0b;\0\r\n", 12);
     QTest::newRow("NUL bytes") << nul << "A;B" << QStringList{QString::fromLatin1("a\0b|\0", 5)}
                                << nul;
@@ -138,7 +149,7 @@ void TestCsvFile::loadAndSave() {
     QCOMPARE(report.storedEntries, entries.size());
     const int columns = schema::columnCount(columnNames);
     QCOMPARE(csv.rows(columns), entries);
-    QCOMPARE(csv.save(columnNames), saved);
+    QCOMPARE(csv.save(columnNames, report.encoding), saved);
 
     // What was saved loads to the same entries.
     csv.load(saved, QStringLiteral("again.csv"));
@@ -264,6 +275,36 @@ void TestCsvFile::failedWriteKeepsOldFile() {
         QVERIFY(!QFileInfo(path).isFile());
     // No temporary file is left behind.
     QCOMPARE(QDir(csv.env.root()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), before);
+}
+
+void TestCsvFile::encodingIsFound_data() {
+    using textencoding::Encoding;
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<Encoding>("encoding");
+    QTest::newRow("ASCII only") << QByteArray("A;B\r\nx;y\r\n") << Encoding::SingleByte;
+    QTest::newRow("a byte-order mark alone")
+        << QByteArray("\xef\xbb\xbf") << Encoding::Utf8WithMark;
+    QTest::newRow("two-byte sequence") << QByteArray("A\r\nM\xc3\xbcller\r\n") << Encoding::Utf8;
+    QTest::newRow("four-byte sequence (emoji)")
+        << QByteArray("A\r\n\xf0\x9f\x98\x80\r\n") << Encoding::Utf8;
+    QTest::newRow("ISO 8859-1 umlaut") << QByteArray("A\r\nM\xfcller\r\n") << Encoding::SingleByte;
+    QTest::newRow("UTF-8, then one invalid byte")
+        << QByteArray("\xc3\xbc;\xfc\r\n") << Encoding::SingleByte;
+    QTest::newRow("overlong form of '/'")
+        << QByteArray("A\r\n\xc0\xaf\r\n") << Encoding::SingleByte;
+    QTest::newRow("surrogate half") << QByteArray("A\r\n\xed\xa0\x80\r\n") << Encoding::SingleByte;
+    QTest::newRow("beyond U+10FFFF")
+        << QByteArray("A\r\n\xf4\x90\x80\x80\r\n") << Encoding::SingleByte;
+    QTest::newRow("sequence cut short at the end")
+        << QByteArray("A\r\n\xe6\x9d") << Encoding::SingleByte;
+    QTest::newRow("Windows quotes") << QByteArray("A\r\n\x93x\x94\r\n") << Encoding::SingleByte;
+}
+
+void TestCsvFile::encodingIsFound() {
+    QFETCH(QByteArray, file);
+    QFETCH(textencoding::Encoding, encoding);
+    CsvFixture csv;
+    QCOMPARE(csv.load(file).encoding, encoding);
 }
 
 QTEST_GUILESS_MAIN(TestCsvFile)

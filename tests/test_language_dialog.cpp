@@ -203,10 +203,13 @@ void LanguageDialogTest::windowSpeaksTheProgramsLanguage() {
     CLanguage dialog(nullptr);
     dialog.OnInitDialog();
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Sprachauswahl"));
+    // The system's language is named in the language shown.
+    QVERIFY(dialog.languageList()->findText(QStringLiteral("(Systemsprache)")) >= 0);
 
     env.setConfig(QStringLiteral("Language"), QStringLiteral("[1033]"));
     dialog.OnInitDialog();
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Language Selection"));
+    QVERIFY(dialog.languageList()->findText(QStringLiteral("(System language)")) >= 0);
 }
 
 void LanguageDialogTest::mainWindowChangesLanguage() {
@@ -222,7 +225,7 @@ void LanguageDialogTest::mainWindowChangesLanguage() {
 
     // The same language again: nothing is written, nothing relabelled.
     env.prompter.queueDialog([](QDialog& shown) {
-        return choose(static_cast<CLanguage&>(shown), QStringLiteral("(System language)"));
+        return choose(static_cast<CLanguage&>(shown), QStringLiteral("(Systemsprache)"));
     });
     window.action(210)->trigger();
     QCOMPARE(env.config(QStringLiteral("Language")), QStringLiteral("[----]"));

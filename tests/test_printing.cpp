@@ -124,6 +124,7 @@ private slots:
     void layout_data();
     void layout();
     void printsTheListedEntriesOnA4InFixedPitch();
+    void printsEveryScriptInFixedPitch();
     void paper_data();
     void paper();
     void failuresAreReported_data();
@@ -241,6 +242,22 @@ void TestPrinting::printsTheListedEntriesOnA4InFixedPitch() {
     QVERIFY2(fonts.contains(QRegularExpression(QStringLiteral("Mono|Courier"),
                                                QRegularExpression::CaseInsensitiveOption)),
              qPrintable(fonts));
+}
+
+// Letters the usual fixed-pitch fonts lack (Georgian, Armenian) are printed, in one fixed-pitch
+// font that has them: the whole list in it, so that every character takes the same width.
+void TestPrinting::printsEveryScriptInFixedPitch() {
+    ListPageFixture fixture(
+        {QString::fromUtf8("ქართული;Թբիլիսի;1990"), QString::fromUtf8("Ελένη;Αθήνα;1985")});
+    fixture.env.prompter.queuePrint(fixture.pdfOn(QPageSize::A4));
+    fixture.clickPrint();
+    QCOMPARE(fixture.messages(), QStringList());
+    const QString text = run("pdftotext", {"-layout", fixture.pdfPath(), "-"});
+    for (const char* word : {"ქართული", "Թբիլիսի", "Ελένη", "Αθήνα"})
+        QVERIFY2(text.contains(QString::fromUtf8(word)), qPrintable(text));
+    const QString fonts = run("pdffonts", {fixture.pdfPath()});
+    QVERIFY2(fonts.contains(QStringLiteral("DejaVuSansMono")), qPrintable(fonts));
+    QVERIFY2(!fonts.contains(QStringLiteral("LiberationMono")), qPrintable(fonts));
 }
 
 void TestPrinting::paper_data() {

@@ -3,20 +3,22 @@
 #include <QLineEdit>
 #include <limits>
 
-Latin1Validator::Latin1Validator(Rule rule, QObject* parent) : QValidator(parent), m_rule(rule) {}
+FieldValidator::FieldValidator(Rule rule, const textencoding::Encoding& encoding, QObject* parent)
+    : QValidator(parent), m_rule(rule), m_encoding(encoding) {}
 
-qsizetype Latin1Validator::carriageReturnsIn(const QString& value) {
+qsizetype FieldValidator::carriageReturnsIn(const QString& value) {
     return value.count(QLatin1Char('\r'));
 }
 
-bool Latin1Validator::accepts(Rule rule, const QString& text, qsizetype allowedCarriageReturns) {
+bool FieldValidator::accepts(Rule rule, textencoding::Encoding encoding, const QString& text,
+                             qsizetype allowedCarriageReturns) {
+    if (!textencoding::canHold(encoding, text))
+        return false;
+    if (rule != Rule::FieldValue)
+        return true;
     qsizetype carriageReturns = 0;
     for (QChar c : text) {
         const char16_t code = c.unicode();
-        if (code > 0xFF)
-            return false;
-        if (rule != Rule::FieldValue)
-            continue;
         if (code == u';' || code == u'\n')
             return false;
         if (code == u'\r' && ++carriageReturns > allowedCarriageReturns)
@@ -25,21 +27,24 @@ bool Latin1Validator::accepts(Rule rule, const QString& text, qsizetype allowedC
     return true;
 }
 
-QValidator::State Latin1Validator::validate(QString& input, int&) const {
-    if (accepts(m_rule, input, m_allowedCarriageReturns))
+QValidator::State FieldValidator::validate(QString& input, int&) const {
+    if (accepts(m_rule, m_encoding, input, m_allowedCarriageReturns))
         return Acceptable;
     emit refused();
     return Invalid;
 }
 
-void restrictField(QLineEdit* field, Latin1Validator::Rule rule) {
+FieldValidator* restrictField(QLineEdit* field, FieldValidator::Rule rule,
+                              const textencoding::Encoding& encoding) {
     field->setMaxLength(std::numeric_limits<int>::max());
-    field->setValidator(new Latin1Validator(rule, field));
+    auto* validator = new FieldValidator(rule, encoding, field);
+    field->setValidator(validator);
+    return validator;
 }
 
 void setGivenText(QLineEdit* field, const QString& value) {
     // restrictField made the validator a child of its field.
-    if (auto* validator = field->findChild<Latin1Validator*>(QString(), Qt::FindDirectChildrenOnly))
+    if (auto* validator = field->findChild<FieldValidator*>(QString(), Qt::FindDirectChildrenOnly))
         validator->setGivenValue(value);
     field->setText(value);
 }

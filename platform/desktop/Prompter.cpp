@@ -8,6 +8,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+#include <algorithm>
+
 namespace {
 Prompter*& installed() {
     static Prompter* prompter = nullptr;
@@ -62,10 +64,15 @@ QString QtPrompter::openFileName(QWidget* parent, const QString& caption, const 
 }
 
 QString QtPrompter::saveFileName(QWidget* parent, const QString& caption,
-                                 const QString& initialPath, const QString& filter) {
+                                 const QString& initialPath, const QStringList& filters,
+                                 int* chosen) {
+    QString selected = filters.value(*chosen);
     // The program asks itself before replacing a file, after it has added ".csv".
-    return QFileDialog::getSaveFileName(parent, caption, initialPath, filter, nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    const QString path = QFileDialog::getSaveFileName(parent, caption, initialPath,
+                                                      filters.join(QStringLiteral(";;")), &selected,
+                                                      QFileDialog::DontConfirmOverwrite);
+    *chosen = std::max(0, static_cast<int>(filters.indexOf(selected)));
+    return path;
 }
 
 int QtPrompter::runModal(QDialog& dialog) {

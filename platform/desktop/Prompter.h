@@ -22,8 +22,11 @@ public:
     // Empty result: the user cancelled.
     virtual QString openFileName(QWidget* parent, const QString& caption, const QString& folder,
                                  const QString& filter) = 0;
+    // filters are the file types offered ("CSV Databases (*.csv)", ...); *chosen is the one
+    // preselected on the way in and the one the user took on the way out.
     virtual QString saveFileName(QWidget* parent, const QString& caption,
-                                 const QString& initialPath, const QString& filter) = 0;
+                                 const QString& initialPath, const QStringList& filters,
+                                 int* chosen) = 0;
     // Runs dialog modally and returns its result code (QDialog::Accepted or Rejected).
     virtual int runModal(QDialog& dialog) = 0;
     // Shows the print dialog for printer; true when the user confirmed.
@@ -42,7 +45,7 @@ public:
     QString openFileName(QWidget* parent, const QString& caption, const QString& folder,
                          const QString& filter) override;
     QString saveFileName(QWidget* parent, const QString& caption, const QString& initialPath,
-                         const QString& filter) override;
+                         const QStringList& filters, int* chosen) override;
     int runModal(QDialog& dialog) override;
     bool choosePrinter(QPrinter& printer, QWidget* parent) override;
 };

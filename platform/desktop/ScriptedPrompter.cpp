@@ -13,8 +13,8 @@ QStringList ScriptedPrompter::messageTexts() const {
 }
 
 bool ScriptedPrompter::queuesEmpty() const {
-    return m_answers.isEmpty() && m_fileNames.isEmpty() && m_dialogs.isEmpty() &&
-           m_prints.isEmpty();
+    return m_answers.isEmpty() && m_fileNames.isEmpty() && m_fileTypes.isEmpty() &&
+           m_dialogs.isEmpty() && m_prints.isEmpty();
 }
 
 Prompter::Answer ScriptedPrompter::message(QWidget*, const QString& text, const QString& caption,
@@ -32,8 +32,12 @@ QString ScriptedPrompter::openFileName(QWidget*, const QString& caption, const Q
 }
 
 QString ScriptedPrompter::saveFileName(QWidget*, const QString& caption, const QString& initialPath,
-                                       const QString&) {
+                                       const QStringList& filters, int* chosen) {
     m_prompts.append({QStringLiteral("save"), initialPath, caption});
+    m_offeredTypes = filters;
+    m_preselectedType = *chosen;
+    if (!m_fileTypes.isEmpty())
+        *chosen = m_fileTypes.dequeue();
     return m_fileNames.isEmpty() ? QString() : m_fileNames.dequeue();
 }
 

@@ -23,6 +23,11 @@ public:
 
     void queueAnswer(Answer answer) { m_answers.enqueue(answer); }
     void queueFileName(const QString& path) { m_fileNames.enqueue(path); }
+    // The file type the next save dialog answers with (else the preselected one).
+    void queueFileType(int index) { m_fileTypes.enqueue(index); }
+    // The file types the last save dialog offered, and the one it preselected.
+    const QStringList& offeredFileTypes() const { return m_offeredTypes; }
+    int preselectedFileType() const { return m_preselectedType; }
     // The function acts on the shown dialog (selects a line, presses OK) and returns the result.
     void queueDialog(std::function<int(QDialog&)> script) { m_dialogs.enqueue(std::move(script)); }
     // The function sets up the printer (output file, paper) and returns whether to print.
@@ -38,7 +43,7 @@ public:
     QString openFileName(QWidget* parent, const QString& caption, const QString& folder,
                          const QString& filter) override;
     QString saveFileName(QWidget* parent, const QString& caption, const QString& initialPath,
-                         const QString& filter) override;
+                         const QStringList& filters, int* chosen) override;
     int runModal(QDialog& dialog) override;
     bool choosePrinter(QPrinter& printer, QWidget* parent) override;
 
@@ -46,6 +51,9 @@ private:
     QList<Prompt> m_prompts;
     QQueue<Answer> m_answers;
     QQueue<QString> m_fileNames;
+    QQueue<int> m_fileTypes;
+    QStringList m_offeredTypes;
+    int m_preselectedType = -1;
     QQueue<std::function<int(QDialog&)>> m_dialogs;
     QQueue<std::function<bool(QPrinter&)>> m_prints;
 };

@@ -21,7 +21,8 @@ QString UnattendedPrompter::openFileName(QWidget*, const QString&, const QString
     return {};
 }
 
-QString UnattendedPrompter::saveFileName(QWidget*, const QString&, const QString&, const QString&) {
+QString UnattendedPrompter::saveFileName(QWidget*, const QString&, const QString&,
+                                         const QStringList&, int*) {
     return {};
 }
 

@@ -15,7 +15,7 @@ public:
     QString openFileName(QWidget* parent, const QString& caption, const QString& folder,
                          const QString& filter) override;
     QString saveFileName(QWidget* parent, const QString& caption, const QString& initialPath,
-                         const QString& filter) override;
+                         const QStringList& filters, int* chosen) override;
     int runModal(QDialog& dialog) override;
     bool choosePrinter(QPrinter& printer, QWidget* parent) override;
 };

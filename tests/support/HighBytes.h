@@ -1,12 +1,14 @@
 #pragma once
 
+#include "TextEncoding.h"
+
 #include <QString>
 
-// Every character from U+0080 to U+00FF in order: all the bytes above 0x7F that ISO 8859-1
-// files hold, in one value.
+// The characters of every byte from 0x80 to 0xFF of a single-byte file, in order (Windows'
+// "€" for 0x80 ...): all the bytes above 0x7F such files hold, in one value.
 inline QString highBytes() {
-    QString text;
+    QByteArray bytes;
     for (int c = 0x80; c <= 0xFF; ++c)
-        text.append(QChar(c));
-    return text;
+        bytes.append(static_cast<char>(c));
+    return textencoding::decodeSingleByte(bytes);
 }

@@ -27,7 +27,7 @@ bool MainWindowHarness::close() {
 QByteArray MainWindowHarness::crlf(const QStringList& lines) {
     QByteArray bytes;
     for (const QString& line : lines)
-        bytes += line.toLatin1() + "\r\n";
+        bytes += textencoding::encodeSingleByte(line) + "\r\n";
     return bytes;
 }
 
@@ -75,7 +75,13 @@ void MainWindowHarness::clickTab(int tab) {
 
 void MainWindowHarness::typeInto(QLineEdit* field, const QString& text) {
     field->clear();
-    QTest::keyClicks(field, text);
+    // QTest::keyClicks knows ASCII only; other characters come as an input method sends them.
+    for (QChar c : text) {
+        if (c.unicode() < 0x80)
+            QTest::keyClick(field, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
 }
 
 void MainWindowHarness::chooseRow(CViewTab& page, int row) {

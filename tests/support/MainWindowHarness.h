@@ -28,7 +28,7 @@ public:
     // Starts on the database made of lines.
     CMyOrvaneDatabaseDlg& startWith(const QStringList& lines, const QString& name = "people.csv");
 
-    // Lines joined as the program writes them: each ended by CR LF.
+    // Lines joined as the program writes a single-byte file: each ended by CR LF.
     static QByteArray crlf(const QStringList& lines);
     // A script for the new-database dialog: marks line (0 the empty database, k template k)
     // and confirms.

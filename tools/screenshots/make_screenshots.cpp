@@ -146,7 +146,8 @@ public:
     QString openFileName(QWidget*, const QString&, const QString&, const QString&) override {
         return {};
     }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override {
+    QString saveFileName(QWidget*, const QString&, const QString&, const QStringList&,
+                         int*) override {
         return {};
     }
     bool choosePrinter(QPrinter&, QWidget*) override { return false; }

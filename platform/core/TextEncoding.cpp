@@ -1,0 +1,199 @@
+#include "TextEncoding.h"
+
+#include <cstring>
+
+namespace textencoding {
+
+namespace {
+
+// Windows-1252 from 0x80 to 0x9F; 0 where the code page defines no character.
+constexpr char16_t kWindows1252[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+};
+
+// The length of the valid UTF-8 sequence at p (at most end - p bytes), or 0 when there is none
+// (a stray continuation byte, an overlong form, a surrogate, beyond U+10FFFF, cut short).
+int sequenceLength(const unsigned char* p, const unsigned char* end) {
+    const unsigned char lead = p[0];
+    int length;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0)
+            low = 0xA0;
+        else if (lead == 0xED)
+            high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0)
+            low = 0x90;
+        else if (lead == 0xF4)
+            high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (end - p < length || p[1] < low || p[1] > high)
+        return 0;
+    for (int i = 2; i < length; ++i) {
+        if (p[i] < 0x80 || p[i] > 0xBF)
+            return 0;
+    }
+    return length;
+}
+
+// The first byte at or after p from 0x80 on, or end.
+const unsigned char* nextHighByte(const unsigned char* p, const unsigned char* end) {
+    while (end - p >= 8) {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        if (word & 0x8080808080808080ULL)
+            break;
+        p += 8;
+    }
+    while (p < end && *p < 0x80)
+        ++p;
+    return p;
+}
+
+void appendUtf8(QByteArray& out, char32_t c) {
+    if (c < 0x80) {
+        out.append(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.append(static_cast<char>(0xC0 | (c >> 6)));
+        out.append(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.append(static_cast<char>(0xE0 | (c >> 12)));
+        out.append(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.append(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+}  // namespace
+
+QString nameOf(Encoding encoding) {
+    switch (encoding) {
+        case Encoding::SingleByte:
+            break;
+        case Encoding::Utf8:
+            return QStringLiteral("utf-8");
+        case Encoding::Utf8WithMark:
+            return QStringLiteral("utf-8 with mark");
+    }
+    return QStringLiteral("single-byte");
+}
+
+Encoding fromName(const QString& name) {
+    for (Encoding encoding : {Encoding::Utf8, Encoding::Utf8WithMark}) {
+        if (name == nameOf(encoding))
+            return encoding;
+    }
+    return Encoding::SingleByte;
+}
+
+Encoding detect(const char* data, qsizetype size) {
+    if (size >= 3 && std::memcmp(data, kUtf8Mark, 3) == 0)
+        return Encoding::Utf8WithMark;
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    const auto* end = p + size;
+    bool multiByte = false;
+    while ((p = nextHighByte(p, end)) < end) {
+        const int length = sequenceLength(p, end);
+        if (length == 0)
+            return Encoding::SingleByte;
+        multiByte = true;
+        p += length;
+    }
+    return multiByte ? Encoding::Utf8 : Encoding::SingleByte;
+}
+
+char16_t singleByteCharacter(unsigned char byte) {
+    if (byte >= 0x80 && byte <= 0x9F && kWindows1252[byte - 0x80])
+        return kWindows1252[byte - 0x80];
+    return byte;
+}
+
+int singleByteOf(char32_t character) {
+    if (character < 0x80 || (character >= 0xA0 && character <= 0xFF))
+        return static_cast<int>(character);
+    if (character >= 0x80 && character <= 0x9F)  // only where the code page leaves the byte
+        return kWindows1252[character - 0x80] ? -1 : static_cast<int>(character);
+    for (int i = 0; i < 32; ++i) {
+        if (kWindows1252[i] == character)
+            return 0x80 + i;
+    }
+    return -1;
+}
+
+bool canHold(Encoding encoding, const QString& text) {
+    if (isUtf8(encoding))
+        return true;
+    for (QChar c : text) {
+        if (singleByteOf(c.unicode()) < 0)
+            return false;
+    }
+    return true;
+}
+
+bool hasHighBytes(const char* data, qsizetype size) {
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    return nextHighByte(p, p + size) != p + size;
+}
+
+void singleByteToUtf8(const char* data, qsizetype size, QByteArray& out) {
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    const auto* end = p + size;
+    while (p < end) {
+        const auto* high = nextHighByte(p, end);
+        out.append(reinterpret_cast<const char*>(p), high - p);
+        if (high == end)
+            break;
+        appendUtf8(out, singleByteCharacter(*high));
+        p = high + 1;
+    }
+}
+
+bool utf8ToSingleByte(const char* data, qsizetype size, QByteArray& out) {
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    const auto* end = p + size;
+    while (p < end) {
+        const auto* high = nextHighByte(p, end);
+        out.append(reinterpret_cast<const char*>(p), high - p);
+        if (high == end)
+            break;
+        const int length = sequenceLength(high, end);
+        if (length == 0)
+            return false;
+        char32_t c = high[0] & (0xFF >> (length + 1));
+        for (int i = 1; i < length; ++i)
+            c = (c << 6) | (high[i] & 0x3F);
+        const int byte = singleByteOf(c);
+        if (byte < 0)
+            return false;
+        out.append(static_cast<char>(byte));
+        p = high + length;
+    }
+    return true;
+}
+
+QString decodeSingleByte(const QByteArray& bytes) {
+    QString text(bytes.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        text[i] = QChar(singleByteCharacter(static_cast<unsigned char>(bytes[i])));
+    return text;
+}
+
+QByteArray encodeSingleByte(const QString& text) {
+    QByteArray bytes(text.size(), Qt::Uninitialized);
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const int byte = singleByteOf(text[i].unicode());
+        bytes[i] = static_cast<char>(byte < 0 ? '?' : byte);
+    }
+    return bytes;
+}
+
+}  // namespace textencoding

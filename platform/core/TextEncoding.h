@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The two encodings a database file can have. Inside the program text is UTF-8 (in the working
+// store) or QString; the file's own encoding matters only where a file is read or written.
+//
+// Single-byte: one byte per character, both ways exactly. Bytes 0x80 to 0x9F carry their
+// Windows-1252 meaning where that code page defines one ("€", "„", "“", "–" ...), since such
+// files were mostly made on Windows; every other byte is ISO 8859-1 (so the five bytes
+// Windows-1252 leaves undefined stand for U+0081, U+008D, U+008F, U+0090, U+009D).
+//
+// UTF-8: every character; a file may start with a byte-order mark, which is kept.
+namespace textencoding {
+
+enum class Encoding { SingleByte, Utf8, Utf8WithMark };
+
+inline bool isUtf8(Encoding encoding) {
+    return encoding != Encoding::SingleByte;
+}
+
+// The encoding of a file's bytes: a UTF-8 byte-order mark, or valid UTF-8 that holds at least
+// one multi-byte sequence, makes UTF-8; anything else is single-byte. One pass, fast over
+// ASCII.
+Encoding detect(const char* data, qsizetype size);
+// The three bytes of the UTF-8 byte-order mark.
+inline constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
+// The encoding as a word ("single-byte", "utf-8", "utf-8 with mark") and back; an unknown word
+// reads as single-byte.
+QString nameOf(Encoding encoding);
+Encoding fromName(const QString& name);
+
+// The character of a single-byte file's byte, and the byte of a character (-1: none).
+char16_t singleByteCharacter(unsigned char byte);
+int singleByteOf(char32_t character);
+// Whether encoding can hold every character of text.
+bool canHold(Encoding encoding, const QString& text);
+
+// A single-byte file's bytes as UTF-8, appended to out; ASCII goes through as it is.
+void singleByteToUtf8(const char* data, qsizetype size, QByteArray& out);
+// UTF-8 text as a single-byte file's bytes, appended to out; false (out partly filled) when a
+// character has no byte, or the text is not UTF-8.
+bool utf8ToSingleByte(const char* data, qsizetype size, QByteArray& out);
+// Whether data holds any byte from 0x80 on; such text needs converting, other text is the same
+// in both encodings.
+bool hasHighBytes(const char* data, qsizetype size);
+
+// Text to and from a single-byte file's bytes (characters without a byte become "?").
+QString decodeSingleByte(const QByteArray& bytes);
+QByteArray encodeSingleByte(const QString& text);
+
+}  // namespace textencoding

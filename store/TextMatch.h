@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QtGlobal>
+
+// Matching UTF-8 text as the search does: letter case ignored for every letter of every
+// script (the engine's own LIKE folds only A to Z), one character being one code point.
+namespace textmatch {
+
+// LIKE: "%" stands for any run of characters, "_" for one; escape (a code point, or -1 for
+// none) makes the character after it stand for itself.
+bool like(const unsigned char* pattern, int patternSize, const unsigned char* text, int textSize,
+          qint32 escape = -1);
+
+// The code point at s[*i] (of size bytes), advancing *i; a byte that starts no valid sequence
+// reads as itself.
+char32_t nextCodePoint(const unsigned char* s, int size, int* i);
+
+// The code point as compared when case is ignored.
+char32_t folded(char32_t c);
+
+}  // namespace textmatch

@@ -1,0 +1,227 @@
+// Files as people have them: UTF-8 (with and without a byte-order mark) beside single-byte
+// files made on Windows or in ISO 8859-1, each loaded, searched, edited and saved byte for
+// byte through the real main window; and lists sorted as people read.
+#include "MainWindowHarness.h"
+
+#include <QAction>
+#include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+
+QByteArray utf8(const char* text) {
+    return QByteArray(text);
+}
+
+}  // namespace
+
+class TestEncodings : public QObject {
+    Q_OBJECT
+private slots:
+    void fileTravelsExactly_data();
+    void fileTravelsExactly();
+    void fieldsHoldWhatTheFileCan();
+    void saveAsOffersTheEncoding();
+    void sortedAsPeopleRead_data();
+    void sortedAsPeopleRead();
+};
+
+void TestEncodings::fileTravelsExactly_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("criterion");  // typed on the Search tab, in field 1
+    QTest::addColumn<QString>("found");      // the one entry it finds
+    QTest::addColumn<QString>("edited");     // typed into field 2 of the first entry
+    QTest::addColumn<QByteArray>("saved");   // the file after that edit
+
+    const QByteArray cyrillic = utf8(
+        "Имя;Город\r\n"
+        "ЖУРНАЛ;Αθήνα\r\n"
+        "東京;京都\r\n");
+    QTest::newRow("UTF-8: Cyrillic, Greek, CJK")
+        << cyrillic << QString::fromUtf8("журнал") << QString::fromUtf8("ЖУРНАЛ|Αθήνα")
+        << QString::fromUtf8("Σπάρτη") << utf8("Имя;Город\r\nЖУРНАЛ;Σπάρτη\r\n東京;京都\r\n");
+    QTest::newRow("UTF-8 with a byte-order mark")
+        << "\xef\xbb\xbf" + cyrillic << QString::fromUtf8("東_") << QString::fromUtf8("東京|京都")
+        << QString::fromUtf8("ქართული")
+        << "\xef\xbb\xbf" + utf8("Имя;Город\r\nЖУРНАЛ;ქართული\r\n東京;京都\r\n");
+    QTest::newRow("Windows: euro sign and curly quotes")
+        << QByteArray("Preis;Notiz\r\n\x80 5;\x93gut\x94\r\n3 \x80;x\r\n")
+        << QString::fromUtf8("€%") << QString::fromUtf8("€ 5|“gut”")
+        << QString::fromUtf8("„neu“ – ok")
+        << QByteArray("Preis;Notiz\r\n\x80 5;\x84neu\x93 \x96 ok\r\n3 \x80;x\r\n");
+    QTest::newRow("ISO 8859-1 that is no UTF-8")
+        << QByteArray("Name;Ort\r\nM\xfcller;K\xf6ln\r\nMeier;Bonn\r\n")
+        << QString::fromUtf8("MÜLLER") << QString::fromUtf8("Müller|Köln")
+        << QString::fromUtf8("Düsseldorf")
+        << QByteArray("Name;Ort\r\nM\xfcller;D\xfcsseldorf\r\nMeier;Bonn\r\n");
+    QTest::newRow("ASCII only") << QByteArray("Name;Town\r\nSmith;York\r\nJones;Hull\r\n")
+                                << "SMITH"
+                                << "Smith|York"
+                                << "Leeds"
+                                << QByteArray("Name;Town\r\nSmith;Leeds\r\nJones;Hull\r\n");
+}
+
+void TestEncodings::fileTravelsExactly() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, criterion);
+    QFETCH(QString, found);
+    QFETCH(QString, edited);
+    QFETCH(QByteArray, saved);
+    MainWindowHarness world;
+    const QString path = world.env.writeFile(QStringLiteral("file.csv"), file);
+    world.env.setConfig(QStringLiteral("LastDataBase"), path);
+    CMyOrvaneDatabaseDlg& window = world.start();
+    QVERIFY(world.env.prompter.messageTexts().isEmpty());
+
+    // Saved unchanged: the same bytes.
+    window.action(texts::SaveDatabaseCommand)->trigger();
+    QCOMPARE(TestEnvironment::readFile(path), file);
+
+    // Found with the letter case ignored, in every script.
+    world.clickTab(CMyOrvaneDatabaseDlg::SearchTab);
+    MainWindowHarness::typeInto(window.searchPage().field(1), criterion);
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewFilteredTab);
+    QCOMPARE(MainWindowHarness::listedRows(window.viewFilteredPage()), QStringList{found});
+
+    // Edited and saved: the file in its own encoding, the mark kept.
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+    MainWindowHarness::chooseRow(window.viewAllPage(), 0);
+    window.viewAllPage().OnEditEntry();
+    window.OnPollTimer();
+    MainWindowHarness::typeInto(window.addEditPage().field(2), edited);
+    QCOMPARE(window.addEditPage().field(2)->text(), edited);
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+    window.action(texts::SaveDatabaseCommand)->trigger();
+    QCOMPARE(TestEnvironment::readFile(path), saved);
+    QVERIFY(world.env.prompter.messageTexts().isEmpty());
+
+    // And read back so at the next start.
+    QVERIFY(world.close());
+    CMyOrvaneDatabaseDlg& again = world.start();
+    QCOMPARE(MainWindowHarness::listedRows(again.viewAllPage()).first().section('|', 1), edited);
+}
+
+void TestEncodings::fieldsHoldWhatTheFileCan() {
+    MainWindowHarness world;
+    const QString single = world.writeDatabase(QStringLiteral("single.csv"), {"A;B", "x;y"});
+    const QString unicode =
+        world.env.writeFile(QStringLiteral("unicode.csv"), utf8("A;B\r\nж;y\r\n"));
+    world.env.setConfig(QStringLiteral("LastDataBase"), single);
+    CMyOrvaneDatabaseDlg& window = world.start();
+    const QString typed = QString::fromUtf8("Жa;€");
+    for (const auto& [path, kept] : {std::pair{single, QString::fromUtf8("a€")},
+                                     std::pair{unicode, QString::fromUtf8("Жa€")}}) {
+        world.env.prompter.queueFileName(path);
+        window.OnOpenDatabase();
+        window.viewAllPage().OnAddEntry();
+        window.OnPollTimer();
+        MainWindowHarness::typeInto(window.addEditPage().field(1), typed);
+        QCOMPARE(window.addEditPage().field(1)->text(), kept);
+        world.clickTab(CMyOrvaneDatabaseDlg::SettingsTab);
+        window.settingsPage().OnAddColumn();
+        MainWindowHarness::typeInto(window.settingsPage().nameField(), typed);
+        QCOMPARE(window.settingsPage().nameField()->text(), kept);
+        world.clickTab(CMyOrvaneDatabaseDlg::SearchTab);
+        MainWindowHarness::typeInto(window.searchPage().field(1), typed);
+        QCOMPARE(window.searchPage().field(1)->text(),
+                 path == single ? QString::fromUtf8("a;€") : typed);
+        world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+        world.env.prompter.queueAnswer(Prompter::Answer::No);  // do not save
+    }
+}
+
+void TestEncodings::saveAsOffersTheEncoding() {
+    MainWindowHarness world;
+    ScriptedPrompter& prompter = world.env.prompter;
+    world.env.setConfig(
+        QStringLiteral("LastDataBase"),
+        world.env.writeFile(QStringLiteral("latin.csv"), "Name;Ort\r\nM\xfcller;K\xf6ln\r\n"));
+    CMyOrvaneDatabaseDlg& window = world.start();
+    const QStringList types = {window.text(texts::CsvFileFilter),
+                               window.text(texts::CsvUtf8FileFilter)};
+
+    // A single-byte database saved as UTF-8 becomes one.
+    const QString converted = world.env.root() + QStringLiteral("/converted.csv");
+    prompter.queueFileName(converted);
+    prompter.queueFileType(1);
+    window.OnSaveDatabaseAs();
+    QCOMPARE(prompter.offeredFileTypes(), types);
+    QCOMPARE(prompter.preselectedFileType(), 0);
+    QCOMPARE(TestEnvironment::readFile(converted), utf8("Name;Ort\r\nMüller;Köln\r\n"));
+    QVERIFY(world.addEntry({QString::fromUtf8("Ж")}));
+    window.OnSaveDatabase();
+    QCOMPARE(TestEnvironment::readFile(converted), utf8("Name;Ort\r\nMüller;Köln\r\nЖ;\r\n"));
+
+    // Back to single-byte it cannot go while a value has no byte: nothing is written.
+    const QString back = world.env.root() + QStringLiteral("/back.csv");
+    prompter.clearPrompts();
+    prompter.queueFileName(back);
+    prompter.queueFileType(0);
+    window.OnSaveDatabaseAs();
+    QCOMPARE(prompter.preselectedFileType(), 1);
+    QCOMPARE(
+        prompter.messageTexts(),
+        QStringList{
+            window.text(texts::SingleByteCannotHold).arg(back).arg(3).arg(QString::fromUtf8("Ж"))});
+    QVERIFY(!QFile::exists(back));
+    QCOMPARE(window.m_currentPath, converted);
+
+    // A new database starts single-byte, a template's likewise.
+    prompter.queueDialog(MainWindowHarness::chooseNewDatabase(1));
+    window.OnNewDatabase();
+    prompter.queueFileName(QString());  // cancelled
+    window.OnSaveDatabaseAs();
+    QCOMPARE(prompter.preselectedFileType(), 0);
+}
+
+void TestEncodings::sortedAsPeopleRead_data() {
+    QTest::addColumn<QString>("language");
+    QTest::newRow("English") << "[1033]";
+    QTest::newRow("German") << "[1031]";
+}
+
+void TestEncodings::sortedAsPeopleRead() {
+    QFETCH(QString, language);
+    // Case and accents do not split the order, numbers in texts compare by value: an order an
+    // English and a German reader agree on.
+    const QStringList order = {"Angstrom",
+                               QString::fromUtf8("Ångström"),
+                               QString::fromUtf8("Äpfel"),
+                               "apple",
+                               "Banana",
+                               "item 2",
+                               "item 10",
+                               "Zebra",
+                               "zoo"};
+    const QStringList stored = {"zoo",
+                                "item 10",
+                                "Banana",
+                                QString::fromUtf8("Äpfel"),
+                                "Zebra",
+                                "apple",
+                                QString::fromUtf8("Ångström"),
+                                "item 2",
+                                "Angstrom"};
+    MainWindowHarness world;
+    world.env.setConfig(QStringLiteral("Language"), language);
+    QByteArray file = "Name\r\n";
+    for (const QString& value : stored)
+        file += value.toUtf8() + "\r\n";
+    world.env.setConfig(QStringLiteral("LastDataBase"),
+                        world.env.writeFile(QStringLiteral("words.csv"), file));
+    CMyOrvaneDatabaseDlg& window = world.start();
+    window.viewAllPage().OnColumnClick(0);
+    QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()), order);
+
+    // The same order when the next start sorts by the column it was closed with.
+    QVERIFY(world.close());
+    CMyOrvaneDatabaseDlg& again = world.start();
+    QCOMPARE(again.viewAllPage().m_sortColumn, QStringLiteral("Column1"));
+    QCOMPARE(MainWindowHarness::listedRows(again.viewAllPage()), order);
+}
+
+QTEST_MAIN(TestEncodings)
+#include "test_encodings.moc"
