@@ -1,20 +1,27 @@
-// Makes one page of the user guide from the frame every page shares, the words of the page's
-// language and the page's own content, so that the head, header, navigation and footer are
-// written once.
+// Makes the pages of the user guide from frames the pages share and the words of each language,
+// so that the head, header, navigation and footer are written once and every list of topics
+// and languages follows help/topics.txt and the language folders by itself. Two kinds of page:
+// a topic page (a frame, the page's own content and the words of its language first, then those
+// of the others), and the entry page help.html beside the program (a frame and the words of all
+// languages, the entry page's own language first), which lists every topic in every language.
 //
 // The frame is a small template. {{name}} puts in a value; values are HTML and go in as they
-// are. {{#name}}...{{/name}} repeats its text for each item of a list, the item's names hiding
-// outer ones of the same name, or keeps its text once if the value is not empty;
+// are. {{>name}} puts in a value that is itself a template, filled with the names at that
+// place (so that a word can hold a link to a page of its own language); such a value cannot use
+// {{>...}} in turn. {{#name}}...{{/name}} repeats its text for each item of a list, the item's
+// names hiding outer ones of the same name, or keeps its text once if the value is not empty;
 // {{^name}}...{{/name}} keeps its text if the value is empty or the list has no items;
 // {{! ...}} is a remark. A line that holds nothing but a {{#, {{^, {{/ or {{! tag leaves no
 // empty line behind. A name that nothing defines stops the build, so that a typing error cannot
 // reach a page.
 //
-// The names: every word of the page's language (lang, language-name, ...); folder, the
-// language's folder; topic, title and content of the page; first-topic; the lists topics
-// (topic, topic-title, current), other-languages (folder and the words of each other
-// language, and first, which is not empty for the first of them only), previous-topic and
-// next-topic (none or one item: topic, topic-title).
+// The names on both kinds of page: every word of the page's language (lang, language-name,
+// ...); folder, the language's folder; first-topic; the lists topics (topic, topic-title,
+// current) and other-languages (the words of each other language, its folder, its own list
+// topics, and first, which is not empty for the first of them only). On a topic page also
+// topic, title and content of the page, and the lists previous-topic and next-topic (none or
+// one item: topic, topic-title). Every language must have every word that the page's language
+// has, so that a word missing in one language cannot silently show another language's.
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -139,8 +146,9 @@ Meaning lookUp(const std::string& name, const std::vector<const Scope*>& scopes)
 }
 
 // Returns `text` with its tags replaced as the comment at the top says, names looked up in
-// `scopes` (innermost last); throws on an unknown name or a section that is not closed.
-std::string render(std::string_view text, std::vector<const Scope*>& scopes) {
+// `scopes` (innermost last); {{>name}} is allowed only if `includes` is true. Throws on an
+// unknown name, a section that is not closed or a {{>name}} where it is not allowed.
+std::string render(std::string_view text, std::vector<const Scope*>& scopes, bool includes = true) {
     std::string out;
     size_t done = 0;
     while (true) {
@@ -158,6 +166,20 @@ std::string render(std::string_view text, std::vector<const Scope*>& scopes) {
             continue;
         if (kind == '/')
             throw std::runtime_error("{{" + tag + "}} closes nothing");
+        if (kind == '>') {
+            // Only one level, so that no value can put itself in without end.
+            if (!includes)
+                throw std::runtime_error("{{" + tag + "}} is inside a value put in by {{>...}}");
+            const Meaning meaning = lookUp(tag.substr(1), scopes);
+            if (!meaning.value)
+                throw std::runtime_error("{{" + tag + "}} is a list, not a value");
+            try {
+                out += render(*meaning.value, scopes, false);
+            } catch (const std::runtime_error& error) {
+                throw std::runtime_error("in the value of " + tag.substr(1) + ": " + error.what());
+            }
+            continue;
+        }
         if (kind != '#' && kind != '^') {
             const Meaning meaning = lookUp(tag, scopes);
             if (!meaning.value)
@@ -187,14 +209,14 @@ std::string render(std::string_view text, std::vector<const Scope*>& scopes) {
         const bool empty = meaning.value ? meaning.value->empty() : meaning.list->empty();
         if (kind == '^') {
             if (empty)
-                out += render(body, scopes);
+                out += render(body, scopes, includes);
         } else if (meaning.value) {
             if (!empty)
-                out += render(body, scopes);
+                out += render(body, scopes, includes);
         } else {
             for (const Scope& item : *meaning.list) {
                 scopes.push_back(&item);
-                out += render(body, scopes);
+                out += render(body, scopes, includes);
                 scopes.pop_back();
             }
         }
@@ -219,75 +241,100 @@ std::string languageFolder(const std::string& wordsPath) {
     return fs::path(wordsPath).parent_path().filename().string();
 }
 
-// Returns the page: `framePath` filled for the topic whose content file is `contentPath`
-// (help/<language>/<topic>.html: a line <title>...</title>, then what goes inside <main>), in
-// the language of wordsPaths[0]; the other words files are the other languages of the guide.
-// Throws on anything missing or malformed.
+// Returns the item of a list of topics for topics[i] in the language of `words`, read from
+// `wordsPath`; current is not empty if i is `current`. Throws if the language does not name the
+// topic.
+Scope topicItem(const std::vector<std::string>& topics, size_t i, size_t current,
+                const Words& words, const std::string& wordsPath) {
+    Scope item;
+    item.values["topic"] = topics[i];
+    item.values["topic-title"] = word(words, "topic." + topics[i], wordsPath);
+    item.values["current"] = i == current ? "yes" : "";
+    return item;
+}
+
+// Returns the names of the language whose words file is `wordsPath`: its words, folder and the
+// list topics, in which topics[current] is the current one (none if current is topics.size()).
+// Throws if the file is malformed, uses a name of the page as a word or misses a topic.
+Scope languageScope(const std::string& wordsPath, const std::vector<std::string>& topics,
+                    size_t current) {
+    Scope language;
+    language.values = readWords(wordsPath);
+    const Words words = language.values;
+    std::vector<Scope> all;
+    for (size_t i = 0; i < topics.size(); ++i)
+        all.push_back(topicItem(topics, i, current, words, wordsPath));
+    define(language, "folder", languageFolder(wordsPath), wordsPath);
+    define(language, "topics", std::move(all), wordsPath);
+    return language;
+}
+
+// Returns the page: `framePath` filled in the language of wordsPaths[0], the other words files
+// being the other languages of the guide. With a `contentPath` (help/<language>/<topic>.html:
+// a line <title>...</title>, then what goes inside <main>) it is that topic's page; with an
+// empty one it is the entry page. Throws on anything missing or malformed.
 std::string makePage(const std::string& framePath, const std::string& topicsPath,
                      const std::string& contentPath, const std::vector<std::string>& wordsPaths) {
     std::vector<std::string> topics;
     for (const auto& [number, line] : meaningfulLines(readFile(topicsPath)))
         topics.push_back(line);
-    const std::string topic = fs::path(contentPath).stem().string();
-    size_t index = 0;
-    while (index < topics.size() && topics[index] != topic)
-        ++index;
-    if (index == topics.size())
-        throw std::runtime_error(contentPath + ": " + topic + " is not in " + topicsPath);
-
-    const std::string content = readFile(contentPath);
-    const std::string_view startTag = "<title>", endTag = "</title>";
-    const size_t lineEnd = content.find('\n');
-    const std::string_view titleLine = std::string_view(content).substr(0, lineEnd);
-    if (lineEnd == std::string::npos || titleLine.substr(0, startTag.size()) != startTag ||
-        titleLine.size() < startTag.size() + endTag.size() ||
-        titleLine.substr(titleLine.size() - endTag.size()) != endTag)
-        throw std::runtime_error(contentPath + ":1: expected <title>...</title>");
+    if (topics.empty())
+        throw std::runtime_error(topicsPath + ": no topics");
+    const std::string topic =
+        contentPath.empty() ? std::string() : fs::path(contentPath).stem().string();
+    size_t index = topics.size();
+    if (!contentPath.empty()) {
+        index = 0;
+        while (index < topics.size() && topics[index] != topic)
+            ++index;
+        if (index == topics.size())
+            throw std::runtime_error(contentPath + ": " + topic + " is not in " + topicsPath);
+    }
 
     const std::string& wordsPath = wordsPaths[0];
-    Scope page;
-    page.values = readWords(wordsPath);
-    const Words words = page.values;
-    define(page, "folder", languageFolder(wordsPath), wordsPath);
-    define(page, "topic", topic, wordsPath);
+    Scope page = languageScope(wordsPath, topics, index);
+    const Words words = readWords(wordsPath);
     define(page, "first-topic", topics.front(), wordsPath);
-    define(page, "title",
-           std::string(titleLine.substr(startTag.size(),
-                                        titleLine.size() - startTag.size() - endTag.size())),
-           wordsPath);
-    // The frame's own line end follows the content, so the file's last one is left out.
-    define(page, "content",
-           content.substr(lineEnd + 1,
-                          content.size() - lineEnd - 1 - (content.back() == '\n' ? 1 : 0)),
-           wordsPath);
-
-    // Returns the item of a list of topics for topics[i].
-    const auto topicItem = [&](size_t i) {
-        Scope item;
-        item.values["topic"] = topics[i];
-        item.values["topic-title"] = word(words, "topic." + topics[i], wordsPath);
-        item.values["current"] = i == index ? "yes" : "";
-        return item;
-    };
-    std::vector<Scope> all, previous, next;
-    for (size_t i = 0; i < topics.size(); ++i)
-        all.push_back(topicItem(i));
-    if (index > 0)
-        previous.push_back(topicItem(index - 1));
-    if (index + 1 < topics.size())
-        next.push_back(topicItem(index + 1));
     std::vector<Scope> others;
     for (size_t i = 1; i < wordsPaths.size(); ++i) {
-        Scope other;
-        other.values = readWords(wordsPaths[i]);
-        define(other, "folder", languageFolder(wordsPaths[i]), wordsPaths[i]);
+        Scope other = languageScope(wordsPaths[i], topics, index);
+        for (const auto& named : words) {
+            if (!other.values.count(named.first))
+                throw std::runtime_error(wordsPaths[i] + ": " + named.first + " is missing (" +
+                                         wordsPath + " has it)");
+        }
         define(other, "first", std::string(i == 1 ? "yes" : ""), wordsPaths[i]);
         others.push_back(std::move(other));
     }
-    define(page, "topics", std::move(all), wordsPath);
-    define(page, "previous-topic", std::move(previous), wordsPath);
-    define(page, "next-topic", std::move(next), wordsPath);
     define(page, "other-languages", std::move(others), wordsPath);
+
+    if (!contentPath.empty()) {
+        const std::string content = readFile(contentPath);
+        const std::string_view startTag = "<title>", endTag = "</title>";
+        const size_t lineEnd = content.find('\n');
+        const std::string_view titleLine = std::string_view(content).substr(0, lineEnd);
+        if (lineEnd == std::string::npos || titleLine.substr(0, startTag.size()) != startTag ||
+            titleLine.size() < startTag.size() + endTag.size() ||
+            titleLine.substr(titleLine.size() - endTag.size()) != endTag)
+            throw std::runtime_error(contentPath + ":1: expected <title>...</title>");
+        define(page, "topic", topic, wordsPath);
+        define(page, "title",
+               std::string(titleLine.substr(startTag.size(),
+                                            titleLine.size() - startTag.size() - endTag.size())),
+               wordsPath);
+        // The frame's own line end follows the content, so the file's last one is left out.
+        define(page, "content",
+               content.substr(lineEnd + 1,
+                              content.size() - lineEnd - 1 - (content.back() == '\n' ? 1 : 0)),
+               wordsPath);
+        std::vector<Scope> previous, next;
+        if (index > 0)
+            previous.push_back(topicItem(topics, index - 1, index, words, wordsPath));
+        if (index + 1 < topics.size())
+            next.push_back(topicItem(topics, index + 1, index, words, wordsPath));
+        define(page, "previous-topic", std::move(previous), wordsPath);
+        define(page, "next-topic", std::move(next), wordsPath);
+    }
 
     std::vector<const Scope*> scopes = {&page};
     const std::string frame = withoutStandaloneTagLines(readFile(framePath));
@@ -300,19 +347,26 @@ std::string makePage(const std::string& framePath, const std::string& topicsPath
 
 }  // namespace
 
+// Writes the page that the arguments ask for (see the usage below); returns 0, or 2 for wrong
+// arguments and 1 for any other failure, each said on stderr.
 int main(int argc, char** argv) {
-    if (argc < 6) {
+    const bool entry = argc > 1 && std::string_view(argv[1]) == "--entry";
+    // The arguments before the words files: frame, topics, content (topic pages only), output.
+    const int first = entry ? 2 : 1, fixed = entry ? 3 : 4;
+    if (argc < first + fixed + 1) {
         std::fprintf(stderr,
                      "usage: %s <frame> <topics> <content> <output> <words> [<other words>...]\n"
+                     "       %s --entry <frame> <topics> <output> <words> [<other words>...]\n"
                      "  words: the words file of the page's language, then those of the "
                      "others\n",
-                     argv[0]);
+                     argv[0], argv[0]);
         return 2;
     }
     try {
         const std::string page =
-            makePage(argv[1], argv[2], argv[3], std::vector<std::string>(argv + 5, argv + argc));
-        const fs::path output = argv[4];
+            makePage(argv[first], argv[first + 1], entry ? "" : argv[first + 2],
+                     std::vector<std::string>(argv + first + fixed, argv + argc));
+        const fs::path output = argv[first + fixed - 1];
         if (output.has_parent_path())
             fs::create_directories(output.parent_path());
         std::ofstream out(output, std::ios::binary | std::ios::trunc);
