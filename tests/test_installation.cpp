@@ -17,7 +17,7 @@ const QStringList kTopics = {
     "start", "view-all", "view-filtered", "search",    "add-edit", "settings",
     "undo",  "files",    "printing",      "languages", "keyboard", "files-on-disk",
 };
-const QStringList kLanguages = {"en", "de"};
+const QStringList kLanguages = {"en", "de", "fr", "es", "nl", "pt_BR"};
 
 QByteArray readAll(const QString& path) {
     QFile file(path);
@@ -173,7 +173,7 @@ void InstallationTest::helpPage_data() {
 
 void InstallationTest::helpPage() {
     // The program opens help/<language>/<topic>.html; every page leads to every topic of its
-    // language and to itself in the other language.
+    // language and to itself in every other language.
     QFETCH(QString, language);
     QFETCH(QString, topic);
     const QString relative = QString("help/%1/%2.html").arg(language, topic);
@@ -181,13 +181,19 @@ void InstallationTest::helpPage() {
              "missing beside the built program");
     const QString page = QString::fromUtf8(readAll(programFolder() + '/' + relative));
     QVERIFY2(!page.isEmpty(), "missing beside the installed program");
-    QVERIFY(page.contains(QString("<html lang=\"%1\">").arg(language)));
+    QVERIFY(page.contains(QString("<html lang=\"%1\">").arg(QString(language).replace('_', '-'))));
     QVERIFY(!matches(page, "<h1>([^<]+)</h1>").isEmpty());
     const QStringList links = matches(page, "href=\"([^\"]+)\"");
     for (const QString& other : kTopics)
         QVERIFY2(links.contains(other + ".html"), qPrintable(other));
-    const QString otherLanguage = language == "en" ? "de" : "en";
-    QVERIFY(links.contains(QString("../%1/%2.html").arg(otherLanguage, topic)));
+    for (const QString& other : kLanguages) {
+        if (other != language)
+            QVERIFY2(links.contains(QString("../%1/%2.html").arg(other, topic)), qPrintable(other));
+    }
+    // The entry page beside the program leads to the page in every language.
+    const QStringList entryLinks =
+        matches(QString::fromUtf8(readAll(programFolder() + "/help.html")), "href=\"([^\"]+)\"");
+    QVERIFY(entryLinks.contains(relative));
 }
 
 void InstallationTest::helpLinksLeadSomewhere() {
