@@ -167,6 +167,7 @@ void CMyOrvaneDatabaseDlg::showDatabase(const QString& columnNames,
     }
     m_settingsPage.m_newDatabase = false;  // an unconfirmed new database is abandoned
     m_viewAllPage.FillList(QString(), m_viewAllPage.m_sortColumn);
+    m_addEditPage.m_entries.clear();  // ids of another database's entries
     m_addEditPage.PreparePage();
     m_settingsPage.FillColumnList();
     m_searchPage.m_values = QStringList(schema::columnCount(columnNames), QString());
@@ -266,22 +267,25 @@ bool CMyOrvaneDatabaseDlg::SaveDatabase(const QString& path, textencoding::Encod
         return false;
     }
     const int n = schema::columnCount(m_viewAllPage.m_columnNames);
-    const ResultGrid& rows = m_viewAllPage.listedRows();
+    // Every entry in the list's order, also those its filter field hides.
+    const ResultGrid& rows = m_viewAllPage.listedRows().grid();
+    const std::vector<int>& order = m_viewAllPage.listedRows().order();
     // Saved in one byte a character, the database can hold only what has a byte.
-    const QPair<int, int> unholdable = csvfile::unholdable(rows, n, encoding);
+    const QPair<int, int> unholdable = csvfile::unholdable(rows, order, n, encoding);
     if (unholdable.first >= 0 || !textencoding::canHold(encoding, m_viewAllPage.m_columnNames)) {
         refreshTitle();
-        message(text(texts::SingleByteCannotHold)
-                    .arg(QDir::toNativeSeparators(path))
-                    .arg(unholdable.first + 2)  // the file's line: after the names' line
-                    .arg(unholdable.first >= 0 ? rows.value(unholdable.first, unholdable.second)
-                                               : m_viewAllPage.m_columnNames),
-                Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        message(
+            text(texts::SingleByteCannotHold)
+                .arg(QDir::toNativeSeparators(path))
+                .arg(unholdable.first + 2)  // the file's line: after the names' line
+                .arg(unholdable.first >= 0 ? rows.value(order[unholdable.first], unholdable.second)
+                                           : m_viewAllPage.m_columnNames),
+            Prompter::Buttons::Ok, Prompter::Icon::Warning);
         return false;
     }
     const bool written = actionguard::guard(this, [&] {
         BusyCursor busy;
-        csvfile::Write(path, m_viewAllPage.m_columnNames, rows, n, encoding);
+        csvfile::Write(path, m_viewAllPage.m_columnNames, rows, order, n, encoding);
     });
     if (!written) {
         refreshTitle();

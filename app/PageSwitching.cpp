@@ -136,6 +136,7 @@ void CMyOrvaneDatabaseDlg::OnPollTimer() {
             const int n = schema::columnCount(list->m_columnNames);
             for (int i = 0; i < n; ++i)
                 m_addEditPage.m_values.append(list->cellText(row, i));
+            m_addEditPage.m_entries = list->entriesOf(row);
             m_addEditPage.PreparePage();
             selectTab(AddEditTab);
             list->m_editRequested = false;

@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -232,6 +233,8 @@ public:
             {{QStringLiteral("save")}, &Measurement::save},
             {{QStringLiteral("sort")}, &Measurement::sort},
             {{QStringLiteral("search")}, &Measurement::search},
+            {{QStringLiteral("filter")}, &Measurement::filter},
+            {{QStringLiteral("scroll")}, &Measurement::scroll},
             {{QStringLiteral("add_entry")}, &Measurement::addEntry},
             {{QStringLiteral("edit_entry")}, &Measurement::editEntry},
             {{QStringLiteral("remove_entry")}, &Measurement::removeEntry},
@@ -280,6 +283,13 @@ private:
                           const QList<double>& undo, const QList<double>& redo) {
         printResult(QStringLiteral("undo_") + measure, m_size, undo, action);
         printResult(QStringLiteral("redo_") + measure, m_size, redo, action);
+    }
+
+    // View All as the entry measures find it every time but the first: already in store order.
+    void listInStoreOrder() {
+        clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+        viewAll().FillList(QString(), QString());
+        settle();
     }
 
     void clickTab(int tab) {
@@ -397,6 +407,83 @@ private:
         printResult(QStringLiteral("search"), m_size, program, anchor);
     }
 
+    // The filter above View All typed one letter at a time, each keystroke timed until the list
+    // shows its rows; the anchor is sqlite3 scanning every column with LIKE for the same text.
+    // How long each keystroke held the window (before the rows are sought in the background)
+    // is printed too.
+    void filter() {
+        const QString typed = QStringLiteral("mann");
+        QList<double> program;
+        QList<double> anchor;
+        QList<double> held;
+        Sqlite3 shell(m_anchorStore);
+        QLineEdit* field = viewAll().filterField();
+        const EntriesModel& rows = viewAll().listedRows();
+        const auto anyColumnContains = [this](const QString& text) {
+            QStringList columns;
+            for (int k = 1; k <= m_columns; ++k)
+                columns.append(QStringLiteral("%1 LIKE '%%2%'").arg(schema::column(k), text));
+            return QStringLiteral(" WHERE ") + columns.join(QStringLiteral(" OR "));
+        };
+        for (int run = 0; run < m_runs; ++run) {
+            for (int letters = 1; letters <= typed.size(); ++letters) {
+                QEventLoop shown;
+                const QMetaObject::Connection done = QObject::connect(
+                    &rows, &EntriesModel::filterApplied, &shown, &QEventLoop::quit);
+                QElapsedTimer timer;
+                timer.start();
+                field->insert(typed.mid(letters - 1, 1));
+                held.append(static_cast<double>(timer.nsecsElapsed()) / 1e9);
+                shown.exec();
+                settle();
+                program.append(static_cast<double>(timer.nsecsElapsed()) / 1e9);
+                QObject::disconnect(done);
+                const QString text = typed.left(letters);
+                anchor.append(shell.time(selectAll(anyColumnContains(text))));
+                const int found = shell
+                                      .output({QStringLiteral("SELECT count(*) FROM %1%2;")
+                                                   .arg(schema::table(), anyColumnContains(text))})
+                                      .toInt();
+                check(rows.rowCount() == found && rows.totalRowCount() == m_entries,
+                      QStringLiteral("the filter %1 shows %2 entries, sqlite3 finds %3")
+                          .arg(text)
+                          .arg(rows.rowCount())
+                          .arg(found));
+            }
+            field->clear();
+            settle();
+            check(listed() == m_entries, QStringLiteral("the cleared filter hides entries"));
+        }
+        expectNoPrompt(QStringLiteral("filter"));
+        printResult(QStringLiteral("filter"), m_size, program, anchor);
+        printTime(QStringLiteral("filter_held"), *std::max_element(held.begin(), held.end()));
+    }
+
+    // Scrolling View All from its first entry to its last, until the window has painted them.
+    void scroll() {
+        QList<double> program;
+        QTableView* list = viewAll().list();
+        for (int run = 0; run < m_runs; ++run) {
+            list->scrollToTop();
+            settle();
+            program.append(seconds([&] {
+                list->scrollToBottom();
+                list->viewport()->repaint();
+                settle();
+            }));
+        }
+        printTime(QStringLiteral("scroll_end"), median(program));
+    }
+
+    // A measure that has no anchor: the program's time alone.
+    void printTime(const QString& measure, double seconds) {
+        std::printf("RESULT %s %s program_s=%.4f\n", qPrintable(measure), qPrintable(m_size),
+                    seconds);
+        std::fflush(stdout);
+        progress(
+            QStringLiteral("%1 %2: program %3 s").arg(measure, m_size).arg(seconds, 0, 'f', 4));
+    }
+
     // An entry action: the request carried out by the poll timer, the fields typed (not
     // timed: that is the user's time), and the tab click that stores it and refills the list.
     void entryAction(const QString& measure, const std::function<void()>& request,
@@ -406,6 +493,7 @@ private:
         QList<double> undo;
         QList<double> redo;
         Sqlite3 shell(m_anchorStore);
+        listInStoreOrder();
         for (int run = 0; run < m_runs; ++run) {
             const int before = listed();
             double elapsed = seconds([&] {
@@ -465,6 +553,7 @@ private:
         QList<double> undo;
         QList<double> redo;
         Sqlite3 shell(m_anchorStore);
+        listInStoreOrder();
         for (int run = 0; run < m_runs; ++run) {
             const int before = listed();
             viewAll().list()->selectRow(before / 2);

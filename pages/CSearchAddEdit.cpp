@@ -112,9 +112,14 @@ void CSearchAddEdit::SaveEditedEntry() {
         newValues.append(newValue);
         changed = changed || newValue != oldValue;
     }
+    // The entry and its twins by their ids, when a list handed them over, so that the store
+    // need not look at every entry; the values must still be those handed over.
+    QString condition = schema::allColumnsEqual(oldValues);
+    if (!m_entries.empty())
+        condition = sqltext::rowidIn(m_entries) + QStringLiteral(" AND ") + condition;
     SQLite3PowerClass store;
-    if (!store.Update(m_storePath, schema::table(), assignments.join(QLatin1Char(',')),
-                      schema::allColumnsEqual(oldValues), QString()) ||
+    if (!store.Update(m_storePath, schema::table(), assignments.join(QLatin1Char(',')), condition,
+                      QString()) ||
         store.m_outcome != SQLite3PowerClass::Outcome::Done) {
         if (changed)
             reportStoreRefused(store.m_error);

@@ -5,6 +5,7 @@
 
 #include <QStringList>
 #include <array>
+#include <vector>
 
 class QLabel;
 class QLineEdit;
@@ -32,6 +33,8 @@ public:
     QLabel* heading() const { return m_heading; }
 
     QStringList m_values;
+    // Edit mode: the ids of the entry being edited and its twins, when it came from a list.
+    std::vector<qint64> m_entries;
     QString m_filter;
     bool m_addMode = false;
     bool m_searchMode = false;

@@ -5,12 +5,14 @@
 #include "LinePrinter.h"
 #include "Schema.h"
 #include "Shell.h"
+#include "SqlText.h"
 #include "StoreChanges.h"
 #include "StoreSession.h"
 
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
@@ -29,9 +31,13 @@ CViewTab::CViewTab(QWidget* parent)
       m_list(new QTableView(this)),
       m_printButton(new QPushButton(this)),
       m_countText(new QLabel(this)),
+      m_filterLabel(new QLabel(this)),
+      m_filterField(new QLineEdit(this)),
       m_model(this) {
     resize(dlu::x(399), dlu::y(238));
-    m_list->setGeometry(dlu::rect(7, 7, 317, 224));
+    m_filterLabel->setGeometry(dlu::rect(7, 7, 30, 12));
+    m_filterField->setGeometry(dlu::rect(40, 7, 284, 12));
+    m_list->setGeometry(dlu::rect(7, 23, 317, 208));
     m_addButton->setGeometry(dlu::rect(327, 7, 70, 15));
     m_editButton->setGeometry(dlu::rect(327, 27, 70, 15));
     m_removeButton->setGeometry(dlu::rect(327, 47, 70, 15));
@@ -79,6 +85,25 @@ CViewTab::CViewTab(QWidget* parent)
     listShortcut(QKeySequence::Copy, &CViewTab::OnCopyEntry);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_list, &QWidget::customContextMenuRequested, this, &CViewTab::showSortMenu);
+
+    // The filter narrows the list as the user types; Escape shows every entry again, and
+    // Ctrl+F reaches the field from anywhere on the page.
+    m_filterLabel->setBuddy(m_filterField);
+    m_filterField->setClearButtonEnabled(true);
+    setTabOrder(m_filterField, m_list);
+    connect(m_filterField, &QLineEdit::textChanged, &m_model, &EntriesModel::setTextFilter);
+    connect(&m_model, &EntriesModel::filterApplied, this, [this] {
+        m_list->selectionModel()->clear();
+        showCount();
+    });
+    auto* clear = new QShortcut(QKeySequence(Qt::Key_Escape), m_filterField);
+    clear->setContext(Qt::WidgetShortcut);
+    connect(clear, &QShortcut::activated, m_filterField, &QLineEdit::clear);
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        m_filterField->setFocus(Qt::ShortcutFocusReason);
+        m_filterField->selectAll();
+    });
 }
 
 void CViewTab::OnInitDialog() {
@@ -94,6 +119,8 @@ void CViewTab::OnInitDialog() {
     m_copyButton->setToolTip(text(texts::CopyEntryTip));
     m_printButton->setToolTip(text(texts::PrintEntriesTip));
     m_list->setToolTip(text(texts::EntriesListTip));
+    m_filterLabel->setText(text(texts::FilterLabel));
+    m_filterField->setToolTip(text(texts::FilterTip));
     m_list->setAccessibleName(text(m_filtered ? texts::ViewFilteredTab : texts::ViewAllTab));
 }
 
@@ -106,6 +133,8 @@ void CViewTab::setListColors(const QColor& background, const QColor& text) {
 }
 
 void CViewTab::releaseRows() {
+    // A filter typed for the entries of the database that goes would hide those of the next.
+    m_filterField->clear();
     m_model.takeRows().release();
     m_lastFill = FillKey();
 }
@@ -117,7 +146,10 @@ void CViewTab::PlaceControls(int w, int h) {
     m_countText->setGeometry(w - 137, 127, 105, 115);
     m_copyButton->setGeometry(w - 142, h - 117, 105, 24);
     m_printButton->setGeometry(w - 142, h - 84, 105, 24);
-    m_list->setGeometry(10, 11, w - 160, h - 70);
+    const int labelWidth = m_filterLabel->sizeHint().width();
+    m_filterLabel->setGeometry(10, 11, labelWidth, 24);
+    m_filterField->setGeometry(16 + labelWidth, 11, w - 166 - labelWidth, 24);
+    m_list->setGeometry(10, 41, w - 160, h - 100);
 }
 
 int CViewTab::columnCount() const {
@@ -136,41 +168,47 @@ int CViewTab::listColumnWidth(int column) const {
 void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
     m_shownFilter = filter;
     m_shownOrder = sortColumn;
-    const bool counted = !filter.isEmpty();
+    m_counted = !filter.isEmpty();
     QString order = sortColumn;
     if (m_columnWidths.size() < schema::columnNumber(order))
         order.clear();
+    const int sortedBy = schema::columnNumber(order) - 1;  // -1: store order
 
     m_power.SplitFields(m_columnNames, QLatin1Char(';'));
     const QStringList headings = m_power.m_fields;
     const int n = static_cast<int>(headings.size());
 
-    // A list already filled with the same query since the store last changed shows the
-    // store as it is: a refill nobody would see the difference of is skipped.
-    const FillKey key{storechanges::count(), filter, order, m_columnNames, m_storePath};
-    SQLite3PowerClass store;
-    bool queried;
-    if (key == m_lastFill && m_listOutcome == SQLite3PowerClass::Outcome::Done &&
-        store.CanOpen(m_storePath)) {
-        queried = true;
+    BusyCursor busy;
+    const FillKey key{filter, m_columnNames, m_storePath};
+    bool listed = key == m_lastFill && m_listOutcome == SQLite3PowerClass::Outcome::Done &&
+                  applyStoreChanges(filter);
+    if (listed) {
+        m_model.sortBy(sortedBy);
     } else {
-        BusyCursor busy;
+        const quint64 changes = storechanges::count();
+        SQLite3PowerClass store;
         store.m_resultValues = m_model.takeRows();  // reuse its memory for the new rows
-        store.m_resultValues.reserve(m_expectedRows.first, m_expectedRows.second);
+        store.m_resultValues.reserve(m_expectedRows.first, m_expectedRows.second,
+                                     n > 0 ? m_expectedRows.second / n : 0);
         m_expectedRows = {};
-        queried = store.Query(m_storePath, schema::table(), filter, order, n);
+        // In store order, with ids: the list orders them itself and follows each change.
+        listed = store.Query(m_storePath, schema::table(), filter, QStringLiteral("rowid"), n,
+                             SQLite3PowerClass::RowIds::Read);
         m_listOutcome = store.m_outcome;
         m_listError = store.m_error;
-        m_lastFill = queried ? key : FillKey();
-        m_model.reset(queried ? headings : m_model.headings(), std::move(store.m_resultValues));
+        m_lastFill = listed ? key : FillKey();
+        m_shownChanges = changes;
+        m_model.reset(listed ? headings : m_model.headings(), std::move(store.m_resultValues),
+                      sortedBy);
+        m_model.finishTextFilter();  // the list comes narrowed by the filter field, or not at all
     }
     // The arrow shows exactly the order of the rows shown: none for store order.
     QHeaderView* header = m_list->horizontalHeader();
-    const int sortedBy = queried ? schema::columnNumber(order) - 1 : -1;
-    header->setSortIndicatorShown(sortedBy >= 0 && sortedBy < n);
-    if (sortedBy >= 0 && sortedBy < n)
-        header->setSortIndicator(sortedBy, Qt::AscendingOrder);
-    if (queried) {
+    const int arrow = listed ? sortedBy : -1;
+    header->setSortIndicatorShown(arrow >= 0 && arrow < n);
+    if (arrow >= 0 && arrow < n)
+        header->setSortIndicator(arrow, Qt::AscendingOrder);
+    if (listed) {
         for (quint32& width : m_columnWidths) {
             if (width == 0)
                 width = kDefaultWidth;
@@ -180,9 +218,40 @@ void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
         for (int j = 0; j < n; ++j)
             m_list->setColumnWidth(j, static_cast<int>(m_columnWidths[j] & 0xFFFF));
     }
-    m_countText->setText(QStringLiteral("%1 %2")
-                             .arg(text(counted ? texts::FoundEntryCount : texts::EntryCount))
-                             .arg(m_model.rowCount()));
+    showCount();
+}
+
+bool CViewTab::applyStoreChanges(const QString& filter) {
+    SQLite3PowerClass store;
+    if (!store.CanOpen(m_storePath))
+        return false;
+    const quint64 changes = storechanges::count();
+    const std::optional<std::vector<qint64>> changed =
+        storechanges::rowsChangedSince(m_shownChanges);
+    if (!changed)
+        return false;
+    if (!changed->empty()) {
+        QString condition = sqltext::rowidIn(*changed);
+        if (!filter.isEmpty())
+            condition += QStringLiteral(" AND (%1)").arg(filter);
+        if (!store.Query(m_storePath, schema::table(), condition, QStringLiteral("rowid"),
+                         m_model.columnCount(), SQLite3PowerClass::RowIds::Read) ||
+            !m_model.applyChanges(*changed, store.m_resultValues))
+            return false;
+        // As after reading the list again: no entry is chosen.
+        m_list->selectionModel()->clear();
+    }
+    m_shownChanges = changes;
+    return true;
+}
+
+void CViewTab::showCount() {
+    const QString count =
+        m_model.textFilter().isEmpty()
+            ? QString::number(m_model.rowCount())
+            : text(texts::ShownOfTotal).arg(m_model.rowCount()).arg(m_model.totalRowCount());
+    m_countText->setText(QStringLiteral("%1 %2").arg(
+        text(m_counted ? texts::FoundEntryCount : texts::EntryCount), count));
 }
 
 void CViewTab::showSortMenu(const QPoint& position) {
@@ -236,7 +305,11 @@ void CViewTab::OnRemoveEntry() {
     QStringList shown;
     for (int column = 0; column < columnCount(); ++column)
         shown.append(m_model.cellText(row, column));
-    if (!store.Delete(m_storePath, schema::table(), schema::allColumnsEqual(shown), m_sortColumn) ||
+    // The entry and its twins, found by their ids first, so that the store need not look
+    // at every entry; the values must still be those shown.
+    const QString condition = sqltext::rowidIn(m_model.twinsOf(row)) + QStringLiteral(" AND ") +
+                              schema::allColumnsEqual(shown);
+    if (!store.Delete(m_storePath, schema::table(), condition, m_sortColumn) ||
         store.m_outcome != SQLite3PowerClass::Outcome::Done) {
         reportStoreRefused(store.m_error);
         return;

@@ -7,12 +7,13 @@
 #include <QList>
 
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTableView;
 
 // An entries list page: View All (every entry) or View Filtered (the entries the last search
-// selected). It lists, sorts, removes, copies and prints entries; Edit Entry and Add Entry
-// only raise request flags that the main window carries out.
+// selected). It lists, sorts, filters as the user types, removes, copies and prints entries;
+// Edit Entry and Add Entry only raise request flags that the main window carries out.
 class CViewTab : public CPage {
     Q_OBJECT
 public:
@@ -20,7 +21,8 @@ public:
 
     void OnInitDialog() override;
 
-    // Rebuilds the columns and rows from the store with filter and sortColumn.
+    // Shows the store's entries that filter selects, in the order of sortColumn. A list that
+    // already shows the same query reads only the entries changed since, and sorts in memory.
     void FillList(const QString& filter, const QString& sortColumn);
     // Reads the store again with the filter and sort column of the last fill.
     void Refill() { FillList(m_shownFilter, m_shownOrder); }
@@ -37,15 +39,19 @@ public:
     // The row of the chosen entry, or -1.
     int selectionMark() const;
     QString cellText(int row, int column) const { return m_model.cellText(row, column); }
+    // The ids of the entries that the row stands for: it and its twins.
+    std::vector<qint64> entriesOf(int row) const { return m_model.twinsOf(row); }
     int listRowCount() const { return m_model.rowCount(); }
     // Width of list column i in pixels; 0 for a column the list does not have.
     int listColumnWidth(int column) const;
-    // The rows the list shows, and whether they are every row the query asked for.
-    const ResultGrid& listedRows() const { return m_model.rows(); }
+    // Every row the list holds, in its order, those the filter field hides too, and whether
+    // they are every row the query asked for.
+    const EntriesModel& listedRows() const { return m_model; }
     bool listIsComplete() const { return m_listOutcome != SQLite3PowerClass::Outcome::Failed; }
     const QString& listError() const { return m_listError; }
 
     QTableView* list() const { return m_list; }
+    QLineEdit* filterField() const { return m_filterField; }
 
     QString m_sortColumn;
     bool m_filtered = false;
@@ -65,6 +71,10 @@ public slots:
 private:
     int columnCount() const;
     void showSortMenu(const QPoint& position);
+    // Brings the list, which shows the query of filter, up to date with the store's changes
+    // since; false when it must be read again.
+    bool applyStoreChanges(const QString& filter);
+    void showCount();
 
     QPushButton* m_addButton;
     QPushButton* m_editButton;
@@ -73,18 +83,20 @@ private:
     QTableView* m_list;
     QPushButton* m_printButton;
     QLabel* m_countText;
+    QLabel* m_filterLabel;
+    QLineEdit* m_filterField;
     EntriesModel m_model;
-    // What the list was last filled with, and the store's state then.
+    // The query the list was last filled with, and the store's change count it shows.
     struct FillKey {
-        quint64 storeChanges = 0;
-        QString filter, order, columnNames, storePath;
+        QString filter, columnNames, storePath;
         bool operator==(const FillKey& other) const {
-            return storeChanges == other.storeChanges && filter == other.filter &&
-                   order == other.order && columnNames == other.columnNames &&
+            return filter == other.filter && columnNames == other.columnNames &&
                    storePath == other.storePath;
         }
     };
     FillKey m_lastFill;
+    quint64 m_shownChanges = 0;
+    bool m_counted = false;
     QString m_shownFilter;
     QString m_shownOrder;
     QPair<qsizetype, qsizetype> m_expectedRows;

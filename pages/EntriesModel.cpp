@@ -1,19 +1,254 @@
 #include "EntriesModel.h"
 
-void EntriesModel::reset(const QStringList& headings, ResultGrid rows) {
+#include "RowOrder.h"
+#include "RowScan.h"
+
+#include <algorithm>
+#include <cstring>
+#include <numeric>
+
+namespace {
+// Rows left behind by changes are dropped once they are this many and outnumber the listed.
+constexpr size_t kUnlistedRowsKept = 4096;
+}  // namespace
+
+EntriesModel::EntriesModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+EntriesModel::~EntriesModel() = default;
+
+void EntriesModel::reset(const QStringList& headings, ResultGrid rows, int sortColumn) {
+    m_scan.reset();
     beginResetModel();
     m_headings = headings;
-    m_rows = std::move(rows);
+    m_grid = std::move(rows);
+    m_unlisted = 0;
+    m_byRowid.resize(static_cast<size_t>(m_grid.rowCount()));
+    std::iota(m_byRowid.begin(), m_byRowid.end(), 0);
+    m_sortColumn = sortColumn < columnCount() ? sortColumn : -1;
+    m_filtering = false;
+    m_shown.clear();
+    orderRows();
     endResetModel();
+    if (!m_filterText.isEmpty())
+        startScan();
 }
 
 ResultGrid EntriesModel::takeRows() {
+    m_scan.reset();
     beginResetModel();
-    ResultGrid rows = std::move(m_rows);
-    m_rows = ResultGrid();
+    ResultGrid rows = std::move(m_grid);
+    m_grid = ResultGrid();
+    for (std::vector<int>* list : {&m_byRowid, &m_order, &m_shown})
+        *list = std::vector<int>();
+    m_filtering = false;
+    m_unlisted = 0;
     endResetModel();
     rows.clear();
     return rows;
+}
+
+void EntriesModel::sortBy(int column) {
+    if (column >= columnCount())
+        column = -1;
+    if (column == m_sortColumn)
+        return;
+    finishTextFilter();
+    beginResetModel();
+    m_sortColumn = column;
+    orderRows();
+    endResetModel();
+}
+
+void EntriesModel::orderRows() {
+    m_order = RowOrder(m_grid, m_sortColumn).sorted(m_byRowid);
+    if (!m_filtering)
+        return;
+    // The rows the filter keeps, in the new order.
+    std::vector<bool> kept(static_cast<size_t>(m_grid.rowCount()));
+    for (int row : m_shown)
+        kept[row] = true;
+    m_shown.clear();
+    for (int row : m_order) {
+        if (kept[row])
+            m_shown.push_back(row);
+    }
+}
+
+int EntriesModel::gridRowOf(qint64 rowid) const {
+    const auto found =
+        std::lower_bound(m_byRowid.begin(), m_byRowid.end(), rowid,
+                         [this](int row, qint64 value) { return m_grid.rowid(row) < value; });
+    return found != m_byRowid.end() && m_grid.rowid(*found) == rowid ? *found : -1;
+}
+
+bool EntriesModel::keptByFilter(int gridRow) const {
+    for (int column = 0; column < columnCount() && column < m_grid.columnCount(); ++column) {
+        int size = 0;
+        const char* cell = m_grid.cellData(gridRow, column, &size);
+        if (m_shownNeedle.foundIn(cell, size))
+            return true;
+    }
+    return false;
+}
+
+bool EntriesModel::applyChanges(const std::vector<qint64>& changed, const ResultGrid& fresh) {
+    finishTextFilter();
+    for (qint64 rowid : changed) {
+        const int row = gridRowOf(rowid);
+        if (row >= 0)
+            removeGridRow(row);
+    }
+    // An empty result has no columns: nothing comes in.
+    if (!fresh.isEmpty() && fresh.columnCount() != m_grid.columnCount() && !m_grid.isEmpty())
+        return false;
+    if (m_grid.isEmpty())
+        m_grid.setColumnCount(fresh.columnCount());
+    for (int row = 0; row < fresh.rowCount(); ++row) {
+        if (!m_grid.appendRow(fresh, row))
+            return false;
+        insertGridRow(m_grid.rowCount() - 1);
+    }
+    dropUnlistedRows();
+    return true;
+}
+
+void EntriesModel::removeGridRow(int gridRow) {
+    const RowOrder order(m_grid, m_sortColumn);
+    const size_t place = order.placeIn(m_order, gridRow);
+    const size_t shownPlace = m_filtering ? order.placeIn(m_shown, gridRow) : place;
+    const bool shown =
+        !m_filtering || (shownPlace < m_shown.size() && m_shown[shownPlace] == gridRow);
+    if (shown)
+        beginRemoveRows(QModelIndex(), static_cast<int>(shownPlace), static_cast<int>(shownPlace));
+    m_order.erase(m_order.begin() + static_cast<qsizetype>(place));
+    if (shown && m_filtering)
+        m_shown.erase(m_shown.begin() + static_cast<qsizetype>(shownPlace));
+    if (shown)
+        endRemoveRows();
+    const auto byRowid =
+        std::lower_bound(m_byRowid.begin(), m_byRowid.end(), m_grid.rowid(gridRow),
+                         [this](int row, qint64 value) { return m_grid.rowid(row) < value; });
+    m_byRowid.erase(byRowid);
+    ++m_unlisted;
+}
+
+void EntriesModel::insertGridRow(int gridRow) {
+    const auto byRowid =
+        std::lower_bound(m_byRowid.begin(), m_byRowid.end(), m_grid.rowid(gridRow),
+                         [this](int row, qint64 value) { return m_grid.rowid(row) < value; });
+    m_byRowid.insert(byRowid, gridRow);
+    const RowOrder order(m_grid, m_sortColumn);
+    const size_t place = order.placeIn(m_order, gridRow);
+    const bool shown = !m_filtering || keptByFilter(gridRow);
+    const size_t shownPlace = m_filtering && shown ? order.placeIn(m_shown, gridRow) : place;
+    if (shown)
+        beginInsertRows(QModelIndex(), static_cast<int>(shownPlace), static_cast<int>(shownPlace));
+    m_order.insert(m_order.begin() + static_cast<qsizetype>(place), gridRow);
+    if (shown && m_filtering)
+        m_shown.insert(m_shown.begin() + static_cast<qsizetype>(shownPlace), gridRow);
+    if (shown)
+        endInsertRows();
+}
+
+void EntriesModel::dropUnlistedRows() {
+    if (m_unlisted < kUnlistedRowsKept || m_unlisted < m_byRowid.size())
+        return;
+    // The shown rows stay as they are: only their numbers in the grid change.
+    std::vector<int> renumbered(static_cast<size_t>(m_grid.rowCount()), -1);
+    ResultGrid listed;
+    listed.setColumnCount(m_grid.columnCount());
+    for (int row : m_byRowid) {
+        renumbered[row] = listed.rowCount();
+        listed.appendRow(m_grid, row);  // smaller than the grid it comes from
+    }
+    for (std::vector<int>* list : {&m_byRowid, &m_order, &m_shown}) {
+        for (int& row : *list)
+            row = renumbered[row];
+    }
+    m_grid = std::move(listed);
+    m_unlisted = 0;
+}
+
+void EntriesModel::setTextFilter(const QString& text) {
+    if (text == m_filterText)
+        return;
+    m_filterText = text;
+    m_scan.reset();  // a search for an older text is of no use
+    if (!text.isEmpty()) {
+        startScan();
+        return;
+    }
+    beginResetModel();
+    m_filtering = false;
+    m_shown = std::vector<int>();
+    m_shownNeedle = textmatch::Needle(QString());
+    endResetModel();
+    emit filterApplied();
+}
+
+void EntriesModel::startScan() {
+    const quint64 number = ++m_scanNumber;
+    m_scan =
+        std::make_unique<RowScan>(m_grid, m_order, columnCount(), m_filterText, [this, number] {
+            QMetaObject::invokeMethod(
+                this,
+                [this, number] {
+                    if (number == m_scanNumber && m_scan)
+                        showScanResult();
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+void EntriesModel::finishTextFilter() {
+    if (m_scan)
+        showScanResult();
+}
+
+void EntriesModel::showScanResult() {
+    beginResetModel();
+    m_shown = m_scan->takeFound();
+    m_scan.reset();
+    m_shownNeedle = textmatch::Needle(m_filterText);
+    m_filtering = true;
+    endResetModel();
+    emit filterApplied();
+}
+
+std::vector<qint64> EntriesModel::twinsOf(int row) const {
+    std::vector<qint64> twins;
+    if (row < 0 || row >= rowCount())
+        return twins;
+    const int of = gridRow(row);
+    const int columns = std::min(columnCount(), m_grid.columnCount());
+    std::vector<std::pair<const char*, int>> cells(static_cast<size_t>(columns));
+    for (int column = 0; column < columns; ++column)
+        cells[column].first = m_grid.cellData(of, column, &cells[column].second);
+    // The sizes of a row's cells lie together, its texts elsewhere: a row is read only when
+    // every size matches.
+    const auto sameSizes = [&](int other) {
+        for (int column = 0; column < columns; ++column) {
+            int size = 0;
+            m_grid.cellData(other, column, &size);
+            if (size != cells[column].second)
+                return false;
+        }
+        return true;
+    };
+    const auto sameTexts = [&](int other) {
+        for (int column = 0; column < columns; ++column) {
+            int size = 0;
+            const char* cell = m_grid.cellData(other, column, &size);
+            if (std::memcmp(cell, cells[column].first, static_cast<size_t>(size)) != 0)
+                return false;
+        }
+        return true;
+    };
+    for (int other : m_byRowid) {
+        if (sameSizes(other) && sameTexts(other))
+            twins.push_back(m_grid.rowid(other));
+    }
+    return twins;
 }
 
 void EntriesModel::setColors(const QColor& background, const QColor& text) {
@@ -24,13 +259,15 @@ void EntriesModel::setColors(const QColor& background, const QColor& text) {
 }
 
 QString EntriesModel::cellText(int row, int column) const {
-    if (row < 0 || row >= m_rows.rowCount() || column < 0 || column >= m_rows.columnCount())
+    if (row < 0 || row >= rowCount() || column < 0 || column >= m_grid.columnCount())
         return {};
-    return m_rows.value(row, column);
+    return m_grid.value(gridRow(row), column);
 }
 
 int EntriesModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_rows.rowCount();
+    if (parent.isValid())
+        return 0;
+    return static_cast<int>(m_filtering ? m_shown.size() : m_order.size());
 }
 
 int EntriesModel::columnCount(const QModelIndex& parent) const {

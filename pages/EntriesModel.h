@@ -1,36 +1,93 @@
 #pragma once
 
 #include "ResultGrid.h"
+#include "TextMatch.h"
 
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QStringList>
+#include <memory>
+#include <vector>
 
-// The entries of a list page as a table model over the compact result grid of the last
-// query. Cells become QStrings only when the view paints them.
+class RowScan;
+
+// The entries of a list page as a table model over the compact result grid of the query that
+// filled it. The grid is only appended to: an entry changed in the store comes in as a new row
+// at its place in the list's order and its old row stays behind, unlisted, until such rows are
+// many. The order (store order or a column's) and the rows a typed filter keeps are row numbers
+// of the grid. Cells become QStrings only when the view paints them.
 class EntriesModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    using QAbstractTableModel::QAbstractTableModel;
+    explicit EntriesModel(QObject* parent = nullptr);
+    ~EntriesModel() override;
 
-    // Replaces headings and rows in one reset.
-    void reset(const QStringList& headings, ResultGrid rows);
+    // Replaces headings and rows in one reset. rows come in store order with their ids, and
+    // are listed in the order of column sortColumn (from 0; -1 for store order).
+    void reset(const QStringList& headings, ResultGrid rows, int sortColumn);
     // Empties the list and hands over its rows, memory and all.
     ResultGrid takeRows();
-    void setColors(const QColor& background, const QColor& text);
+    // Lists the rows in the order of column (from 0), as the store orders it, or in store
+    // order (-1).
+    void sortBy(int column);
+    // The entries with the ids in changed (sorted) changed in the store; fresh holds those of
+    // them that the list's query selects now, with their ids. Each leaves, changes or comes in
+    // at its place. False when the list can hold no more; it then shows part of the changes.
+    bool applyChanges(const std::vector<qint64>& changed, const ResultGrid& fresh);
 
-    const ResultGrid& rows() const { return m_rows; }
+    // Shows only the rows in which a value contains text, letter case ignored as a search
+    // ignores it; the empty text shows every row. The rows are sought in the background, and a
+    // newer text supersedes a search still running; filterApplied() tells when they are shown.
+    void setTextFilter(const QString& text);
+    // Waits for the rows of the text filter, if they are still sought, and shows them.
+    void finishTextFilter();
+    const QString& textFilter() const { return m_filterText; }
+    // Every row the list holds, those the text filter hides included.
+    int totalRowCount() const { return static_cast<int>(m_order.size()); }
+
+    void setColors(const QColor& background, const QColor& text);
     const QStringList& headings() const { return m_headings; }
+    // Value of the shown row in column (from 0); the empty text for a cell the list lacks.
     QString cellText(int row, int column) const;
+    // The ids of the rows that hold the same values as the shown row, its own id among them.
+    std::vector<qint64> twinsOf(int row) const;
+    // Every row in the list's order, the hidden ones too, as row numbers of grid().
+    const ResultGrid& grid() const { return m_grid; }
+    const std::vector<int>& order() const { return m_order; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+signals:
+    void filterApplied();
+
 private:
+    int gridRow(int row) const { return m_filtering ? m_shown[row] : m_order[row]; }
+    // The grid row of the entry with this id, or -1 when the list does not hold it.
+    int gridRowOf(qint64 rowid) const;
+    bool keptByFilter(int gridRow) const;
+    void orderRows();
+    void removeGridRow(int gridRow);
+    void insertGridRow(int gridRow);
+    // Copies the listed rows into a new grid once the rows left behind are many.
+    void dropUnlistedRows();
+    void startScan();
+    void showScanResult();
+
     QStringList m_headings;
-    ResultGrid m_rows;
+    ResultGrid m_grid;
+    std::vector<int> m_byRowid;  // the listed grid rows in id order
+    std::vector<int> m_order;    // the same in the list's order
+    std::vector<int> m_shown;    // those the text filter keeps, in the list's order
+    bool m_filtering = false;    // m_shown is what the list shows
+    int m_sortColumn = -1;
+    size_t m_unlisted = 0;  // grid rows left behind by changes
+    QString m_filterText;
+    textmatch::Needle m_shownNeedle{QString()};  // the text m_shown was sought with
+    std::unique_ptr<RowScan> m_scan;
+    quint64 m_scanNumber = 0;
     QColor m_background = QColor(0xF0, 0xFF, 0xF0);
     QColor m_text = QColor(0x14, 0x14, 0xFF);
 };

@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cstring>
+#include <numeric>
 
 namespace csvfile {
 
@@ -190,8 +191,8 @@ LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
     return report;
 }
 
-void Write(const QString& path, const QString& columnNames, const ResultGrid& rows, int columnCount,
-           textencoding::Encoding encoding) {
+void Write(const QString& path, const QString& columnNames, const ResultGrid& grid,
+           const std::vector<int>& order, int columnCount, textencoding::Encoding encoding) {
     using textencoding::Encoding;
     AtomicFileWriter writer(path);
     if (encoding == Encoding::Utf8WithMark)
@@ -202,16 +203,16 @@ void Write(const QString& path, const QString& columnNames, const ResultGrid& ro
     // A line of more than 26 values would not load again, and names beyond the store's
     // columns have no values to write.
     const int values = std::min(columnCount, schema::kColumnCount);
-    const int width = std::min(values, rows.columnCount());
+    const int width = std::min(values, grid.columnCount());
     QByteArray converted;
-    for (int r = 0; r < rows.rowCount(); ++r) {
+    for (int row : order) {
         for (int c = 0; c < values; ++c) {
             if (c > 0)
                 writer.write(";", 1);
             if (c >= width)
                 continue;
             int size = 0;
-            const char* cell = rows.cellData(r, c, &size);
+            const char* cell = grid.cellData(row, c, &size);
             if (encoding == Encoding::SingleByte && textencoding::hasHighBytes(cell, size)) {
                 converted.clear();
                 if (!textencoding::utf8ToSingleByte(cell, size, converted))
@@ -228,20 +229,27 @@ void Write(const QString& path, const QString& columnNames, const ResultGrid& ro
     writer.commit();
 }
 
-QPair<int, int> unholdable(const ResultGrid& rows, int columnCount,
+void Write(const QString& path, const QString& columnNames, const ResultGrid& grid, int columnCount,
+           textencoding::Encoding encoding) {
+    std::vector<int> order(static_cast<size_t>(grid.rowCount()));
+    std::iota(order.begin(), order.end(), 0);
+    Write(path, columnNames, grid, order, columnCount, encoding);
+}
+
+QPair<int, int> unholdable(const ResultGrid& grid, const std::vector<int>& order, int columnCount,
                            textencoding::Encoding encoding) {
     if (textencoding::isUtf8(encoding))
         return {-1, -1};
-    const int width = std::min(std::min(columnCount, schema::kColumnCount), rows.columnCount());
+    const int width = std::min(std::min(columnCount, schema::kColumnCount), grid.columnCount());
     QByteArray converted;
-    for (int r = 0; r < rows.rowCount(); ++r) {
+    for (size_t place = 0; place < order.size(); ++place) {
         for (int c = 0; c < width; ++c) {
             int size = 0;
-            const char* cell = rows.cellData(r, c, &size);
+            const char* cell = grid.cellData(order[place], c, &size);
             converted.clear();
             if (textencoding::hasHighBytes(cell, size) &&
                 !textencoding::utf8ToSingleByte(cell, size, converted))
-                return {r, c};
+                return {static_cast<int>(place), c};
         }
     }
     return {-1, -1};

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <vector>
 
 class ResultGrid;
 
@@ -42,16 +43,19 @@ LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
 // The whole file at path. Raises FileError when it cannot be read.
 QByteArray ReadFile(const QString& path);
 
-// Writes columnNames and the first columnCount cells (at most 26) of every row of rows (UTF-8,
-// as the store holds them) to path in encoding, through a temporary file. Raises FileError
-// when the file cannot be written, also when a value has a character the encoding cannot hold
-// (see unholdable()); the old file stays whole.
-void Write(const QString& path, const QString& columnNames, const ResultGrid& rows, int columnCount,
+// Writes columnNames and the first columnCount cells (at most 26) of the rows of grid that order
+// names, in that order (UTF-8, as the store holds them), to path in encoding, through a
+// temporary file. Raises FileError when the file cannot be written, also when a value has a
+// character the encoding cannot hold (see unholdable()); the old file stays whole.
+void Write(const QString& path, const QString& columnNames, const ResultGrid& grid,
+           const std::vector<int>& order, int columnCount, textencoding::Encoding encoding);
+// The same for every row of grid, in its order.
+void Write(const QString& path, const QString& columnNames, const ResultGrid& grid, int columnCount,
            textencoding::Encoding encoding);
 
-// The first cell among the first columnCount of rows that encoding cannot hold, as row and
-// column (from 0); {-1, -1} when it holds them all.
-QPair<int, int> unholdable(const ResultGrid& rows, int columnCount,
+// The first cell among the first columnCount of the rows that order names that encoding cannot
+// hold, as the place in order and the column (from 0); {-1, -1} when it holds them all.
+QPair<int, int> unholdable(const ResultGrid& grid, const std::vector<int>& order, int columnCount,
                            textencoding::Encoding encoding);
 
 }  // namespace csvfile

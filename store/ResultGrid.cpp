@@ -9,29 +9,25 @@ QString ResultGrid::at(qsizetype index) const {
     return QString::fromUtf8(m_data.data() + begin, m_ends[index] - begin);
 }
 
-const char* ResultGrid::cellData(int row, int column, int* size) const {
-    const qsizetype index = static_cast<qsizetype>(row) * m_columnCount + column;
-    const quint32 begin = index == 0 ? 0 : m_ends[index - 1];
-    *size = static_cast<int>(m_ends[index] - begin);
-    return m_data.data() + begin;
-}
-
 void ResultGrid::clear() {
     m_columnCount = 0;
     m_resultColumns.clear();
     m_data.clear();
     m_ends.clear();
+    m_rowids.clear();
 }
 
 void ResultGrid::release() {
     clear();
     m_data.shrink_to_fit();
     m_ends.shrink_to_fit();
+    m_rowids.shrink_to_fit();
 }
 
-void ResultGrid::reserve(qsizetype bytes, qsizetype cells) {
+void ResultGrid::reserve(qsizetype bytes, qsizetype cells, qsizetype rows) {
     m_data.reserve(static_cast<size_t>(bytes));
     m_ends.reserve(static_cast<size_t>(cells));
+    m_rowids.reserve(static_cast<size_t>(rows));
 }
 
 bool ResultGrid::appendCell(const char* data, qsizetype size) {
@@ -39,5 +35,21 @@ bool ResultGrid::appendCell(const char* data, qsizetype size) {
         return false;
     m_data.insert(m_data.end(), data, data + size);
     m_ends.push_back(static_cast<quint32>(m_data.size()));
+    return true;
+}
+
+bool ResultGrid::appendRow(const ResultGrid& other, int row) {
+    const size_t bytes = m_data.size();
+    const size_t cells = m_ends.size();
+    for (int column = 0; column < other.columnCount(); ++column) {
+        int size = 0;
+        const char* cell = other.cellData(row, column, &size);
+        if (!appendCell(cell, size)) {
+            m_data.resize(bytes);  // no part of the row stays
+            m_ends.resize(cells);
+            return false;
+        }
+    }
+    appendRowid(other.rowid(row));
     return true;
 }

@@ -5,8 +5,9 @@
 #include <vector>
 
 // The rows a query returned, held compactly: every cell's bytes (UTF-8) in one buffer
-// and the end offset of each cell. A million entries of eight columns cost their text plus
-// four bytes a cell; a cell becomes a QString only when somebody asks for it.
+// and the end offset of each cell, and each row's id when the query read them. A million
+// entries of eight columns cost their text plus four bytes a cell; a cell becomes a QString
+// only when somebody asks for it.
 class ResultGrid {
 public:
     int columnCount() const { return m_columnCount; }
@@ -21,7 +22,16 @@ public:
     }
     QString at(qsizetype index) const;
     // The raw bytes of a cell, valid while the grid is unchanged.
-    const char* cellData(int row, int column, int* size) const;
+    const char* cellData(int row, int column, int* size) const {
+        const size_t index = static_cast<size_t>(row) * m_columnCount + column;
+        const quint32 begin = index == 0 ? 0 : m_ends[index - 1];
+        *size = static_cast<int>(m_ends[index] - begin);
+        return m_data.data() + begin;
+    }
+    // The store's id of the row, when the query read ids; 0 otherwise.
+    qint64 rowid(int row) const {
+        return static_cast<size_t>(row) < m_rowids.size() ? m_rowids[row] : 0;
+    }
 
     // Empties the grid but keeps its memory, so that the next result of about the same size
     // is read without growing and copying the buffers again.
@@ -29,9 +39,14 @@ public:
     // Empties the grid and gives its memory back.
     void release();
     void setColumnCount(int count) { m_columnCount = count; }
-    void reserve(qsizetype bytes, qsizetype cells);
+    void reserve(qsizetype bytes, qsizetype cells, qsizetype rows = 0);
     // Appends the next cell, row by row. False when the grid would exceed 4 GiB.
     bool appendCell(const char* data, qsizetype size);
+    // Gives the row being appended its id: once for each row, before or after its cells.
+    void appendRowid(qint64 rowid) { m_rowids.push_back(rowid); }
+    // Appends row of other, which has the same columns, with its id. False, with nothing
+    // appended, when the grid would exceed 4 GiB.
+    bool appendRow(const ResultGrid& other, int row);
 
     QStringList m_resultColumns;
 
@@ -39,4 +54,5 @@ private:
     int m_columnCount = 0;
     std::vector<char> m_data;
     std::vector<quint32> m_ends;
+    std::vector<qint64> m_rowids;
 };

@@ -10,7 +10,8 @@
 #include <algorithm>
 
 bool SQLite3PowerClass::Query(const QString& storePath, const QString& table,
-                              const QString& condition, const QString& order, int columnLimit) {
+                              const QString& condition, const QString& order, int columnLimit,
+                              RowIds rowids) {
     m_resultValues.clear();
     m_error.clear();
     StoreConnection connection;
@@ -26,7 +27,10 @@ bool SQLite3PowerClass::Query(const QString& storePath, const QString& table,
             names.append(schema::column(k));
         columns = names.join(QStringLiteral(", "));
     }
-    QString statement = QStringLiteral("SELECT %1 FROM %2").arg(columns, table);
+    const bool withRowids = rowids == RowIds::Read;
+    QString statement =
+        QStringLiteral("SELECT %1%2 FROM %3")
+            .arg(withRowids ? QStringLiteral("rowid, ") : QString(), columns, table);
     if (!condition.isEmpty())
         statement += QStringLiteral(" WHERE ") + condition;
     if (!order.isEmpty())
@@ -41,19 +45,22 @@ bool SQLite3PowerClass::Query(const QString& storePath, const QString& table,
         return m_outcome != Outcome::Failed;
     }
     sqlite3_stmt* rows = query.handle();
+    const int first = withRowids ? 1 : 0;  // the first column of the statement is the id
     const int width = sqlite3_column_count(rows);
     int result;
-    bool first = true;
+    bool firstRow = true;
     while ((result = sqlite3_step(rows)) == SQLITE_ROW) {
-        if (first) {
+        if (firstRow) {
             // Like the engine's table interface: no rows, no columns.
-            m_resultValues.setColumnCount(width);
-            for (int j = 0; j < width; ++j)
+            m_resultValues.setColumnCount(width - first);
+            for (int j = first; j < width; ++j)
                 m_resultValues.m_resultColumns.append(
                     QString::fromLatin1(sqlite3_column_name(rows, j)));
-            first = false;
+            firstRow = false;
         }
-        for (int j = 0; j < width; ++j) {
+        if (withRowids)
+            m_resultValues.appendRowid(sqlite3_column_int64(rows, 0));
+        for (int j = first; j < width; ++j) {
             const char* text = reinterpret_cast<const char*>(sqlite3_column_text(rows, j));
             if (!m_resultValues.appendCell(text, text ? sqlite3_column_bytes(rows, j) : 0)) {
                 result = SQLITE_NOMEM;
@@ -153,8 +160,11 @@ bool SQLite3PowerClass::changeEntries(
     const QString& storePath, StoreStep::Kind kind,
     const std::function<Outcome(StoreConnection&, StoreStep&)>& work) {
     std::shared_ptr<StoreStep> step(new StoreStep(kind));
-    const bool changed =
-        Change(storePath, {}, [&](StoreConnection& connection) { return work(connection, *step); });
+    const bool changed = Change(storePath, {}, [&](StoreConnection& connection) {
+        const Outcome outcome = work(connection, *step);
+        step->declareChangedRows(connection);
+        return outcome;
+    });
     if (m_outcome == Outcome::Done && m_changedRows > 0)
         m_step = std::move(step);
     return changed;

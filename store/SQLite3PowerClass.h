@@ -24,11 +24,13 @@ class StoreConnection;
 class SQLite3PowerClass {
 public:
     enum class Outcome { Done, Rejected, Failed };
+    enum class RowIds { Skip, Read };
 
     // SELECT * FROM table [WHERE condition] [ORDER BY order]; with columnLimit below 26 only
-    // the columns Column1 to Column<columnLimit> are read.
+    // the columns Column1 to Column<columnLimit> are read. With RowIds::Read each row's id
+    // goes to the grid too (m_resultValues.rowid()).
     bool Query(const QString& storePath, const QString& table, const QString& condition,
-               const QString& order, int columnLimit = 26);
+               const QString& order, int columnLimit = 26, RowIds rowids = RowIds::Skip);
     // INSERT INTO table columnsAndValues, e.g. "(Column1, Column2) VALUES ('a', 'b')".
     bool Insert(const QString& storePath, const QString& table, const QString& columnsAndValues,
                 const QString& order);

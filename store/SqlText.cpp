@@ -10,6 +10,16 @@ QString literal(const QString& value) {
     return QLatin1Char('\'') + quoted + QLatin1Char('\'');
 }
 
+QString rowidIn(const std::vector<qint64>& rowids) {
+    QString ids;
+    for (qint64 rowid : rowids) {
+        if (!ids.isEmpty())
+            ids += QLatin1String(", ");
+        ids += QString::number(rowid);
+    }
+    return QStringLiteral("rowid IN (%1)").arg(ids);
+}
+
 QByteArray toStatement(const QString& text) {
     return text.toUtf8();
 }

@@ -75,11 +75,11 @@ bool StoreConnection::open(const QString& storePath) {
     // Whoever writes, through whatever statement: the lists learn that the store changed.
     sqlite3_commit_hook(
         m_db,
-        [](void*) {
-            storechanges::note();
+        [](void* connection) {
+            static_cast<StoreConnection*>(connection)->noteCommit();
             return 0;
         },
-        nullptr);
+        this);
     return hasEntriesTable();
 }
 
@@ -131,12 +131,27 @@ bool StoreConnection::commit() {
 }
 
 void StoreConnection::rollback() {
+    m_changedRows.reset();
     if (m_db && !sqlite3_get_autocommit(m_db))
         sqlite3_exec(m_db, "ROLLBACK;", nullptr, nullptr, nullptr);
 }
 
 bool StoreConnection::setUnsyncedWrites() {
     return execute("PRAGMA synchronous=OFF;");
+}
+
+void StoreConnection::declareChangedRows(const std::vector<qint64>& rowids) {
+    if (!m_changedRows)
+        m_changedRows.emplace();
+    m_changedRows->insert(m_changedRows->end(), rowids.begin(), rowids.end());
+}
+
+void StoreConnection::noteCommit() {
+    if (m_changedRows)
+        storechanges::noteRows(std::move(*m_changedRows));
+    else
+        storechanges::note();
+    m_changedRows.reset();
 }
 
 void StoreConnection::noteEngineFailure() {

@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -44,14 +46,20 @@ public:
     bool lastFailureIsDamage() const { return m_damaged; }
     // Records the engine's reason for the last failed call.
     void noteEngineFailure();
+    // Tells the change count which entries the transaction changes (see StoreChanges.h): the
+    // rows with these ids, added up over the calls; none when it only records the session. A
+    // commit without this counts as a change of unknown entries.
+    void declareChangedRows(const std::vector<qint64>& rowids);
 
     // True when the file at path is a usable working store.
     static bool isUsableStore(const QString& storePath);
 
 private:
     bool hasEntriesTable();
+    void noteCommit();
 
     sqlite3* m_db = nullptr;
+    std::optional<std::vector<qint64>> m_changedRows;
     QString m_lastError;
     bool m_damaged = false;
 };

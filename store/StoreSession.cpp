@@ -86,8 +86,10 @@ bool write(StoreConnection& connection, const Update& update) {
 
 bool write(const QString& storePath, const Update& update, QString* error) {
     StoreConnection connection;
-    const bool written = connection.open(storePath) && connection.setUnsyncedWrites() &&
-                         connection.begin() && write(connection, update) && connection.commit();
+    const bool opened = connection.open(storePath);
+    connection.declareChangedRows({});  // the record alone: no entry changes
+    const bool written = opened && connection.setUnsyncedWrites() && connection.begin() &&
+                         write(connection, update) && connection.commit();
     if (!written) {
         connection.rollback();
         if (error)

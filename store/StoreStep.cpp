@@ -2,6 +2,7 @@
 
 #include "SQLite3PowerClass.h"
 #include "Schema.h"
+#include "SqlText.h"
 #include "StoreConnection.h"
 
 #include <sqlite3.h>
@@ -111,10 +112,7 @@ void StoredRows::clear() {
 }
 
 QByteArray StoredRows::condition() const {
-    QByteArray ids;
-    for (qint64 rowid : m_rowids)
-        ids += (ids.isEmpty() ? "" : ", ") + QByteArray::number(rowid);
-    return "rowid IN (" + ids + ")";
+    return sqltext::toStatement(sqltext::rowidIn(m_rowids));
 }
 
 bool StoredRows::read(StoreConnection& connection, const QByteArray& condition) {
@@ -205,6 +203,23 @@ bool StoreStep::redo(const QString& storePath, QString* error) {
     return apply(storePath, true, error);
 }
 
+void StoreStep::declareChangedRows(StoreConnection& connection) const {
+    switch (m_kind) {
+        case Kind::AddEntry:
+        case Kind::EditEntry:
+        case Kind::RemoveEntry:
+            connection.declareChangedRows(m_before.rowids());
+            connection.declareChangedRows(m_after.rowids());
+            break;
+        case Kind::RenameColumn:
+            connection.declareChangedRows({});
+            break;
+        case Kind::AddColumn:
+        case Kind::RemoveColumn:
+            break;  // every entry moves
+    }
+}
+
 bool StoreStep::apply(const QString& storePath, bool forward, QString* error) {
     using Outcome = SQLite3PowerClass::Outcome;
     // A column move made again keeps the overwritten values anew, and only once it stands.
@@ -214,6 +229,7 @@ bool StoreStep::apply(const QString& storePath, bool forward, QString* error) {
     session.columnNames = forward ? m_columnsAfter : m_columnsBefore;
     SQLite3PowerClass store;
     const bool applied = store.Change(storePath, session, [&](StoreConnection& connection) {
+        declareChangedRows(connection);
         switch (m_kind) {
             case Kind::AddEntry:
                 return done(forward ? m_after.insert(connection) : m_after.remove(connection));

@@ -22,6 +22,7 @@ public:
 
     qsizetype size() const { return static_cast<qsizetype>(m_rowids.size()); }
     bool isEmpty() const { return m_rowids.empty(); }
+    const std::vector<qint64>& rowids() const { return m_rowids; }
     // "rowid IN (...)" for these rows.
     QByteArray condition() const;
 
@@ -74,6 +75,8 @@ private:
     friend class SQLite3PowerClass;
     explicit StoreStep(Kind kind) : m_kind(kind) {}
     bool apply(const QString& storePath, bool forward, QString* error);
+    // Tells connection which entries the step changes, when it changes entries.
+    void declareChangedRows(StoreConnection& connection) const;
 
     Kind m_kind;
     StoredRows m_before;  // entries: the rows as they were

@@ -1,6 +1,11 @@
 #include "TextMatch.h"
 
+#include "TextEncoding.h"
+
 #include <QChar>
+#include <QVector>
+#include <algorithm>
+#include <cstring>
 
 namespace textmatch {
 
@@ -70,6 +75,42 @@ bool like(const unsigned char* pattern, int patternSize, const unsigned char* te
     while (p < patternSize && pattern[p] == '%')
         ++p;
     return p == patternSize;
+}
+
+Needle::Needle(const QString& text) {
+    const QVector<uint> codePoints = text.toUcs4();
+    bool ascii = true;
+    for (uint c : codePoints) {
+        m_folded.push_back(folded(c));
+        ascii = ascii && m_folded.back() < 0x80;
+    }
+    if (ascii)
+        m_ascii.assign(m_folded.begin(), m_folded.end());
+}
+
+namespace {
+
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 0x20) : c;
+}
+
+}  // namespace
+
+bool Needle::foundIn(const char* text, int size) const {
+    if (m_folded.empty())
+        return true;
+    // Most values are ASCII: compared byte by byte. A letter beyond ASCII can fold to one
+    // within it (the Kelvin sign to k), so any other value is compared by code points.
+    if (!m_ascii.empty() && !textencoding::hasHighBytes(text, size)) {
+        const auto equal = [](char a, char b) { return lowerAscii(a) == b; };
+        return std::search(text, text + size, m_ascii.begin(), m_ascii.end(), equal) != text + size;
+    }
+    thread_local std::u32string folded32;  // grows to the longest value, then reused
+    folded32.clear();
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    for (int i = 0; i < size;)
+        folded32.push_back(folded(nextCodePoint(bytes, size, &i)));
+    return folded32.find(m_folded) != std::u32string::npos;
 }
 
 }  // namespace textmatch

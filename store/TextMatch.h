@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QString>
+#include <string>
 
 // Matching UTF-8 text as the search does: letter case ignored for every letter of every
 // script (the engine's own LIKE folds only A to Z), one character being one code point.
@@ -17,5 +18,20 @@ char32_t nextCodePoint(const unsigned char* s, int size, int* i);
 
 // The code point as compared when case is ignored.
 char32_t folded(char32_t c);
+
+// A text sought inside others, letter case ignored as like() ignores it; every character
+// stands for itself ("%" too).
+class Needle {
+public:
+    explicit Needle(const QString& text);
+
+    bool isEmpty() const { return m_folded.empty(); }
+    // True when the UTF-8 text of size bytes contains the needle.
+    bool foundIn(const char* text, int size) const;
+
+private:
+    std::u32string m_folded;  // the needle's code points, folded
+    std::string m_ascii;      // the same in bytes, when they are all ASCII
+};
 
 }  // namespace textmatch

@@ -5,13 +5,12 @@
 #include <sqlite3.h>
 #include <unicode/ucol.h>
 #include <unicode/ustring.h>
-#include <vector>
 
 namespace textorder {
 
 namespace {
 
-// The collator of the language; each connection sorts with a clone of its own.
+// The collator of the language; each user sorts with a clone of its own.
 struct Collator {
     UCollator* collator = nullptr;
     ~Collator() {
@@ -31,41 +30,18 @@ UCollator* collator() {
     return language().collator;
 }
 
-void sortKey(sqlite3_context* context, int, sqlite3_value** argv) {
-    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
-        sqlite3_result_null(context);
-        return;
-    }
-    auto* collator = static_cast<UCollator*>(sqlite3_user_data(context));
-    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
-    const int size = sqlite3_value_bytes(argv[0]);
-    // Buffers that grow to the longest text and key seen, and are then reused.
-    thread_local std::vector<UChar> utf16;
-    thread_local std::vector<uint8_t> key;
-    if (utf16.size() < static_cast<size_t>(size) + 1)
-        utf16.resize(static_cast<size_t>(size) + 1);
-    UErrorCode error = U_ZERO_ERROR;
-    int32_t length = 0;
-    u_strFromUTF8Lenient(utf16.data(), static_cast<int32_t>(utf16.size()), &length, text, size,
-                         &error);
-    if (U_FAILURE(error)) {
-        sqlite3_result_error(context, "text that cannot be ordered", -1);
-        return;
-    }
-    if (key.size() < 64)
-        key.resize(64);
-    int32_t keySize = ucol_getSortKey(collator, utf16.data(), length, key.data(),
-                                      static_cast<int32_t>(key.size()));
-    if (keySize > static_cast<int32_t>(key.size())) {
-        key.resize(static_cast<size_t>(keySize));
-        keySize = ucol_getSortKey(collator, utf16.data(), length, key.data(), keySize);
-    }
-    // The key ends with a zero byte that every key has; it adds nothing to the order.
-    sqlite3_result_blob(context, key.data(), keySize > 0 ? keySize - 1 : 0, SQLITE_TRANSIENT);
+void sortKeyFunction(sqlite3_context* context, int, sqlite3_value** argv) {
+    auto* keys = static_cast<SortKeys*>(sqlite3_user_data(context));
+    thread_local std::vector<unsigned char> key;  // grows to the longest key, then reused
+    key.clear();
+    const bool null = sqlite3_value_type(argv[0]) == SQLITE_NULL;
+    const auto* text = null ? "" : reinterpret_cast<const char*>(sqlite3_value_text(argv[0]));
+    keys->append(text, null ? 0 : sqlite3_value_bytes(argv[0]), &key);
+    sqlite3_result_blob(context, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
 }
 
-void closeCollator(void* collator) {
-    ucol_close(static_cast<UCollator*>(collator));
+void deleteSortKeys(void* keys) {
+    delete static_cast<SortKeys*>(keys);
 }
 
 }  // namespace
@@ -83,13 +59,51 @@ void setLanguage(const QString& locale) {
     language().collator = collator;
 }
 
-bool registerWith(sqlite3* db) {
+SortKeys::SortKeys() {
     UErrorCode error = U_ZERO_ERROR;
-    UCollator* clone = ucol_clone(collator(), &error);
+    m_collator = ucol_clone(collator(), &error);
     if (U_FAILURE(error))
+        m_collator = nullptr;
+}
+
+SortKeys::~SortKeys() {
+    if (m_collator)
+        ucol_close(m_collator);
+}
+
+void SortKeys::append(const char* text, int size, std::vector<unsigned char>* keys) {
+    if (!m_collator)
+        return;
+    // UTF-8 never takes fewer units than UTF-16.
+    if (m_utf16.size() < static_cast<size_t>(size) + 1)
+        m_utf16.resize(static_cast<size_t>(size) + 1);
+    UErrorCode error = U_ZERO_ERROR;
+    int32_t length = 0;
+    u_strFromUTF8Lenient(m_utf16.data(), static_cast<int32_t>(m_utf16.size()), &length, text, size,
+                         &error);
+    if (U_FAILURE(error))
+        length = 0;
+    const size_t start = keys->size();
+    keys->resize(start + 64);
+    int32_t keySize = ucol_getSortKey(m_collator, m_utf16.data(), length, keys->data() + start, 64);
+    if (keySize > 64) {
+        keys->resize(start + static_cast<size_t>(keySize));
+        keySize =
+            ucol_getSortKey(m_collator, m_utf16.data(), length, keys->data() + start, keySize);
+    }
+    // The key ends with a zero byte that every key has; it adds nothing to the order.
+    keys->resize(start + static_cast<size_t>(keySize > 0 ? keySize - 1 : 0));
+}
+
+bool registerWith(sqlite3* db) {
+    auto* keys = new SortKeys;
+    if (!keys->isValid()) {
+        delete keys;
         return false;
+    }
     return sqlite3_create_function_v2(db, "orvane_sortkey", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
-                                      clone, sortKey, nullptr, nullptr, closeCollator) == SQLITE_OK;
+                                      keys, sortKeyFunction, nullptr, nullptr,
+                                      deleteSortKeys) == SQLITE_OK;
 }
 
 QString orderBy(const QString& order) {

@@ -143,7 +143,10 @@ void MainWindowTest::layoutFollowsClientArea() {
     CViewTab& page = window.viewAllPage();
     QCOMPARE(page.geometry(), QRect(15, 38, 671, 446));
     QCOMPARE(window.viewFilteredPage().geometry(), QRect(15, 38, 671, 446));
-    QCOMPARE(page.list()->geometry(), QRect(10, 11, 540, 430));
+    QCOMPARE(page.list()->geometry(), QRect(10, 41, 540, 400));
+    // The filter field above the list, as wide as the list beside its label.
+    QCOMPARE(page.filterField()->geometry().top(), 11);
+    QCOMPARE(page.filterField()->geometry().right(), page.list()->geometry().right());
     const auto buttonAt = [&page](int textNumber) {
         for (QPushButton* button : page.findChildren<QPushButton*>()) {
             if (button->text() == page.text(textNumber))
