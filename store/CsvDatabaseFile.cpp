@@ -32,6 +32,33 @@ QByteArray ReadFile(const QString& path) {
 
 namespace {
 
+// Steps between calls of a progress callback: often enough that a cancel takes effect within a
+// fraction of a second, seldom enough to cost nothing next to the work.
+constexpr qint64 kLoadStep = 64 * 1024;  // bytes
+constexpr qint64 kWriteStep = 1024;      // rows
+
+// Calls a progress callback (when there is one) every step units of work, and at the end.
+class ProgressSteps {
+public:
+    ProgressSteps(const ProgressCallback& progress, qint64 total, qint64 step)
+        : m_progress(progress), m_total(total), m_step(step) {}
+
+    // False when the callback cancelled.
+    bool reached(qint64 done) {
+        if (!m_progress || done < m_next)
+            return true;
+        m_next = done + m_step;
+        return m_progress(done, m_total);
+    }
+    bool finished() const { return !m_progress || m_progress(m_total, m_total); }
+
+private:
+    const ProgressCallback& m_progress;
+    qint64 m_total;
+    qint64 m_step;
+    qint64 m_next = 0;
+};
+
 // The next line of [*pos, end): its start and length without the line end.
 bool nextLine(const char*& pos, const char* end, const char** line, qsizetype* length) {
     if (pos >= end)
@@ -66,6 +93,13 @@ bool fail(StoreConnection& connection, LoadReport& report) {
     return false;
 }
 
+// Stops the load as the progress callback asked: the store keeps what it had.
+bool cancel(StoreConnection& connection, LoadReport& report) {
+    report.cancelled = true;
+    connection.rollback();
+    return false;
+}
+
 QByteArray insertStatement(int columns) {
     QByteArray sql = QByteArray("INSERT INTO ") + schema::kTableName + " (";
     for (int k = 1; k <= columns; ++k)
@@ -75,8 +109,10 @@ QByteArray insertStatement(int columns) {
     return sql;
 }
 
-bool insertLines(StoreConnection& connection, const char* pos, const char* end, LoadReport& report,
-                 storesession::Update session) {
+// Stores the entry lines of [pos, end); progress counts the bytes from begin, the file's first.
+bool insertLines(StoreConnection& connection, const char* begin, const char* pos, const char* end,
+                 LoadReport& report, storesession::Update session,
+                 const ProgressCallback& progress) {
     const bool singleByte = report.encoding == textencoding::Encoding::SingleByte;
     QByteArray converted;  // a single-byte line with bytes from 0x80 on, as UTF-8
     const int columns = schema::columnCount(report.columnNames);
@@ -98,11 +134,14 @@ bool insertLines(StoreConnection& connection, const char* pos, const char* end, 
         return fail(connection, report);
     }
 
+    ProgressSteps steps(progress, end - begin, kLoadStep);
     const char* line;
     qsizetype length;
     int lineNumber = 1;
     while (nextLine(pos, end, &line, &length)) {
         ++lineNumber;
+        if (!steps.reached(line - begin))
+            return cancel(connection, report);
         const int fields = fieldCount(line, length);
         if (fields == 0)
             continue;
@@ -146,6 +185,8 @@ bool insertLines(StoreConnection& connection, const char* pos, const char* end, 
         sqlite3_reset(statement);
         ++report.storedEntries;
     }
+    if (!steps.finished())
+        return cancel(connection, report);
     session.columnNames = report.columnNames;
     session.encoding = textencoding::nameOf(report.encoding);
     session.unsaved = false;
@@ -162,7 +203,7 @@ LoadReport LoadIntoStore(const QString& csvPath, const QString& storePath,
 }
 
 LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
-                         const storesession::Update& session) {
+                         const storesession::Update& session, const ProgressCallback& progress) {
     LoadReport report;
     const char* pos = bytes.constData();
     const char* end = pos + bytes.size();
@@ -185,13 +226,13 @@ LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
         report.storeError = connection.lastError();
         return report;
     }
-    if (!insertLines(connection, pos, end, report, session))
+    if (!insertLines(connection, bytes.constData(), pos, end, report, session, progress))
         report.storedEntries = 0;
     return report;
 }
 
-void Write(const QString& path, const QString& columnNames, const ResultGrid& rows, int columnCount,
-           textencoding::Encoding encoding) {
+bool Write(const QString& path, const QString& columnNames, const ResultGrid& rows, int columnCount,
+           textencoding::Encoding encoding, const ProgressCallback& progress) {
     using textencoding::Encoding;
     AtomicFileWriter writer(path);
     if (encoding == Encoding::Utf8WithMark)
@@ -204,7 +245,11 @@ void Write(const QString& path, const QString& columnNames, const ResultGrid& ro
     const int values = std::min(columnCount, schema::kColumnCount);
     const int width = std::min(values, rows.columnCount());
     QByteArray converted;
+    // A cancel leaves the writer uncommitted: the temporary file goes, the old file stays.
+    ProgressSteps steps(progress, rows.rowCount(), kWriteStep);
     for (int r = 0; r < rows.rowCount(); ++r) {
+        if (!steps.reached(r))
+            return false;
         for (int c = 0; c < values; ++c) {
             if (c > 0)
                 writer.write(";", 1);
@@ -225,7 +270,10 @@ void Write(const QString& path, const QString& columnNames, const ResultGrid& ro
         }
         writer.write("\r\n", 2);
     }
+    if (!steps.finished())
+        return false;
     writer.commit();
+    return true;
 }
 
 QPair<int, int> unholdable(const ResultGrid& rows, int columnCount,
