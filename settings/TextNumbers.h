@@ -137,6 +137,8 @@ enum Number : int {
     SingleByteCannotHold = 628,  // %1 the file, %2 the line, %3 the value
     SystemLanguageName = 629,    // the language dialog's line for the system's language
     CsvUtf8FileFilter = 630,
+    OpeningProgress = 634,  // %1 the file's name
+    SavingProgress = 635,
 
     // Template k (from 1) of the New Database dialog: its name at FirstTemplate + 10 (k - 1),
     // its column-names line at the number after; see CTranslation::templateName().
