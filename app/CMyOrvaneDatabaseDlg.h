@@ -42,15 +42,16 @@ public:
     void OnPollTimer();
     void MarkTitleModified();
 
-    // Replaces the store's entries by those of the CSV file at path; false when the file
-    // does not exist or cannot be read (nothing changes then), or when the store could not
-    // take its entries (the user has been told; the window stays on the database it had, or
-    // on an empty untitled one when the store no longer holds that).
+    // Replaces the store's entries by those of the CSV file at path, showing the progress;
+    // false when the file does not exist or cannot be read (nothing changes then), when the
+    // store could not take its entries (the user has been told) or when the user cancelled.
+    // Not loaded, the window stays on the database it had, or on an empty untitled one when
+    // the store no longer holds that.
     bool LoadDatabase(const QString& path);
-    // Writes the entries to the CSV file at path, in the database's encoding or in encoding;
-    // false when nothing could be written.
+    // Writes the entries to the CSV file at path in the database's encoding, showing the
+    // progress; false when nothing was written: it failed (the user has been told) or the
+    // user cancelled.
     bool SaveDatabase(const QString& path);
-    bool SaveDatabase(const QString& path, textencoding::Encoding encoding);
 
     // The View All page's sort column as the "Options" setting.
     QString optionsValue() const;
@@ -103,9 +104,22 @@ private:
     QString storeTemplate() const { return storepath::templateIn(m_power.GetProgramFolder()); }
     void openLastDatabase();
 
-    enum class LoadOutcome { Loaded, NoFile, Failed };
+    enum class LoadOutcome { Loaded, NoFile, Failed, Cancelled };
     LoadOutcome loadDatabase(const QString& path);
-    void loadFailed(const QString& path, const QString& reason, bool previousEntriesKept);
+    // After a load that did not happen: the window shows the database it had again, or an
+    // empty untitled one when the store no longer holds that (or there was none).
+    void returnToPreviousDatabase(bool previousEntriesKept);
+    // Fills the shown list pages from the store again, after they were emptied for a load.
+    void refillShownLists();
+    // What became of the unsaved changes when a save was asked for.
+    enum class SaveOutcome {
+        Saved,      // in the file (or nothing was unsaved)
+        Discarded,  // the user chose not to save them
+        NotSaved,   // the save failed (the user has been told) or its file dialog was closed
+        Cancelled,  // the user cancelled the save while it was written
+    };
+    // Writes the entries to the CSV file at path in encoding: Saved, NotSaved or Cancelled.
+    SaveOutcome saveDatabase(const QString& path, textencoding::Encoding encoding);
     // Back to the database the window had before New started an empty one whose columns were
     // never confirmed; nothing when none is being defined.
     void abandonNewDatabase();
@@ -146,9 +160,10 @@ private:
     bool BringPagesUpToDate();
     void openHelp(const QString& topic);
     void addHelpKey(QWidget* dialog, const QString& topic);
-    // The save question; *discarded tells that the user chose not to save.
-    bool AskToSave(bool* discarded = nullptr);
-    bool SaveAsFile();
+    // The save question; true when the command that asked may go on (nothing unsaved, saved,
+    // or the user chose not to save). *outcome tells which, or why not.
+    bool AskToSave(SaveOutcome* outcome = nullptr);
+    SaveOutcome SaveAsFile();
     bool CloseRequested();
     bool isUntitled() const { return m_currentPath == untitledPath(); }
     QString untitledPath() const { return QLatin1Char('/') + text(texts::Untitled); }

@@ -6,6 +6,7 @@
 #include "BusyCursor.h"
 #include "CsvDatabaseFile.h"
 #include "FileError.h"
+#include "Prompter.h"
 #include "SQLite3PowerClass.h"
 #include "Schema.h"
 #include "StorePath.h"
@@ -30,6 +31,15 @@ QString lineList(const QList<int>& lines) {
     for (int line : lines)
         numbers.append(QString::number(line));
     return numbers.join(QStringLiteral(", "));
+}
+
+// Shows a store operation's progress on progress. Cancel is offered while there is work left
+// to stop: at the end only the commit is left, which cannot be stopped halfway.
+csvfile::ProgressCallback shownOn(Progress& progress) {
+    return [&progress](qint64 done, qint64 total) {
+        progress.setCancellable(done < total);
+        return progress.advance(done);
+    };
 }
 
 }  // namespace
@@ -82,7 +92,8 @@ void CMyOrvaneDatabaseDlg::openLastDatabase() {
         m_pollTimer.start();
         return;
     }
-    if (outcome != LoadOutcome::Failed) {
+    // A load that failed or was cancelled has left an untitled database.
+    if (outcome != LoadOutcome::Failed && outcome != LoadOutcome::Cancelled) {
         OnNewDatabase();
         // Cancelled: an untitled database, which Save asks a name for.
         if (m_currentPath.isEmpty()) {
@@ -109,38 +120,56 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
     const QString oldTitle = windowTitle();
     setWindowTitle(text(texts::PleaseWait));
     QByteArray bytes;
-    if (!actionguard::guard(this, [&] { bytes = csvfile::ReadFile(path); })) {
-        setWindowTitle(oldTitle);  // nothing was changed
-        return LoadOutcome::NoFile;
-    }
     csvfile::LoadReport report;
     bool previousEntriesKept = true;
-    {
+    // The old lists go before the file comes, so that a large database is never held twice;
+    // they come back from the store when the new entries do not.
+    m_viewAllPage.releaseRows();
+    m_viewFilteredPage.releaseRows();
+    // The progress runs from reading the file to the entries stored. It is gone when the guard
+    // reports a file that cannot be read, which changes nothing.
+    const bool read = actionguard::guard(this, [&] {
+        const std::unique_ptr<Progress> progress =
+            Prompter::current().progress(this, text(texts::OpeningProgress).arg(fileNameOf(path)),
+                                         text(texts::Cancel), QFileInfo(path).size());
+        bytes = csvfile::ReadFile(path);
         BusyCursor busy;
-        // The old lists go before the new entries come, so that a large database is never
-        // held twice.
-        m_viewAllPage.releaseRows();
-        m_viewFilteredPage.releaseRows();
         storesession::Update session;
         session.path = path;
         session.sortColumn = m_viewAllPage.m_sortColumn;
-        report = csvfile::LoadIntoStore(bytes, m_storePath, session);
+        report = csvfile::LoadIntoStore(bytes, m_storePath, session, shownOn(*progress));
         // A store that is missing or damaged (which can pass the check at start-up and fail
         // only when it is emptied) holds nothing worth keeping: a fresh copy of the template
         // takes the file. A sound store that refused (read-only, disk full) keeps what it had.
         if (!report.storeUsable && report.storeDamaged) {
             previousEntriesKept = false;
             if (storepath::RenewStore(storeTemplate(), m_storePath))
-                report = csvfile::LoadIntoStore(bytes, m_storePath, session);
+                report = csvfile::LoadIntoStore(bytes, m_storePath, session, shownOn(*progress));
         }
-    }
-    if (!report.storeUsable) {
+    });
+    if (!read) {
         setWindowTitle(oldTitle);
-        loadFailed(path, report.storeError, previousEntriesKept);
+        refillShownLists();
+        return LoadOutcome::NoFile;
+    }
+    if (report.cancelled || !report.storeUsable) {
+        setWindowTitle(oldTitle);
+        returnToPreviousDatabase(previousEntriesKept);
+        if (report.cancelled)
+            return LoadOutcome::Cancelled;  // as the user asked: nothing to tell
+        message(text(texts::FileNotLoaded).arg(QDir::toNativeSeparators(path), report.storeError),
+                Prompter::Buttons::Ok, Prompter::Icon::Warning);
         return LoadOutcome::Failed;
     }
+    // Listing a large database takes a while too; the entries are stored by now, so there is
+    // nothing left to cancel.
+    const std::unique_ptr<Progress> listing =
+        Prompter::current().progress(this, text(texts::ListingProgress).arg(fileNameOf(path)),
+                                     text(texts::Cancel), report.storedEntries);
+    listing->setCancellable(false);
     const int columns = schema::columnCount(report.columnNames);
-    m_viewAllPage.expectRows(bytes.size(), qsizetype(report.storedEntries) * columns);
+    m_viewAllPage.expectRows(bytes.size(), qsizetype(report.storedEntries) * columns,
+                             [&listing](qint64 rows) { listing->advance(rows); });
     bytes = QByteArray();
     showDatabase(report.columnNames, report.encoding);
     // A file just read has no unsaved changes, also none to its columns.
@@ -207,9 +236,8 @@ void CMyOrvaneDatabaseDlg::recordSaved(const std::optional<QString>& path,
     storesession::write(m_storePath, session);
 }
 
-void CMyOrvaneDatabaseDlg::loadFailed(const QString& path, const QString& reason,
-                                      bool previousEntriesKept) {
-    // Nothing may be left that a save could write over the file that failed to load.
+void CMyOrvaneDatabaseDlg::returnToPreviousDatabase(bool previousEntriesKept) {
+    // Nothing may be left that a save could write over the file that was not loaded.
     if (!previousEntriesKept || m_currentPath.isEmpty()) {
         // The store no longer holds the database the window had (or it had none yet): an
         // empty untitled one, with no file to write to until the user names one.
@@ -229,13 +257,15 @@ void CMyOrvaneDatabaseDlg::loadFailed(const QString& path, const QString& reason
         m_settingsPage.FillColumnList();
         setTitleForPath(m_currentPath, false);
     }
+    refillShownLists();
+}
+
+void CMyOrvaneDatabaseDlg::refillShownLists() {
     // The lists were emptied for the new entries: they show the store as it is again.
     if (m_viewAllPage.m_active)
         m_viewAllPage.FillList(QString(), QString());
     if (m_viewFilteredPage.m_active)
         m_viewFilteredPage.FillList(m_searchPage.m_filter, QString());
-    message(text(texts::FileNotLoaded).arg(QDir::toNativeSeparators(path), reason),
-            Prompter::Buttons::Ok, Prompter::Icon::Warning);
 }
 
 void CMyOrvaneDatabaseDlg::reportLoadProblems(const QString& path, const QList<int>& lines) {
@@ -249,14 +279,15 @@ void CMyOrvaneDatabaseDlg::reportLoadProblems(const QString& path, const QList<i
 }
 
 bool CMyOrvaneDatabaseDlg::SaveDatabase(const QString& path) {
-    return SaveDatabase(path, m_viewAllPage.m_encoding);
+    return saveDatabase(path, m_viewAllPage.m_encoding) == SaveOutcome::Saved;
 }
 
-bool CMyOrvaneDatabaseDlg::SaveDatabase(const QString& path, textencoding::Encoding encoding) {
+CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::saveDatabase(
+    const QString& path, textencoding::Encoding encoding) {
     setWindowTitle(text(texts::PleaseWait));
     if (!BringPagesUpToDate()) {
         refreshTitle();
-        return false;
+        return SaveOutcome::NotSaved;
     }
     if (!m_viewAllPage.listIsComplete()) {
         // Writing what little could be read would destroy the user's file.
@@ -264,7 +295,7 @@ bool CMyOrvaneDatabaseDlg::SaveDatabase(const QString& path, textencoding::Encod
         message(text(texts::StoreUnreadableNothingWritten)
                     .arg(QDir::toNativeSeparators(path), m_viewAllPage.listError()),
                 Prompter::Buttons::Ok, Prompter::Icon::Warning);
-        return false;
+        return SaveOutcome::NotSaved;
     }
     const int n = schema::columnCount(m_viewAllPage.m_columnNames);
     // Every entry in the list's order, also those its filter field hides.
@@ -281,15 +312,20 @@ bool CMyOrvaneDatabaseDlg::SaveDatabase(const QString& path, textencoding::Encod
                 .arg(unholdable.first >= 0 ? rows.value(order[unholdable.first], unholdable.second)
                                            : m_viewAllPage.m_columnNames),
             Prompter::Buttons::Ok, Prompter::Icon::Warning);
-        return false;
+        return SaveOutcome::NotSaved;
     }
-    const bool written = actionguard::guard(this, [&] {
+    bool written = false;  // also when the user cancelled
+    const bool failed = !actionguard::guard(this, [&] {
         BusyCursor busy;
-        csvfile::Write(path, m_viewAllPage.m_columnNames, rows, order, n, encoding);
+        const std::unique_ptr<Progress> progress =
+            Prompter::current().progress(this, text(texts::SavingProgress).arg(fileNameOf(path)),
+                                         text(texts::Cancel), static_cast<qint64>(order.size()));
+        written = csvfile::Write(path, m_viewAllPage.m_columnNames, rows, order, n, encoding,
+                                 shownOn(*progress));
     });
     if (!written) {
         refreshTitle();
-        return false;
+        return failed ? SaveOutcome::NotSaved : SaveOutcome::Cancelled;
     }
     m_addEditPage.m_entriesChanged = false;
     m_settingsPage.m_columnsChanged = false;
@@ -303,7 +339,7 @@ bool CMyOrvaneDatabaseDlg::SaveDatabase(const QString& path, textencoding::Encod
                                                 ? static_cast<int>(m_viewAllPage.m_columnWidths[i])
                                                 : 100));
     rememberDatabase(path, widths);
-    return true;
+    return SaveOutcome::Saved;
 }
 
 bool CMyOrvaneDatabaseDlg::BringPagesUpToDate() {
@@ -312,19 +348,23 @@ bool CMyOrvaneDatabaseDlg::BringPagesUpToDate() {
     return SwitchPage();
 }
 
-bool CMyOrvaneDatabaseDlg::AskToSave(bool* discarded) {
-    if (!m_addEditPage.m_entriesChanged && !m_settingsPage.m_columnsChanged)
-        return true;
-    const QString question =
-        text(texts::SaveChangesQuestion).replace(QStringLiteral("%s"), fileNameOf(m_currentPath));
-    if (message(question, Prompter::Buttons::YesNo, Prompter::Icon::Question) !=
-        Prompter::Answer::Yes) {
-        if (discarded)
-            *discarded = true;
-        return true;
+bool CMyOrvaneDatabaseDlg::AskToSave(SaveOutcome* outcome) {
+    SaveOutcome result = SaveOutcome::Saved;
+    if (m_addEditPage.m_entriesChanged || m_settingsPage.m_columnsChanged) {
+        const QString question = text(texts::SaveChangesQuestion)
+                                     .replace(QStringLiteral("%s"), fileNameOf(m_currentPath));
+        if (message(question, Prompter::Buttons::YesNo, Prompter::Icon::Question) !=
+            Prompter::Answer::Yes)
+            result = SaveOutcome::Discarded;
+        else if (isUntitled())
+            result = SaveAsFile();
+        else
+            result = saveDatabase(m_currentPath, m_viewAllPage.m_encoding);
     }
+    if (outcome)
+        *outcome = result;
     // A save that did not happen stops the command, so nothing unsaved is thrown away.
-    return isUntitled() ? SaveAsFile() : SaveDatabase(m_currentPath);
+    return result == SaveOutcome::Saved || result == SaveOutcome::Discarded;
 }
 
 void CMyOrvaneDatabaseDlg::OnSaveDatabase() {
@@ -338,7 +378,7 @@ void CMyOrvaneDatabaseDlg::OnSaveDatabaseAs() {
     SaveAsFile();
 }
 
-bool CMyOrvaneDatabaseDlg::SaveAsFile() {
+CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::SaveAsFile() {
     // The untitled path names no real folder: start in the user's home folder instead.
     const QString initial =
         isUntitled() ? QDir::home().filePath(text(texts::Untitled)) : m_currentPath;
@@ -349,7 +389,7 @@ bool CMyOrvaneDatabaseDlg::SaveAsFile() {
         this, text(texts::SaveAsCaption), initial,
         {text(texts::CsvFileFilter), text(texts::CsvUtf8FileFilter)}, &type);
     if (path.isEmpty())
-        return false;
+        return SaveOutcome::NotSaved;
     const textencoding::Encoding encoding =
         type == 0 ? textencoding::Encoding::SingleByte
                   : (textencoding::isUtf8(current) ? current : textencoding::Encoding::Utf8);
@@ -357,11 +397,11 @@ bool CMyOrvaneDatabaseDlg::SaveAsFile() {
         path += QStringLiteral(".csv");
     if (PowerClass::FileExists(path) && message(text(texts::ReplaceFile), Prompter::Buttons::YesNo,
                                                 Prompter::Icon::Question) != Prompter::Answer::Yes)
-        return false;
-    if (!SaveDatabase(path, encoding))
-        return false;
-    m_currentPath = path;  // SaveDatabase has recorded it as the last database
-    return true;
+        return SaveOutcome::NotSaved;
+    const SaveOutcome outcome = saveDatabase(path, encoding);
+    if (outcome == SaveOutcome::Saved)
+        m_currentPath = path;  // saveDatabase has recorded it as the last database
+    return outcome;
 }
 
 void CMyOrvaneDatabaseDlg::abandonNewDatabase() {
@@ -448,11 +488,14 @@ QString CMyOrvaneDatabaseDlg::optionsValue() const {
 bool CMyOrvaneDatabaseDlg::CloseRequested() {
     abandonNewDatabase();
     BringPagesUpToDate();
-    bool discarded = false;
-    if (!AskToSave(&discarded) && message(text(texts::CloseWithoutSaving), Prompter::Buttons::YesNo,
-                                          Prompter::Icon::Warning) != Prompter::Answer::Yes)
+    SaveOutcome outcome = SaveOutcome::Saved;
+    // A save the user cancelled keeps the window open; one that failed or got no name would
+    // lose the changes if it closed, which the user decides.
+    if (!AskToSave(&outcome) && (outcome == SaveOutcome::Cancelled ||
+                                 message(text(texts::CloseWithoutSaving), Prompter::Buttons::YesNo,
+                                         Prompter::Icon::Warning) != Prompter::Answer::Yes))
         return false;
-    if (discarded)
+    if (outcome == SaveOutcome::Discarded)
         recordSaved();  // the user chose to lose them: the next start does not offer them
     writeSetting(kLastDataBase, m_currentPath.isEmpty() ? kNoDatabase : m_currentPath,
                  SettingKind::Path);

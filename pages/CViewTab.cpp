@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QTableView>
+#include <utility>
 
 namespace {
 constexpr int kDefaultWidth = 100;
@@ -188,12 +189,12 @@ void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
         const quint64 changes = storechanges::count();
         SQLite3PowerClass store;
         store.m_resultValues = m_model.takeRows();  // reuse its memory for the new rows
-        store.m_resultValues.reserve(m_expectedRows.first, m_expectedRows.second,
-                                     n > 0 ? m_expectedRows.second / n : 0);
-        m_expectedRows = {};
+        const Expected expected = std::exchange(m_expected, {});
+        store.m_resultValues.reserve(expected.bytes, expected.cells,
+                                     n > 0 ? expected.cells / n : 0);
         // In store order, with ids: the list orders them itself and follows each change.
         listed = store.Query(m_storePath, schema::table(), filter, QStringLiteral("rowid"), n,
-                             SQLite3PowerClass::RowIds::Read);
+                             SQLite3PowerClass::RowIds::Read, expected.listed);
         m_listOutcome = store.m_outcome;
         m_listError = store.m_error;
         m_lastFill = listed ? key : FillKey();

@@ -5,6 +5,7 @@
 #include "SQLite3PowerClass.h"
 
 #include <QList>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -29,8 +30,12 @@ public:
 
     // Empties the list and gives its memory back, before a new database is read.
     void releaseRows();
-    // The next fill reads about this many bytes in this many cells: room is made at once.
-    void expectRows(qsizetype bytes, qsizetype cells) { m_expectedRows = {bytes, cells}; }
+    // The next fill reads about this many bytes in this many cells: room is made at once, and
+    // listed hears how many rows it has read so far.
+    void expectRows(qsizetype bytes, qsizetype cells,
+                    std::function<void(qint64 rows)> listed = {}) {
+        m_expected = {bytes, cells, std::move(listed)};
+    }
 
     // Places the controls for a main window client area of w by h pixels.
     void PlaceControls(int w, int h);
@@ -99,7 +104,12 @@ private:
     bool m_counted = false;
     QString m_shownFilter;
     QString m_shownOrder;
-    QPair<qsizetype, qsizetype> m_expectedRows;
+    struct Expected {
+        qsizetype bytes = 0;
+        qsizetype cells = 0;
+        std::function<void(qint64 rows)> listed;
+    };
+    Expected m_expected;
     SQLite3PowerClass::Outcome m_listOutcome = SQLite3PowerClass::Outcome::Done;
     QString m_listError;
 };

@@ -140,6 +140,8 @@ enum Number : int {
     FilterLabel = 631,
     ShownOfTotal = 632,  // %1 the entries shown, %2 all the list's entries
     FilterTip = 633,
+    OpeningProgress = 634,  // %1 the file's name
+    SavingProgress = 635,
     ListingProgress = 636,  // %1 the database file's name
 
     // Template k (from 1) of the New Database dialog: its name at FirstTemplate + 10 (k - 1),

@@ -33,6 +33,33 @@ QByteArray ReadFile(const QString& path) {
 
 namespace {
 
+// Steps between calls of a progress callback: often enough that a cancel takes effect within a
+// fraction of a second, seldom enough to cost nothing next to the work.
+constexpr qint64 kLoadStep = 64 * 1024;  // bytes
+constexpr qint64 kWriteStep = 1024;      // rows
+
+// Calls a progress callback (when there is one) every step units of work, and at the end.
+class ProgressSteps {
+public:
+    ProgressSteps(const ProgressCallback& progress, qint64 total, qint64 step)
+        : m_progress(progress), m_total(total), m_step(step) {}
+
+    // False when the callback cancelled.
+    bool reached(qint64 done) {
+        if (!m_progress || done < m_next)
+            return true;
+        m_next = done + m_step;
+        return m_progress(done, m_total);
+    }
+    bool finished() const { return !m_progress || m_progress(m_total, m_total); }
+
+private:
+    const ProgressCallback& m_progress;
+    qint64 m_total;
+    qint64 m_step;
+    qint64 m_next = 0;
+};
+
 // The next line of [*pos, end): its start and length without the line end.
 bool nextLine(const char*& pos, const char* end, const char** line, qsizetype* length) {
     if (pos >= end)
@@ -67,6 +94,13 @@ bool fail(StoreConnection& connection, LoadReport& report) {
     return false;
 }
 
+// Stops the load as the progress callback asked: the store keeps what it had.
+bool cancel(StoreConnection& connection, LoadReport& report) {
+    report.cancelled = true;
+    connection.rollback();
+    return false;
+}
+
 QByteArray insertStatement(int columns) {
     QByteArray sql = QByteArray("INSERT INTO ") + schema::kTableName + " (";
     for (int k = 1; k <= columns; ++k)
@@ -76,8 +110,10 @@ QByteArray insertStatement(int columns) {
     return sql;
 }
 
-bool insertLines(StoreConnection& connection, const char* pos, const char* end, LoadReport& report,
-                 storesession::Update session) {
+// Stores the entry lines of [pos, end); progress counts the bytes from begin, the file's first.
+bool insertLines(StoreConnection& connection, const char* begin, const char* pos, const char* end,
+                 LoadReport& report, storesession::Update session,
+                 const ProgressCallback& progress) {
     const bool singleByte = report.encoding == textencoding::Encoding::SingleByte;
     QByteArray converted;  // a single-byte line with bytes from 0x80 on, as UTF-8
     const int columns = schema::columnCount(report.columnNames);
@@ -99,11 +135,14 @@ bool insertLines(StoreConnection& connection, const char* pos, const char* end, 
         return fail(connection, report);
     }
 
+    ProgressSteps steps(progress, end - begin, kLoadStep);
     const char* line;
     qsizetype length;
     int lineNumber = 1;
     while (nextLine(pos, end, &line, &length)) {
         ++lineNumber;
+        if (!steps.reached(line - begin))
+            return cancel(connection, report);
         const int fields = fieldCount(line, length);
         if (fields == 0)
             continue;
@@ -147,6 +186,8 @@ bool insertLines(StoreConnection& connection, const char* pos, const char* end, 
         sqlite3_reset(statement);
         ++report.storedEntries;
     }
+    if (!steps.finished())
+        return cancel(connection, report);
     session.columnNames = report.columnNames;
     session.encoding = textencoding::nameOf(report.encoding);
     session.unsaved = false;
@@ -163,7 +204,7 @@ LoadReport LoadIntoStore(const QString& csvPath, const QString& storePath,
 }
 
 LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
-                         const storesession::Update& session) {
+                         const storesession::Update& session, const ProgressCallback& progress) {
     LoadReport report;
     const char* pos = bytes.constData();
     const char* end = pos + bytes.size();
@@ -186,13 +227,14 @@ LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
         report.storeError = connection.lastError();
         return report;
     }
-    if (!insertLines(connection, pos, end, report, session))
+    if (!insertLines(connection, bytes.constData(), pos, end, report, session, progress))
         report.storedEntries = 0;
     return report;
 }
 
-void Write(const QString& path, const QString& columnNames, const ResultGrid& grid,
-           const std::vector<int>& order, int columnCount, textencoding::Encoding encoding) {
+bool Write(const QString& path, const QString& columnNames, const ResultGrid& grid,
+           const std::vector<int>& order, int columnCount, textencoding::Encoding encoding,
+           const ProgressCallback& progress) {
     using textencoding::Encoding;
     AtomicFileWriter writer(path);
     if (encoding == Encoding::Utf8WithMark)
@@ -205,7 +247,13 @@ void Write(const QString& path, const QString& columnNames, const ResultGrid& gr
     const int values = std::min(columnCount, schema::kColumnCount);
     const int width = std::min(values, grid.columnCount());
     QByteArray converted;
-    for (int row : order) {
+    // A cancel leaves the writer uncommitted: the temporary file goes, the old file stays.
+    const qint64 rows = static_cast<qint64>(order.size());
+    ProgressSteps steps(progress, rows, kWriteStep);
+    for (qint64 place = 0; place < rows; ++place) {
+        if (!steps.reached(place))
+            return false;
+        const int row = order[static_cast<size_t>(place)];
         for (int c = 0; c < values; ++c) {
             if (c > 0)
                 writer.write(";", 1);
@@ -226,14 +274,17 @@ void Write(const QString& path, const QString& columnNames, const ResultGrid& gr
         }
         writer.write("\r\n", 2);
     }
+    if (!steps.finished())
+        return false;
     writer.commit();
+    return true;
 }
 
-void Write(const QString& path, const QString& columnNames, const ResultGrid& grid, int columnCount,
-           textencoding::Encoding encoding) {
+bool Write(const QString& path, const QString& columnNames, const ResultGrid& grid, int columnCount,
+           textencoding::Encoding encoding, const ProgressCallback& progress) {
     std::vector<int> order(static_cast<size_t>(grid.rowCount()));
     std::iota(order.begin(), order.end(), 0);
-    Write(path, columnNames, grid, order, columnCount, encoding);
+    return Write(path, columnNames, grid, order, columnCount, encoding, progress);
 }
 
 QPair<int, int> unholdable(const ResultGrid& grid, const std::vector<int>& order, int columnCount,

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <functional>
 #include <vector>
 
 class ResultGrid;
@@ -15,6 +16,10 @@ class ResultGrid;
 // when the file is read and kept when it is written; CR LF written, LF or CR LF read. The
 // store holds the entries as UTF-8 whatever the file's encoding.
 namespace csvfile {
+
+// Told how far a long operation has come: done of total. Called every so often while the work
+// goes on, and once with done == total before the result is committed; false cancels the work.
+using ProgressCallback = std::function<bool(qint64 done, qint64 total)>;
 
 struct LoadReport {
     QString columnNames;  // line 1, unchanged
@@ -26,6 +31,7 @@ struct LoadReport {
                                 // entries it had before, unless storeDamaged
     bool storeDamaged = false;  // the store is missing, not a database or damaged
     QString storeError;
+    bool cancelled = false;  // the progress callback cancelled: the store keeps what it had
 };
 
 // Reads the whole file at csvPath (raising FileError when it cannot be read, before anything
@@ -36,9 +42,11 @@ struct LoadReport {
 // record never speaks of entries the store does not hold.
 LoadReport LoadIntoStore(const QString& csvPath, const QString& storePath,
                          const storesession::Update& session = {});
-// The same for a file already read with ReadFile.
+// The same for a file already read with ReadFile, with the progress of the bytes stored, when
+// given; cancelled, the store keeps its entries and its session record as they were.
 LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
-                         const storesession::Update& session = {});
+                         const storesession::Update& session = {},
+                         const ProgressCallback& progress = {});
 
 // The whole file at path. Raises FileError when it cannot be read.
 QByteArray ReadFile(const QString& path);
@@ -46,12 +54,15 @@ QByteArray ReadFile(const QString& path);
 // Writes columnNames and the first columnCount cells (at most 26) of the rows of grid that order
 // names, in that order (UTF-8, as the store holds them), to path in encoding, through a
 // temporary file. Raises FileError when the file cannot be written, also when a value has a
-// character the encoding cannot hold (see unholdable()); the old file stays whole.
-void Write(const QString& path, const QString& columnNames, const ResultGrid& grid,
-           const std::vector<int>& order, int columnCount, textencoding::Encoding encoding);
+// character the encoding cannot hold (see unholdable()); the old file stays whole. progress,
+// when given, follows the rows written; false when it cancelled, which leaves the old file
+// whole too.
+bool Write(const QString& path, const QString& columnNames, const ResultGrid& grid,
+           const std::vector<int>& order, int columnCount, textencoding::Encoding encoding,
+           const ProgressCallback& progress = {});
 // The same for every row of grid, in its order.
-void Write(const QString& path, const QString& columnNames, const ResultGrid& grid, int columnCount,
-           textencoding::Encoding encoding);
+bool Write(const QString& path, const QString& columnNames, const ResultGrid& grid, int columnCount,
+           textencoding::Encoding encoding, const ProgressCallback& progress = {});
 
 // The first cell among the first columnCount of the rows that order names that encoding cannot
 // hold, as the place in order and the column (from 0); {-1, -1} when it holds them all.

@@ -11,7 +11,7 @@
 
 bool SQLite3PowerClass::Query(const QString& storePath, const QString& table,
                               const QString& condition, const QString& order, int columnLimit,
-                              RowIds rowids) {
+                              RowIds rowids, const std::function<void(qint64 rows)>& listed) {
     m_resultValues.clear();
     m_error.clear();
     StoreConnection connection;
@@ -49,6 +49,7 @@ bool SQLite3PowerClass::Query(const QString& storePath, const QString& table,
     const int width = sqlite3_column_count(rows);
     int result;
     bool firstRow = true;
+    qint64 rowsRead = 0;
     while ((result = sqlite3_step(rows)) == SQLITE_ROW) {
         if (firstRow) {
             // Like the engine's table interface: no rows, no columns.
@@ -60,6 +61,8 @@ bool SQLite3PowerClass::Query(const QString& storePath, const QString& table,
         }
         if (withRowids)
             m_resultValues.appendRowid(sqlite3_column_int64(rows, 0));
+        if (listed && ++rowsRead % 16384 == 0)
+            listed(rowsRead);
         for (int j = first; j < width; ++j) {
             const char* text = reinterpret_cast<const char*>(sqlite3_column_text(rows, j));
             if (!m_resultValues.appendCell(text, text ? sqlite3_column_bytes(rows, j) : 0)) {

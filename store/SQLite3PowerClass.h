@@ -28,9 +28,11 @@ public:
 
     // SELECT * FROM table [WHERE condition] [ORDER BY order]; with columnLimit below 26 only
     // the columns Column1 to Column<columnLimit> are read. With RowIds::Read each row's id
-    // goes to the grid too (m_resultValues.rowid()).
+    // goes to the grid too (m_resultValues.rowid()). listed, when given, hears now and then how
+    // many rows have been read.
     bool Query(const QString& storePath, const QString& table, const QString& condition,
-               const QString& order, int columnLimit = 26, RowIds rowids = RowIds::Skip);
+               const QString& order, int columnLimit = 26, RowIds rowids = RowIds::Skip,
+               const std::function<void(qint64 rows)>& listed = {});
     // INSERT INTO table columnsAndValues, e.g. "(Column1, Column2) VALUES ('a', 'b')".
     bool Insert(const QString& storePath, const QString& table, const QString& columnsAndValues,
                 const QString& order);

@@ -1,10 +1,23 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 
 class QDialog;
 class QPrinter;
 class QWidget;
+
+// The progress of a long operation as the user follows it, with Cancel; it goes away with the
+// object.
+class Progress {
+public:
+    virtual ~Progress() = default;
+    // done of the total so far; false once the user has cancelled. Cheap enough to call for
+    // every line.
+    virtual bool advance(qint64 done) = 0;
+    // Cancel is offered until this turns it off (a step that can no longer be taken back).
+    virtual void setCancellable(bool cancellable) = 0;
+};
 
 // Every modal question the program asks goes through the current Prompter: message boxes,
 // file dialogs, the print dialog and the modal runs of the program's own dialogs. The real
@@ -31,6 +44,10 @@ public:
     virtual int runModal(QDialog& dialog) = 0;
     // Shows the print dialog for printer; true when the user confirmed.
     virtual bool choosePrinter(QPrinter& printer, QWidget* parent) = 0;
+    // The progress of work of total units, described by label, with a Cancel button that says
+    // cancelText; shown only when the work takes long enough for a person to wait.
+    virtual std::unique_ptr<Progress> progress(QWidget* parent, const QString& label,
+                                               const QString& cancelText, qint64 total) = 0;
 
     static Prompter& current();
     // Installs prompter as the current one (not owned); nullptr restores the real one.
@@ -48,4 +65,6 @@ public:
                          const QStringList& filters, int* chosen) override;
     int runModal(QDialog& dialog) override;
     bool choosePrinter(QPrinter& printer, QWidget* parent) override;
+    std::unique_ptr<Progress> progress(QWidget* parent, const QString& label,
+                                       const QString& cancelText, qint64 total) override;
 };

@@ -3,6 +3,24 @@
 #include <QDialog>
 #include <QMetaObject>
 
+#include <limits>
+
+namespace {
+
+// Cancelled by the script once the work reaches cancelAt.
+class ScriptedProgress : public Progress {
+public:
+    explicit ScriptedProgress(qint64 cancelAt) : m_cancelAt(cancelAt) {}
+    bool advance(qint64 done) override { return !(m_cancellable && done >= m_cancelAt); }
+    void setCancellable(bool cancellable) override { m_cancellable = cancellable; }
+
+private:
+    qint64 m_cancelAt;
+    bool m_cancellable = true;
+};
+
+}  // namespace
+
 QStringList ScriptedPrompter::messageTexts() const {
     QStringList texts;
     for (const Prompt& prompt : m_prompts) {
@@ -14,7 +32,7 @@ QStringList ScriptedPrompter::messageTexts() const {
 
 bool ScriptedPrompter::queuesEmpty() const {
     return m_answers.isEmpty() && m_fileNames.isEmpty() && m_fileTypes.isEmpty() &&
-           m_dialogs.isEmpty() && m_prints.isEmpty();
+           m_dialogs.isEmpty() && m_prints.isEmpty() && m_cancels.isEmpty();
 }
 
 Prompter::Answer ScriptedPrompter::message(QWidget*, const QString& text, const QString& caption,
@@ -55,4 +73,11 @@ int ScriptedPrompter::runModal(QDialog& dialog) {
 bool ScriptedPrompter::choosePrinter(QPrinter& printer, QWidget*) {
     m_prompts.append({QStringLiteral("print"), QString(), QString()});
     return !m_prints.isEmpty() && m_prints.dequeue()(printer);
+}
+
+std::unique_ptr<Progress> ScriptedPrompter::progress(QWidget*, const QString& label, const QString&,
+                                                     qint64) {
+    m_prompts.append({QStringLiteral("progress"), label, QString()});
+    return std::make_unique<ScriptedProgress>(
+        m_cancels.isEmpty() ? std::numeric_limits<qint64>::max() : m_cancels.dequeue());
 }

@@ -9,12 +9,14 @@
 
 // A Prompter for tests and scripted runs: answers come from queues, and every prompt is
 // recorded. With an empty queue a message gets Ok (or No for a Yes/No question), a file
-// dialog is cancelled, a modal dialog is rejected and the print dialog is cancelled.
+// dialog is cancelled, a modal dialog is rejected, the print dialog is cancelled and a
+// progress runs to its end.
 class ScriptedPrompter : public Prompter {
 public:
     struct Prompt {
-        QString kind;  // "message", "open", "save", "modal", "print"
-        QString text;  // message text, file dialog's initial path or folder, dialog class name
+        QString kind;  // "message", "open", "save", "modal", "print", "progress"
+        QString text;  // message text, file dialog's initial path or folder, dialog class name,
+                       // progress label
         QString caption;
     };
 
@@ -32,6 +34,8 @@ public:
     void queueDialog(std::function<int(QDialog&)> script) { m_dialogs.enqueue(std::move(script)); }
     // The function sets up the printer (output file, paper) and returns whether to print.
     void queuePrint(std::function<bool(QPrinter&)> script) { m_prints.enqueue(std::move(script)); }
+    // The next progress is cancelled once its work reaches done (while Cancel is offered).
+    void queueCancelAt(qint64 done) { m_cancels.enqueue(done); }
 
     const QList<Prompt>& prompts() const { return m_prompts; }
     QStringList messageTexts() const;
@@ -46,6 +50,8 @@ public:
                          const QStringList& filters, int* chosen) override;
     int runModal(QDialog& dialog) override;
     bool choosePrinter(QPrinter& printer, QWidget* parent) override;
+    std::unique_ptr<Progress> progress(QWidget* parent, const QString& label,
+                                       const QString& cancelText, qint64 total) override;
 
 private:
     QList<Prompt> m_prompts;
@@ -56,4 +62,5 @@ private:
     int m_preselectedType = -1;
     QQueue<std::function<int(QDialog&)>> m_dialogs;
     QQueue<std::function<bool(QPrinter&)>> m_prints;
+    QQueue<qint64> m_cancels;
 };

@@ -4,6 +4,16 @@
 #include <QGuiApplication>
 #include <cstdio>
 
+namespace {
+
+class SilentProgress : public Progress {
+public:
+    bool advance(qint64) override { return true; }
+    void setCancellable(bool) override {}
+};
+
+}  // namespace
+
 bool UnattendedPrompter::isUnattended() {
     const QString platform = QGuiApplication::platformName();
     return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
@@ -32,4 +42,9 @@ int UnattendedPrompter::runModal(QDialog&) {
 
 bool UnattendedPrompter::choosePrinter(QPrinter&, QWidget*) {
     return false;
+}
+
+std::unique_ptr<Progress> UnattendedPrompter::progress(QWidget*, const QString&, const QString&,
+                                                       qint64) {
+    return std::make_unique<SilentProgress>();
 }

@@ -4,7 +4,8 @@
 
 // The prompter of a run that nobody can watch (the offscreen platform): a modal window would
 // wait for ever for an answer nobody can give. Every message goes to standard error instead,
-// and every question gets the answer of a user who cancels: No, no file, dialog rejected.
+// and every question gets the answer of a user who cancels: No, no file, dialog rejected. Long
+// work shows no progress and is never cancelled.
 class UnattendedPrompter : public Prompter {
 public:
     // True when windows cannot be seen, so that nobody could answer them.
@@ -18,4 +19,6 @@ public:
                          const QStringList& filters, int* chosen) override;
     int runModal(QDialog& dialog) override;
     bool choosePrinter(QPrinter& printer, QWidget* parent) override;
+    std::unique_ptr<Progress> progress(QWidget* parent, const QString& label,
+                                       const QString& cancelText, qint64 total) override;
 };
