@@ -301,8 +301,12 @@ CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::saveDatabase(
     // Every entry in the list's order, also those its filter field hides.
     const ResultGrid& rows = m_viewAllPage.listedRows().grid();
     const std::vector<int>& order = m_viewAllPage.listedRows().order();
-    // Saved in one byte a character, the database can hold only what has a byte.
-    const QPair<int, int> unholdable = csvfile::unholdable(rows, order, n, encoding);
+    // Saved in one byte a character, the database can hold only what has a byte. Values that
+    // came in under the database's own encoding were held to it already: only a conversion
+    // needs every value looked at.
+    const QPair<int, int> unholdable = encoding == m_viewAllPage.m_encoding
+                                           ? QPair<int, int>(-1, -1)
+                                           : csvfile::unholdable(rows, order, n, encoding);
     if (unholdable.first >= 0 || !textencoding::canHold(encoding, m_viewAllPage.m_columnNames)) {
         refreshTitle();
         message(

@@ -47,6 +47,16 @@ void check(bool ok, const QString& what) {
         fail(what);
 }
 
+// What the program asked, beyond showing the progress of its work.
+QStringList questions(const ScriptedPrompter& prompter) {
+    QStringList asked;
+    for (const ScriptedPrompter::Prompt& prompt : prompter.prompts()) {
+        if (prompt.kind != QLatin1String("progress"))
+            asked.append(prompt.kind + QStringLiteral(": ") + prompt.text);
+    }
+    return asked;
+}
+
 void progress(const QString& text) {
     std::fprintf(stderr, "  %s\n", qPrintable(text));
     std::fflush(stderr);
@@ -260,8 +270,8 @@ private:
     static void settle() { QCoreApplication::processEvents(); }
 
     void expectNoPrompt(const QString& step) {
-        if (!m_prompter.prompts().isEmpty())
-            fail(QStringLiteral("%1 asked: %2").arg(step, m_prompter.messageTexts().join("; ")));
+        if (!questions(m_prompter).isEmpty())
+            fail(QStringLiteral("%1 asked: %2").arg(step, questions(m_prompter).join("; ")));
     }
 
     // Takes the change just made back and makes it again through the Edit menu, timing each
@@ -564,7 +574,7 @@ private:
             }));
             check(listed() == before - 1,
                   QStringLiteral("removing left %1 entries of %2").arg(listed()).arg(before));
-            check(m_prompter.prompts().size() == 1, QStringLiteral("removing asked no question"));
+            check(questions(m_prompter).size() == 1, QStringLiteral("removing asked no question"));
             m_prompter.clearPrompts();
             anchor.append(shell.time({QStringLiteral(".output /dev/null"),
                                       QStringLiteral("SELECT * FROM %1;").arg(schema::table())}));
@@ -681,9 +691,8 @@ int startupChild(int argc, char** argv, const QString& programFolder) {
     if (!app.InitInstance())
         return 4;
     const int result = app.exec();
-    if (!prompter.prompts().isEmpty()) {
-        std::fprintf(stderr, "start-up asked: %s\n",
-                     qPrintable(prompter.messageTexts().join("; ")));
+    if (!questions(prompter).isEmpty()) {
+        std::fprintf(stderr, "start-up asked: %s\n", qPrintable(questions(prompter).join("; ")));
         return 2;
     }
     return result;

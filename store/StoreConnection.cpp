@@ -32,6 +32,28 @@ void likeFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
     const int patternSize = sqlite3_value_bytes(argv[0]);
     const unsigned char* text = sqlite3_value_text(argv[1]);
     const int textSize = sqlite3_value_bytes(argv[1]);
+    // A search for a text anywhere ("%mann%") looks for it as the filter of a list does; the
+    // engine keeps the needle for as long as the statement's pattern stays the same.
+    if (argc == 2) {
+        auto* needle =
+            static_cast<std::optional<textmatch::Needle>*>(sqlite3_get_auxdata(context, 0));
+        if (!needle) {
+            needle = new std::optional<textmatch::Needle>;
+            if (const std::optional<QString> contained =
+                    textmatch::containedText(pattern, patternSize))
+                needle->emplace(*contained);
+            sqlite3_set_auxdata(context, 0, needle, [](void* kept) {
+                delete static_cast<std::optional<textmatch::Needle>*>(kept);
+            });
+            needle =
+                static_cast<std::optional<textmatch::Needle>*>(sqlite3_get_auxdata(context, 0));
+        }
+        if (needle && *needle) {
+            sqlite3_result_int(context,
+                               (*needle)->foundIn(reinterpret_cast<const char*>(text), textSize));
+            return;
+        }
+    }
     sqlite3_result_int(context, textmatch::like(pattern, patternSize, text, textSize, escape));
 }
 

@@ -77,6 +77,16 @@ bool like(const unsigned char* pattern, int patternSize, const unsigned char* te
     return p == patternSize;
 }
 
+std::optional<QString> containedText(const unsigned char* pattern, int patternSize) {
+    if (patternSize < 3 || pattern[0] != '%' || pattern[patternSize - 1] != '%')
+        return std::nullopt;
+    for (int i = 1; i < patternSize - 1; ++i) {
+        if (pattern[i] == '%' || pattern[i] == '_')
+            return std::nullopt;
+    }
+    return QString::fromUtf8(reinterpret_cast<const char*>(pattern) + 1, patternSize - 2);
+}
+
 Needle::Needle(const QString& text) {
     const QVector<uint> codePoints = text.toUcs4();
     bool ascii = true;
