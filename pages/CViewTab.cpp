@@ -8,6 +8,7 @@
 #include "SqlText.h"
 #include "StoreChanges.h"
 #include "StoreSession.h"
+#include "TextOrder.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -180,7 +181,7 @@ void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
     const int n = static_cast<int>(headings.size());
 
     BusyCursor busy;
-    const FillKey key{filter, m_columnNames, m_storePath};
+    const FillKey key{filter, m_columnNames, m_storePath, textorder::language()};
     bool listed = key == m_lastFill && m_listOutcome == SQLite3PowerClass::Outcome::Done &&
                   applyStoreChanges(filter);
     if (listed) {

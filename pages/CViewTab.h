@@ -93,10 +93,10 @@ private:
     EntriesModel m_model;
     // The query the list was last filled with, and the store's change count it shows.
     struct FillKey {
-        QString filter, columnNames, storePath;
+        QString filter, columnNames, storePath, language;  // language: the order's rules
         bool operator==(const FillKey& other) const {
             return filter == other.filter && columnNames == other.columnNames &&
-                   storePath == other.storePath;
+                   storePath == other.storePath && language == other.language;
         }
     };
     FillKey m_lastFill;

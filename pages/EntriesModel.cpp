@@ -93,23 +93,70 @@ bool EntriesModel::keptByFilter(int gridRow) const {
 
 bool EntriesModel::applyChanges(const std::vector<qint64>& changed, const ResultGrid& fresh) {
     finishTextFilter();
-    for (qint64 rowid : changed) {
-        const int row = gridRowOf(rowid);
-        if (row >= 0)
-            removeGridRow(row);
-    }
     // An empty result has no columns: nothing comes in.
-    if (!fresh.isEmpty() && fresh.columnCount() != m_grid.columnCount() && !m_grid.isEmpty())
+    if (!fresh.isEmpty() && !m_grid.isEmpty() && fresh.columnCount() != m_grid.columnCount())
         return false;
     if (m_grid.isEmpty())
         m_grid.setColumnCount(fresh.columnCount());
-    for (int row = 0; row < fresh.rowCount(); ++row) {
-        if (!m_grid.appendRow(fresh, row))
-            return false;
-        insertGridRow(m_grid.rowCount() - 1);
+    // Both in id order: fresh holds some of the changed entries.
+    int next = 0;
+    for (qint64 rowid : changed) {
+        const int old = gridRowOf(rowid);
+        int now = -1;
+        if (next < fresh.rowCount() && fresh.rowid(next) == rowid) {
+            if (!m_grid.appendRow(fresh, next++))
+                return false;
+            now = m_grid.rowCount() - 1;
+        }
+        if (old >= 0 && now >= 0)
+            replaceGridRow(old, now);
+        else if (old >= 0)
+            removeGridRow(old);
+        else if (now >= 0)
+            insertGridRow(now);
     }
     dropUnlistedRows();
     return true;
+}
+
+void EntriesModel::replaceGridRow(int old, int now) {
+    const RowOrder order(m_grid, m_sortColumn);
+    const size_t place = order.placeIn(m_order, old);
+    const bool staysInPlace = (place == 0 || order.less(m_order[place - 1], now)) &&
+                              (place + 1 == m_order.size() || order.less(now, m_order[place + 1]));
+    if (!staysInPlace) {
+        removeGridRow(old);
+        insertGridRow(now);
+        return;
+    }
+    // A changed entry that keeps its place (always so in store order) is changed where it
+    // stands: the view repaints one row instead of moving all that follow it.
+    const size_t shownPlace = m_filtering ? order.placeIn(m_shown, old) : place;
+    const bool wasShown =
+        !m_filtering || (shownPlace < m_shown.size() && m_shown[shownPlace] == old);
+    const bool isShown = !m_filtering || keptByFilter(now);
+    *byRowidPlace(old) = now;
+    m_order[place] = now;
+    ++m_unlisted;
+    const int row = static_cast<int>(shownPlace);
+    if (wasShown && isShown) {
+        if (m_filtering)
+            m_shown[shownPlace] = now;
+        emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    } else if (wasShown) {
+        beginRemoveRows(QModelIndex(), row, row);
+        m_shown.erase(m_shown.begin() + row);
+        endRemoveRows();
+    } else if (isShown) {
+        beginInsertRows(QModelIndex(), row, row);
+        m_shown.insert(m_shown.begin() + row, now);
+        endInsertRows();
+    }
+}
+
+std::vector<int>::iterator EntriesModel::byRowidPlace(int gridRow) {
+    return std::lower_bound(m_byRowid.begin(), m_byRowid.end(), m_grid.rowid(gridRow),
+                            [this](int row, qint64 value) { return m_grid.rowid(row) < value; });
 }
 
 void EntriesModel::removeGridRow(int gridRow) {

@@ -71,6 +71,10 @@ private:
     void orderRows();
     void removeGridRow(int gridRow);
     void insertGridRow(int gridRow);
+    // The entry of grid row old changed into grid row now (the same id).
+    void replaceGridRow(int old, int now);
+    // Where the listed gridRow stands, or would stand, in m_byRowid.
+    std::vector<int>::iterator byRowidPlace(int gridRow);
     // Copies the listed rows into a new grid once the rows left behind are many.
     void dropUnlistedRows();
     void startScan();

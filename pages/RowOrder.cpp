@@ -122,3 +122,20 @@ size_t RowOrder::placeIn(const std::vector<int>& rows, int row) const {
     return static_cast<size_t>(std::lower_bound(rows.begin(), rows.end(), row, before) -
                                rows.begin());
 }
+
+bool RowOrder::less(int a, int b) const {
+    if (m_column >= 0) {
+        textorder::SortKeys maker;
+        Keys keys;
+        keys.add(m_grid, a, m_column, maker);
+        keys.add(m_grid, b, m_column, maker);
+        size_t aSize = 0;
+        size_t bSize = 0;
+        const unsigned char* aKey = keys.key(0, &aSize);
+        const unsigned char* bKey = keys.key(1, &bSize);
+        const int order = compareKeys(aKey, aSize, bKey, bSize);
+        if (order != 0)
+            return order < 0;
+    }
+    return m_grid.rowid(a) < m_grid.rowid(b);
+}

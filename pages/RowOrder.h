@@ -16,6 +16,8 @@ public:
     std::vector<int> sorted(std::vector<int> rows) const;
     // Where row stands, or would stand, among rows (in this order).
     size_t placeIn(const std::vector<int>& rows, int row) const;
+    // Whether row a comes before row b.
+    bool less(int a, int b) const;
 
 private:
     const ResultGrid& m_grid;

@@ -13,21 +13,22 @@ namespace {
 // The collator of the language; each user sorts with a clone of its own.
 struct Collator {
     UCollator* collator = nullptr;
+    QString locale;
     ~Collator() {
         if (collator)
             ucol_close(collator);
     }
 };
 
-Collator& language() {
-    static Collator chosen;
-    return chosen;
+Collator& chosen() {
+    static Collator language;
+    return language;
 }
 
 UCollator* collator() {
-    if (!language().collator)
+    if (!chosen().collator)
         setLanguage(QStringLiteral("en"));
-    return language().collator;
+    return chosen().collator;
 }
 
 void sortKeyFunction(sqlite3_context* context, int, sqlite3_value** argv) {
@@ -54,9 +55,15 @@ void setLanguage(const QString& locale) {
         collator = ucol_open("", &error);  // the root order, shared by every language
     }
     ucol_setAttribute(collator, UCOL_NUMERIC_COLLATION, UCOL_ON, &error);
-    if (language().collator)
-        ucol_close(language().collator);
-    language().collator = collator;
+    if (chosen().collator)
+        ucol_close(chosen().collator);
+    chosen().collator = collator;
+    chosen().locale = locale;
+}
+
+QString language() {
+    collator();  // English until set
+    return chosen().locale;
 }
 
 SortKeys::SortKeys() {

@@ -14,6 +14,7 @@ namespace textorder {
 
 // The language whose rules apply, as a locale name ("de", "pt_BR"); English until set.
 void setLanguage(const QString& locale);
+QString language();
 
 // Registers orvane_sortkey(text) on db: the text's key (SortKeys), NULL taken as the empty
 // text, as the lists show it. False when it cannot be registered.

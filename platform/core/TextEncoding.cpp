@@ -144,20 +144,13 @@ bool hasHighBytes(const char* data, qsizetype size) {
     return nextHighByte(p, p + size) != p + size;
 }
 
-void singleByteToUtf8(const char* data, qsizetype size, QByteArray& out) {
-    const auto* p = reinterpret_cast<const unsigned char*>(data);
-    const auto* end = p + size;
-    while (p < end) {
-        const auto* high = nextHighByte(p, end);
-        out.append(reinterpret_cast<const char*>(p), high - p);
-        if (high == end)
-            break;
-        appendUtf8(out, singleByteCharacter(*high));
-        p = high + 1;
-    }
-}
+namespace {
 
-bool utf8ToSingleByte(const char* data, qsizetype size, QByteArray& out) {
+// Copies the ASCII runs of [data, data + size) to out as they are, and hands every byte
+// beyond ASCII to convert(byte, end), which appends what it stands for and returns how many
+// bytes it took: 0 when it cannot, which ends the copy with false.
+template <typename Convert>
+bool convertBeyondAscii(const char* data, qsizetype size, QByteArray& out, Convert convert) {
     const auto* p = reinterpret_cast<const unsigned char*>(data);
     const auto* end = p + size;
     while (p < end) {
@@ -165,19 +158,38 @@ bool utf8ToSingleByte(const char* data, qsizetype size, QByteArray& out) {
         out.append(reinterpret_cast<const char*>(p), high - p);
         if (high == end)
             break;
-        const int length = sequenceLength(high, end);
+        const int length = convert(high, end);
         if (length == 0)
             return false;
-        char32_t c = high[0] & (0xFF >> (length + 1));
-        for (int i = 1; i < length; ++i)
-            c = (c << 6) | (high[i] & 0x3F);
-        const int byte = singleByteOf(c);
-        if (byte < 0)
-            return false;
-        out.append(static_cast<char>(byte));
         p = high + length;
     }
     return true;
+}
+
+}  // namespace
+
+void singleByteToUtf8(const char* data, qsizetype size, QByteArray& out) {
+    convertBeyondAscii(data, size, out, [&out](const unsigned char* byte, const unsigned char*) {
+        appendUtf8(out, singleByteCharacter(*byte));
+        return 1;
+    });
+}
+
+bool utf8ToSingleByte(const char* data, qsizetype size, QByteArray& out) {
+    return convertBeyondAscii(data, size, out,
+                              [&out](const unsigned char* sequence, const unsigned char* end) {
+                                  const int length = sequenceLength(sequence, end);
+                                  if (length == 0)
+                                      return 0;
+                                  char32_t c = sequence[0] & (0xFF >> (length + 1));
+                                  for (int i = 1; i < length; ++i)
+                                      c = (c << 6) | (sequence[i] & 0x3F);
+                                  const int byte = singleByteOf(c);
+                                  if (byte < 0)
+                                      return 0;
+                                  out.append(static_cast<char>(byte));
+                                  return length;
+                              });
 }
 
 QString decodeSingleByte(const QByteArray& bytes) {
