@@ -129,6 +129,10 @@ private:
                       SettingKind kind = SettingKind::Text);
     // Records path as the last database, and the list's column widths when given.
     void rememberDatabase(const QString& path, const QStringList& widths = {});
+    // The progress of listing the database at path (entries of them, 0 when not known) in View
+    // All's next fill, which makes room for bytes in cells at once; shown while it lives.
+    std::unique_ptr<Progress> expectListing(const QString& path, qint64 entries, qsizetype bytes,
+                                            qsizetype cells);
     // Gives every page the database's column names and encoding and fills them afresh from
     // the store.
     void showDatabase(const QString& columnNames, textencoding::Encoding encoding);

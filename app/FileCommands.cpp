@@ -161,15 +161,9 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
                 Prompter::Buttons::Ok, Prompter::Icon::Warning);
         return LoadOutcome::Failed;
     }
-    // Listing a large database takes a while too; the entries are stored by now, so there is
-    // nothing left to cancel.
-    const std::unique_ptr<Progress> listing =
-        Prompter::current().progress(this, text(texts::ListingProgress).arg(fileNameOf(path)),
-                                     text(texts::Cancel), report.storedEntries);
-    listing->setCancellable(false);
     const int columns = schema::columnCount(report.columnNames);
-    m_viewAllPage.expectRows(bytes.size(), qsizetype(report.storedEntries) * columns,
-                             [&listing](qint64 rows) { listing->advance(rows); });
+    const std::unique_ptr<Progress> listing = expectListing(
+        path, report.storedEntries, bytes.size(), qsizetype(report.storedEntries) * columns);
     bytes = QByteArray();
     showDatabase(report.columnNames, report.encoding);
     // A file just read has no unsaved changes, also none to its columns.
@@ -186,6 +180,18 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
     if (!notKept.isEmpty())
         reportLoadProblems(path, notKept);
     return LoadOutcome::Loaded;
+}
+
+std::unique_ptr<Progress> CMyOrvaneDatabaseDlg::expectListing(const QString& path, qint64 entries,
+                                                              qsizetype bytes, qsizetype cells) {
+    // Listing a large database takes a while too. Its entries are in the store by then: there
+    // is nothing left to cancel.
+    std::unique_ptr<Progress> listing = Prompter::current().progress(
+        this, text(texts::ListingProgress).arg(fileNameOf(path)), text(texts::Cancel), entries);
+    listing->setCancellable(false);
+    Progress* shown = listing.get();
+    m_viewAllPage.expectRows(bytes, cells, [shown](qint64 rows) { shown->advance(rows); });
+    return listing;
 }
 
 void CMyOrvaneDatabaseDlg::showDatabase(const QString& columnNames,
@@ -218,6 +224,7 @@ bool CMyOrvaneDatabaseDlg::recoverSession() {
         return false;
     m_currentPath = record.path.isEmpty() ? untitledPath() : record.path;
     m_viewAllPage.m_sortColumn = record.sortColumn;
+    const std::unique_ptr<Progress> listing = expectListing(m_currentPath, 0, 0, 0);
     showDatabase(record.columnNames, textencoding::fromName(record.encoding));
     m_addEditPage.m_entriesChanged = true;  // what the store holds is not in the file
     m_settingsPage.m_columnsChanged = false;

@@ -21,6 +21,7 @@ void EntriesModel::reset(const QStringList& headings, ResultGrid rows, int sortC
     beginResetModel();
     m_headings = headings;
     m_grid = std::move(rows);
+    m_rowShapes.clear();
     m_unlisted = 0;
     m_byRowid.resize(static_cast<size_t>(m_grid.rowCount()));
     std::iota(m_byRowid.begin(), m_byRowid.end(), 0);
@@ -38,6 +39,7 @@ ResultGrid EntriesModel::takeRows() {
     beginResetModel();
     ResultGrid rows = std::move(m_grid);
     m_grid = ResultGrid();
+    m_rowShapes = std::vector<quint32>();
     for (std::vector<int>* list : {&m_byRowid, &m_order, &m_shown})
         *list = std::vector<int>();
     m_filtering = false;
@@ -172,18 +174,12 @@ void EntriesModel::removeGridRow(int gridRow) {
         m_shown.erase(m_shown.begin() + static_cast<qsizetype>(shownPlace));
     if (shown)
         endRemoveRows();
-    const auto byRowid =
-        std::lower_bound(m_byRowid.begin(), m_byRowid.end(), m_grid.rowid(gridRow),
-                         [this](int row, qint64 value) { return m_grid.rowid(row) < value; });
-    m_byRowid.erase(byRowid);
+    m_byRowid.erase(byRowidPlace(gridRow));
     ++m_unlisted;
 }
 
 void EntriesModel::insertGridRow(int gridRow) {
-    const auto byRowid =
-        std::lower_bound(m_byRowid.begin(), m_byRowid.end(), m_grid.rowid(gridRow),
-                         [this](int row, qint64 value) { return m_grid.rowid(row) < value; });
-    m_byRowid.insert(byRowid, gridRow);
+    m_byRowid.insert(byRowidPlace(gridRow), gridRow);
     const RowOrder order(m_grid, m_sortColumn);
     const size_t place = order.placeIn(m_order, gridRow);
     const bool shown = !m_filtering || keptByFilter(gridRow);
@@ -213,6 +209,7 @@ void EntriesModel::dropUnlistedRows() {
             row = renumbered[row];
     }
     m_grid = std::move(listed);
+    m_rowShapes.clear();
     m_unlisted = 0;
 }
 
@@ -268,31 +265,34 @@ std::vector<qint64> EntriesModel::twinsOf(int row) const {
         return twins;
     const int of = gridRow(row);
     const int columns = std::min(columnCount(), m_grid.columnCount());
-    std::vector<std::pair<const char*, int>> cells(static_cast<size_t>(columns));
-    for (int column = 0; column < columns; ++column)
-        cells[column].first = m_grid.cellData(of, column, &cells[column].second);
-    // The sizes of a row's cells lie together, its texts elsewhere: a row is read only when
-    // every size matches.
-    const auto sameSizes = [&](int other) {
+    // The shape of a row: the sizes of its cells folded into one number, made once for each
+    // row of the grid. Rows of another shape are passed over without reading them.
+    const auto shapeOf = [&](int gridRow) {
+        quint32 shape = 2166136261u;
         for (int column = 0; column < columns; ++column) {
             int size = 0;
-            m_grid.cellData(other, column, &size);
-            if (size != cells[column].second)
+            m_grid.cellData(gridRow, column, &size);
+            shape = (shape ^ static_cast<quint32>(size)) * 16777619u;
+        }
+        return shape;
+    };
+    for (int gridRow = static_cast<int>(m_rowShapes.size()); gridRow < m_grid.rowCount(); ++gridRow)
+        m_rowShapes.push_back(shapeOf(gridRow));
+    const quint32 shape = m_rowShapes[of];
+    const auto sameValues = [&](int other) {
+        for (int column = 0; column < columns; ++column) {
+            int size = 0;
+            int otherSize = 0;
+            const char* cell = m_grid.cellData(of, column, &size);
+            const char* otherCell = m_grid.cellData(other, column, &otherSize);
+            if (size != otherSize || std::memcmp(cell, otherCell, static_cast<size_t>(size)) != 0)
                 return false;
         }
         return true;
     };
-    const auto sameTexts = [&](int other) {
-        for (int column = 0; column < columns; ++column) {
-            int size = 0;
-            const char* cell = m_grid.cellData(other, column, &size);
-            if (std::memcmp(cell, cells[column].first, static_cast<size_t>(size)) != 0)
-                return false;
-        }
-        return true;
-    };
-    for (int other : m_byRowid) {
-        if (sameSizes(other) && sameTexts(other))
+    for (int other = 0; other < m_grid.rowCount(); ++other) {
+        if (m_rowShapes[other] == shape && sameValues(other) &&
+            gridRowOf(m_grid.rowid(other)) == other)  // listed, not left behind by a change
             twins.push_back(m_grid.rowid(other));
     }
     return twins;

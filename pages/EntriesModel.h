@@ -87,7 +87,8 @@ private:
     std::vector<int> m_shown;    // those the text filter keeps, in the list's order
     bool m_filtering = false;    // m_shown is what the list shows
     int m_sortColumn = -1;
-    size_t m_unlisted = 0;  // grid rows left behind by changes
+    size_t m_unlisted = 0;                     // grid rows left behind by changes
+    mutable std::vector<quint32> m_rowShapes;  // of the grid's rows, as far as twinsOf() needed
     QString m_filterText;
     textmatch::Needle m_shownNeedle{QString()};  // the text m_shown was sought with
     std::unique_ptr<RowScan> m_scan;

@@ -38,6 +38,7 @@ struct Book {
     QString columns;
     QStringList entries;
     QString searchTown;
+    QString filter;  // typed into the filter field of View All
     QStringList newEntry;
 };
 
@@ -65,6 +66,7 @@ const Book kEnglish = {
         "020 7946 0888;;olivia.clarke@example.com;1986-07-03;",
     },
     QStringLiteral("Lon%"),
+    QStringLiteral("example.org"),
     {"Walker", "James", "15 Park Avenue", "BS1 5TR", "Bristol", "United Kingdom"},
 };
 
@@ -90,6 +92,7 @@ const Book kGerman = {
         "0351 5550888;;sophie.neumann@example.com;1986-07-03;",
     },
     QStringLiteral("Ham%"),
+    QStringLiteral("example.org"),
     {"Wagner", "Jan", "Parkstraße 15", "28195", "Bremen", "Deutschland"},
 };
 
@@ -260,8 +263,17 @@ int main(int argc, char** argv) {
     settle();
     save(window.grab(), QStringLiteral("view-all"));
 
-    photographMenu(window, window.action(200), QStringLiteral("file-menu"));
-    photographMenu(window, window.action(215), QStringLiteral("view-menu"));
+    photographMenu(window, window.action(texts::FileMenu), QStringLiteral("file-menu"));
+    photographMenu(window, window.action(texts::ViewMenu), QStringLiteral("view-menu"));
+
+    // The filter narrows View All as it is typed.
+    QLineEdit* filter = window.viewAllPage().filterField();
+    filter->setText(book.filter);
+    filter->setFocus();
+    settle();
+    save(window.grab(), QStringLiteral("filter"));
+    filter->clear();
+    settle();
 
     // Search: the town begins with the book's letters; View Filtered lists who lives there.
     selectTab(window, CMyOrvaneDatabaseDlg::SearchTab);
@@ -299,6 +311,8 @@ int main(int argc, char** argv) {
     for (int k = 1; k <= book.newEntry.size(); ++k)
         window.addEditPage().field(k)->setText(book.newEntry[k - 1]);
     selectTab(window, CMyOrvaneDatabaseDlg::ViewAllTab);
+    // The Edit menu offers to take the new entry back.
+    photographMenu(window, window.action(texts::EditMenu), QStringLiteral("edit-menu"));
     prompter.expect(QStringLiteral("save-question"),
                     [](QWidget& box) { pressButton(box, QMessageBox::No); });
     prompter.expect(QStringLiteral("new-database"), reject);
