@@ -308,6 +308,11 @@ CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::saveDatabase(
     // Every entry in the list's order, also those its filter field hides.
     const ResultGrid& rows = m_viewAllPage.listedRows().grid();
     const std::vector<int>& order = m_viewAllPage.listedRows().order();
+    // Made UTF-8, a database of nothing but ASCII keeps that only with the mark.
+    if (encoding == textencoding::Encoding::Utf8 &&
+        !textencoding::isUtf8(m_viewAllPage.m_encoding) &&
+        !csvfile::holdsBeyondAscii(m_viewAllPage.m_columnNames, rows, order, n))
+        encoding = textencoding::Encoding::Utf8WithMark;
     // Saved in one byte a character, the database can hold only what has a byte. Values that
     // came in under the database's own encoding were held to it already: only a conversion
     // needs every value looked at.

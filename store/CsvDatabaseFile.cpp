@@ -306,4 +306,22 @@ QPair<int, int> unholdable(const ResultGrid& grid, const std::vector<int>& order
     return {-1, -1};
 }
 
+bool holdsBeyondAscii(const QString& columnNames, const ResultGrid& grid,
+                      const std::vector<int>& order, int columnCount) {
+    for (QChar c : columnNames) {
+        if (c.unicode() >= 0x80)
+            return true;
+    }
+    const int width = std::min(std::min(columnCount, schema::kColumnCount), grid.columnCount());
+    for (int row : order) {
+        for (int c = 0; c < width; ++c) {
+            int size = 0;
+            const char* cell = grid.cellData(row, c, &size);
+            if (textencoding::hasHighBytes(cell, size))
+                return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace csvfile

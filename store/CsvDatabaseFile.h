@@ -69,4 +69,10 @@ bool Write(const QString& path, const QString& columnNames, const ResultGrid& gr
 QPair<int, int> unholdable(const ResultGrid& grid, const std::vector<int>& order, int columnCount,
                            textencoding::Encoding encoding);
 
+// Whether columnNames or the first columnCount cells of the rows that order names hold a
+// character beyond ASCII: without one, a UTF-8 file reads as single-byte again unless it
+// begins with the byte-order mark.
+bool holdsBeyondAscii(const QString& columnNames, const ResultGrid& grid,
+                      const std::vector<int>& order, int columnCount);
+
 }  // namespace csvfile

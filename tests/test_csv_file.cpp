@@ -284,6 +284,10 @@ void TestCsvFile::encodingIsFound_data() {
     QTest::newRow("ASCII only") << QByteArray("A;B\r\nx;y\r\n") << Encoding::SingleByte;
     QTest::newRow("a byte-order mark alone")
         << QByteArray("\xef\xbb\xbf") << Encoding::Utf8WithMark;
+    QTest::newRow("a byte-order mark before ISO 8859-1 bytes") << QByteArray(
+                                                                      "\xef\xbb\xbf"
+                                                                      "A\r\nM\xfcller\r\n")
+                                                               << Encoding::SingleByte;
     QTest::newRow("two-byte sequence") << QByteArray("A\r\nM\xc3\xbcller\r\n") << Encoding::Utf8;
     QTest::newRow("four-byte sequence (emoji)")
         << QByteArray("A\r\n\xf0\x9f\x98\x80\r\n") << Encoding::Utf8;

@@ -57,6 +57,11 @@ void TestEncodings::fileTravelsExactly_data() {
         << QString::fromUtf8("MÜLLER") << QString::fromUtf8("Müller|Köln")
         << QString::fromUtf8("Düsseldorf")
         << QByteArray("Name;Ort\r\nM\xfcller;D\xfcsseldorf\r\nMeier;Bonn\r\n");
+    QTest::newRow("a byte-order mark before ISO 8859-1 bytes")
+        << QByteArray("\xef\xbb\xbfName;Ort\r\nM\xfcller;K\xf6ln\r\nMeier;Bonn\r\n")
+        << QString::fromUtf8("MÜLLER") << QString::fromUtf8("Müller|Köln")
+        << QString::fromUtf8("Düsseldorf")
+        << QByteArray("\xef\xbb\xbfName;Ort\r\nM\xfcller;D\xfcsseldorf\r\nMeier;Bonn\r\n");
     QTest::newRow("ASCII only") << QByteArray("Name;Town\r\nSmith;York\r\nJones;Hull\r\n")
                                 << "SMITH"
                                 << "Smith|York"
@@ -168,6 +173,19 @@ void TestEncodings::saveAsOffersTheEncoding() {
             window.text(texts::SingleByteCannotHold).arg(back).arg(3).arg(QString::fromUtf8("Ж"))});
     QVERIFY(!QFile::exists(back));
     QCOMPARE(window.m_currentPath, converted);
+
+    // Made UTF-8 while it holds nothing but ASCII, it carries the mark, and so stays UTF-8.
+    prompter.queueFileName(world.writeDatabase(QStringLiteral("ascii.csv"), {"A;B", "x;y"}));
+    window.OnOpenDatabase();
+    const QString marked = world.env.root() + QStringLiteral("/marked.csv");
+    prompter.queueFileName(marked);
+    prompter.queueFileType(1);
+    window.OnSaveDatabaseAs();
+    QCOMPARE(TestEnvironment::readFile(marked), QByteArray("\xef\xbb\xbf"
+                                                           "A;B\r\nx;y\r\n"));
+    prompter.queueFileName(marked);
+    window.OnOpenDatabase();
+    QCOMPARE(window.viewAllPage().m_encoding, textencoding::Encoding::Utf8WithMark);
 
     // A new database starts single-byte, a template's likewise.
     prompter.queueDialog(MainWindowHarness::chooseNewDatabase(1));

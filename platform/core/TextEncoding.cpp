@@ -96,18 +96,21 @@ Encoding fromName(const QString& name) {
 }
 
 Encoding detect(const char* data, qsizetype size) {
-    if (size >= 3 && std::memcmp(data, kUtf8Mark, 3) == 0)
-        return Encoding::Utf8WithMark;
-    const auto* p = reinterpret_cast<const unsigned char*>(data);
-    const auto* end = p + size;
+    const bool marked = size >= 3 && std::memcmp(data, kUtf8Mark, 3) == 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(data) + (marked ? 3 : 0);
+    const auto* end = reinterpret_cast<const unsigned char*>(data) + size;
     bool multiByte = false;
     while ((p = nextHighByte(p, end)) < end) {
         const int length = sequenceLength(p, end);
+        // Not UTF-8, whatever its first bytes say: read and written byte for byte, the mark's
+        // bytes as the characters they are.
         if (length == 0)
             return Encoding::SingleByte;
         multiByte = true;
         p += length;
     }
+    if (marked)
+        return Encoding::Utf8WithMark;
     return multiByte ? Encoding::Utf8 : Encoding::SingleByte;
 }
 

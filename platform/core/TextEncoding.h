@@ -20,9 +20,9 @@ inline bool isUtf8(Encoding encoding) {
     return encoding != Encoding::SingleByte;
 }
 
-// The encoding of a file's bytes: a UTF-8 byte-order mark, or valid UTF-8 that holds at least
-// one multi-byte sequence, makes UTF-8; anything else is single-byte. One pass, fast over
-// ASCII.
+// The encoding of a file's bytes: valid UTF-8 that begins with the UTF-8 byte-order mark or
+// holds at least one multi-byte sequence is UTF-8; anything else is single-byte, a mark before
+// bytes that are no UTF-8 too. One pass, fast over ASCII.
 Encoding detect(const char* data, qsizetype size);
 // The three bytes of the UTF-8 byte-order mark.
 inline constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
