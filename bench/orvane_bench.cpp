@@ -388,7 +388,8 @@ private:
                 settle();
             }));
             check(listed() == m_entries, QStringLiteral("sorting lost entries"));
-            anchor.append(shell.time(selectAll(QStringLiteral(" ORDER BY Column%1").arg(k + 1))));
+            anchor.append(
+                shell.time(selectAll(QStringLiteral(" ORDER BY ") + schema::column(k + 1))));
         }
         // The following measures list in store order, as their anchors do.
         viewAll().m_sortColumn.clear();
@@ -409,8 +410,8 @@ private:
             program.append(seconds([&] { clickTab(CMyOrvaneDatabaseDlg::ViewFilteredTab); }));
             const int found = m_window->viewFilteredPage().listRowCount();
             check(found > 0 && found < m_entries, QStringLiteral("the search found %1").arg(found));
-            anchor.append(
-                shell.time(selectAll(QStringLiteral(" WHERE Column1 LIKE '%1'").arg(pattern))));
+            anchor.append(shell.time(
+                selectAll(QStringLiteral(" WHERE %1 LIKE '%2'").arg(schema::column(1), pattern))));
             clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
         }
         expectNoPrompt(QStringLiteral("search"));

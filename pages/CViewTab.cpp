@@ -270,7 +270,8 @@ void CViewTab::showSortMenu(const QPoint& position) {
 void CViewTab::OnColumnClick(int column) {
     m_sortColumn = schema::column(column + 1);
     FillList(m_filtered ? m_filter : QString(), m_sortColumn);
-    // The View All page's order is the one a recovered session comes back in.
+    // The View All page's order is the one a recovered session comes back in. A store that
+    // refuses to record it costs only that order; its next change says that it refused.
     if (!m_filtered) {
         storesession::Update session;
         session.sortColumn = m_sortColumn;

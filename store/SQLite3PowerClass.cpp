@@ -2,7 +2,6 @@
 
 #include "Schema.h"
 #include "SqlText.h"
-#include "StoreChanges.h"
 #include "StoreConnection.h"
 #include "TextOrder.h"
 

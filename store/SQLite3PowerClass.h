@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ResultGrid.h"
+#include "Schema.h"
 #include "StoreSession.h"
 #include "StoreStep.h"
 
@@ -31,8 +32,8 @@ public:
     // goes to the grid too (m_resultValues.rowid()). listed, when given, hears now and then how
     // many rows have been read.
     bool Query(const QString& storePath, const QString& table, const QString& condition,
-               const QString& order, int columnLimit = 26, RowIds rowids = RowIds::Skip,
-               const std::function<void(qint64 rows)>& listed = {});
+               const QString& order, int columnLimit = schema::kColumnCount,
+               RowIds rowids = RowIds::Skip, const std::function<void(qint64 rows)>& listed = {});
     // INSERT INTO table columnsAndValues, e.g. "(Column1, Column2) VALUES ('a', 'b')".
     bool Insert(const QString& storePath, const QString& table, const QString& columnsAndValues,
                 const QString& order);

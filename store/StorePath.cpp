@@ -39,6 +39,7 @@ Choice ResolveStorePath(const QString& configured, const QString& dataRoot,
         if (QFileInfo::exists(candidate))
             QFile::remove(candidate);
         copySilently(templatePath, candidate);
+        storechanges::note();
     }
     choice.storePath = StoreConnection::isUsableStore(candidate) ? candidate : templatePath;
     return choice;
