@@ -318,6 +318,7 @@ void CMyOrvaneDatabaseDlg::resolveStorePath() {
     if (!store.remembered.isEmpty())
         writeSetting(QStringLiteral("Path"), store.remembered, SettingKind::Path);
     m_storePath = store.storePath;
+    m_scratchStore.reset();
 }
 
 void CMyOrvaneDatabaseDlg::OnSize(int w, int h) {

@@ -9,6 +9,7 @@
 #include "StorePath.h"
 
 #include <QMainWindow>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTranslator>
 #include <QUndoStack>
@@ -109,6 +110,9 @@ private:
     // After a load that did not happen: the window shows the database it had again, or an
     // empty untitled one when the store no longer holds that (or there was none).
     void returnToPreviousDatabase(bool previousEntriesKept);
+    // The working store keeps entries of another database and refuses to let them go: the
+    // session goes on in an empty store of its own, with the record session.
+    void useScratchStore(const storesession::Update& session);
     // Fills the shown list pages from the store again, after they were emptied for a load.
     void refillShownLists();
     // What became of the unsaved changes when a save was asked for.
@@ -133,6 +137,9 @@ private:
     // All's next fill, which makes room for bytes in cells at once; shown while it lives.
     std::unique_ptr<Progress> expectListing(const QString& path, qint64 entries, qsizetype bytes,
                                             qsizetype cells);
+    // After the number of columns changed: the search criteria beyond the columns go, and
+    // View Filtered lists by those that are left.
+    void fitSearchToColumns();
     // Gives every page the database's column names and encoding and fills them afresh from
     // the store.
     void showDatabase(const QString& columnNames, textencoding::Encoding encoding);
@@ -200,4 +207,5 @@ private:
         bool columnsChanged = false;
     } m_beforeNewDatabase;   // what an abandoned new empty database goes back to
     bool m_started = false;  // the first initialisation has run
+    std::unique_ptr<QTemporaryDir> m_scratchStore;  // holds the store useScratchStore() made
 };

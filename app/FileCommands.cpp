@@ -205,11 +205,10 @@ void CMyOrvaneDatabaseDlg::showDatabase(const QString& columnNames,
     m_addEditPage.m_entries.clear();  // ids of another database's entries
     m_addEditPage.PreparePage();
     m_settingsPage.FillColumnList();
-    m_searchPage.m_values = QStringList(schema::columnCount(columnNames), QString());
-    m_searchPage.PreparePage();
     // The criteria are cleared, and so is the filter made of them: View Filtered lists this
     // database's entries, not those a search in the previous one would have found.
-    m_searchPage.BuildSearchFilter();
+    m_searchPage.m_values = QStringList(schema::columnCount(columnNames), QString());
+    fitSearchToColumns();
     m_undoStack.clear();  // the steps of another database, or of another session
 }
 
@@ -254,7 +253,10 @@ void CMyOrvaneDatabaseDlg::returnToPreviousDatabase(bool previousEntriesKept) {
         session.encoding = textencoding::nameOf(m_viewAllPage.m_encoding);
         session.unsaved = false;
         SQLite3PowerClass store;
-        store.Execute(m_storePath, QStringLiteral("DELETE FROM %1;").arg(schema::table()), session);
+        if (!store.Execute(m_storePath, QStringLiteral("DELETE FROM %1;").arg(schema::table()),
+                           session) ||
+            store.m_outcome != SQLite3PowerClass::Outcome::Done)
+            useScratchStore(session);
         m_undoStack.clear();
         m_currentPath = untitledPath();
         m_addEditPage.m_entriesChanged = false;
@@ -265,6 +267,20 @@ void CMyOrvaneDatabaseDlg::returnToPreviousDatabase(bool previousEntriesKept) {
         setTitleForPath(m_currentPath, false);
     }
     refillShownLists();
+}
+
+void CMyOrvaneDatabaseDlg::useScratchStore(const storesession::Update& session) {
+    // Shown, those entries could be saved as the untitled database's. The store of this
+    // session is not offered for recovery after a crash; one that cannot be made names no
+    // file, and every action then says that the store refused.
+    m_scratchStore = std::make_unique<QTemporaryDir>();
+    const QString path =
+        m_scratchStore->isValid() ? m_scratchStore->filePath(storepath::kStoreFileName) : QString();
+    if (!path.isEmpty() && storepath::RenewStore(storeTemplate(), path))
+        storesession::write(path, session);
+    m_storePath = path;
+    for (CPage* page : pages())
+        page->m_storePath = path;
 }
 
 void CMyOrvaneDatabaseDlg::refillShownLists() {

@@ -71,7 +71,8 @@ void CMyOrvaneDatabaseDlg::applyStep(StoreStep& step, bool forward) {
         m_settingsPage.FillColumnList();
         m_settingsPage.m_columnsChanged = true;
         if (m_searchPage.m_active)
-            m_searchPage.PreparePage();
+            m_searchPage.BuildSearchFilter();  // what was typed on the page stays
+        fitSearchToColumns();
     } else {
         m_addEditPage.m_entriesChanged = true;
     }

@@ -86,6 +86,7 @@ bool CMyOrvaneDatabaseDlg::SwitchPage() {
             for (CPage* page :
                  QList<CPage*>{&m_searchPage, &m_addEditPage, &m_viewAllPage, &m_viewFilteredPage})
                 page->m_columnNames = m_settingsPage.m_columnNames;
+            fitSearchToColumns();
             MarkTitleModified();
         }
         hidePage(m_settingsPage);
@@ -123,6 +124,14 @@ bool CMyOrvaneDatabaseDlg::SwitchPage() {
             break;
     }
     return true;
+}
+
+void CMyOrvaneDatabaseDlg::fitSearchToColumns() {
+    // A disabled field cannot be cleared by the user, and a criterion left in it would narrow
+    // every later search.
+    m_searchPage.PreparePage();
+    m_searchPage.BuildSearchFilter();
+    m_viewFilteredPage.m_filter = m_searchPage.m_filter;
 }
 
 void CMyOrvaneDatabaseDlg::OnPollTimer() {

@@ -440,10 +440,20 @@ void TestFaults::refusedLoadLeavesNothingToSaveOverTheFile() {
     for (CViewTab* page : {&window->viewAllPage(), &window->viewFilteredPage()})
         QVERIFY(page->m_columnNames != QStringLiteral("Name;Town;Phone;Notes"));
     if (atStart) {
-        // Nothing was open before: an empty untitled database.
+        // Nothing was open before: an empty untitled database, which the store's leftovers
+        // (a.csv's entries, and Jones whom the user discarded) do not reach.
         QCOMPARE(window->m_currentPath, QStringLiteral("/") + window->text(130));
         QCOMPARE(window->windowTitle(),
                  window->text(130) + QStringLiteral(" - ") + window->text(5));
+        QCOMPARE(listed, QStringList());
+        QVERIFY(world.addEntry({QStringLiteral("Young")}));
+        const QString columns = window->viewAllPage().m_columnNames;
+        const QString c = world.env.root() + QStringLiteral("/c.csv");
+        world.env.prompter.queueFileName(c);
+        window->action(204)->trigger();  // Save As
+        QCOMPARE(TestEnvironment::readFile(c),
+                 MainWindowHarness::crlf(
+                     {columns, QStringLiteral("Young") + QString(columns.count(';'), ';')}));
     } else {
         // The database it had stays, unsaved change and all.
         QCOMPARE(window->m_currentPath, a);

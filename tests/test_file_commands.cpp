@@ -52,6 +52,7 @@ private slots:
     void editContinuesAfterComingBack();
     void editOfAVanishedEntryIsReported();
     void searchFieldsBeyondTheColumnsAreEmptied();
+    void searchFieldsFollowARemovedColumn();
     void firstStartCancelledIsUntitled();
     void openStartsInTheDatabasesFolder();
     void newDialogOffersOkOnlyWithALineMarked();
@@ -553,6 +554,8 @@ void FileCommandsTest::searchFieldsBeyondTheColumnsAreEmptied() {
     window.OnOpenDatabase();
     world.clickTab(CMyOrvaneDatabaseDlg::ViewFilteredTab);
     QCOMPARE(window.viewFilteredPage().listRowCount(), 1);  // the old criteria went with the file
+    window.viewFilteredPage().OnColumnClick(0);             // also when it is sorted
+    QCOMPARE(window.viewFilteredPage().listRowCount(), 1);
     world.clickTab(CMyOrvaneDatabaseDlg::SearchTab);
     for (int k = 4; k <= CSearchAddEdit::kFieldCount; ++k)
         QVERIFY2(search.field(k)->text().isEmpty(), qPrintable(QString::number(k)));
@@ -560,6 +563,22 @@ void FileCommandsTest::searchFieldsBeyondTheColumnsAreEmptied() {
     world.clickTab(CMyOrvaneDatabaseDlg::ViewFilteredTab);
     QCOMPARE(MainWindowHarness::listedRows(window.viewFilteredPage()),
              QStringList{"Beta|Bonn|222"});
+}
+
+// A column removed takes the criterion typed for it along, from the field and from the filter.
+void FileCommandsTest::searchFieldsFollowARemovedColumn() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith({"A;B;C", "1;2;x", "1;2;y"}, "abc.csv");
+    world.clickTab(CMyOrvaneDatabaseDlg::SearchTab);
+    MainWindowHarness::typeInto(window.searchPage().field(3), "x");
+    world.clickTab(CMyOrvaneDatabaseDlg::SettingsTab);
+    CSettings& settings = window.settingsPage();
+    settings.columnList()->setCurrentItem(settings.columnList()->topLevelItem(2));
+    settings.OnColumnListClick();
+    settings.OnRemoveColumn();
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewFilteredTab);
+    QCOMPARE(window.viewFilteredPage().listRowCount(), 2);
+    QVERIFY(window.searchPage().field(3)->text().isEmpty());
 }
 
 void FileCommandsTest::firstStartCancelledIsUntitled() {
