@@ -164,6 +164,8 @@ void CMyOrvaneDatabaseDlg::buildMenu() {
     for (const auto& [title, items] : menus) {
         QMenu* menu = menuBar()->addMenu(QString());
         m_actions.append({title, menu->menuAction()});
+        if (title == texts::EditMenu)  // whether the history waits is seen when it opens
+            connect(menu, &QMenu::aboutToShow, this, &CMyOrvaneDatabaseDlg::labelUndoActions);
         for (const Item& item : items) {
             if (item.text == 0) {
                 menu->addSeparator();
@@ -218,9 +220,9 @@ void CMyOrvaneDatabaseDlg::labelUndoActions() {
         item->setEnabled(can);
         item->setText(QStringLiteral("  ") + (can ? text(named).arg(step) : text(plain)));
     };
-    label(action(texts::UndoCommand), m_undoStack.canUndo(), texts::UndoCommand,
+    label(action(texts::UndoCommand), m_undoStack.canUndo() && !historyWaits(), texts::UndoCommand,
           texts::UndoStepCommand, m_undoStack.undoText());
-    label(action(texts::RedoCommand), m_undoStack.canRedo(), texts::RedoCommand,
+    label(action(texts::RedoCommand), m_undoStack.canRedo() && !historyWaits(), texts::RedoCommand,
           texts::RedoStepCommand, m_undoStack.redoText());
 }
 

@@ -158,6 +158,8 @@ private:
     void applyStep(StoreStep& step, bool forward);
     // Stores what the shown page holds typed, so that history moves from there.
     bool commitShownPage();
+    // True while undo and redo wait, the history kept for later.
+    bool historyWaits() const;
     QList<CPage*> pages();
 
     // Selects a tab without running page switching.

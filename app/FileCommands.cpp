@@ -219,8 +219,11 @@ bool CMyOrvaneDatabaseDlg::recoverSession() {
     const QString name =
         record.path.isEmpty() ? text(texts::Untitled) : QDir::toNativeSeparators(record.path);
     if (message(text(texts::RecoverQuestion).arg(name), Prompter::Buttons::YesNo,
-                Prompter::Icon::Question) != Prompter::Answer::Yes)
+                Prompter::Icon::Question) != Prompter::Answer::Yes) {
+        // Declined once is declined, also when the file cannot be loaded in their place.
+        recordSaved();
         return false;
+    }
     m_currentPath = record.path.isEmpty() ? untitledPath() : record.path;
     m_viewAllPage.m_sortColumn = record.sortColumn;
     const std::unique_ptr<Progress> listing = expectListing(m_currentPath, 0, 0, 0);
@@ -527,8 +530,9 @@ bool CMyOrvaneDatabaseDlg::CloseRequested() {
                                  message(text(texts::CloseWithoutSaving), Prompter::Buttons::YesNo,
                                          Prompter::Icon::Warning) != Prompter::Answer::Yes))
         return false;
-    if (outcome == SaveOutcome::Discarded)
-        recordSaved();  // the user chose to lose them: the next start does not offer them
+    // Saved, nothing to save, or the user chose to lose them: the next start offers nothing.
+    if (outcome == SaveOutcome::Saved || outcome == SaveOutcome::Discarded)
+        recordSaved();
     writeSetting(kLastDataBase, m_currentPath.isEmpty() ? kNoDatabase : m_currentPath,
                  SettingKind::Path);
     writeSetting(QStringLiteral("Options"), optionsValue());

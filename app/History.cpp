@@ -44,13 +44,19 @@ bool CMyOrvaneDatabaseDlg::commitShownPage() {
     return SwitchPage();
 }
 
+bool CMyOrvaneDatabaseDlg::historyWaits() const {
+    // While a new database's columns are being defined, the history belongs to the database
+    // that abandoning the new one goes back to; its steps would work under the new columns.
+    return m_settingsPage.m_newDatabase;
+}
+
 void CMyOrvaneDatabaseDlg::OnUndo() {
-    if (m_undoStack.canUndo() && commitShownPage())
+    if (m_undoStack.canUndo() && !historyWaits() && commitShownPage())
         m_undoStack.undo();
 }
 
 void CMyOrvaneDatabaseDlg::OnRedo() {
-    if (m_undoStack.canRedo() && commitShownPage())
+    if (m_undoStack.canRedo() && !historyWaits() && commitShownPage())
         m_undoStack.redo();
 }
 
@@ -76,6 +82,7 @@ void CMyOrvaneDatabaseDlg::applyStep(StoreStep& step, bool forward) {
     } else {
         m_addEditPage.m_entriesChanged = true;
     }
+    m_addEditPage.FollowStoredEntry();
     if (m_addEditPage.m_active)
         m_addEditPage.PreparePage();
     for (CViewTab* list : {&m_viewAllPage, &m_viewFilteredPage}) {

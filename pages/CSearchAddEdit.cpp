@@ -112,6 +112,9 @@ void CSearchAddEdit::SaveEditedEntry() {
         newValues.append(newValue);
         changed = changed || newValue != oldValue;
     }
+    // Nothing to store: the store and its record of unsaved changes stay as they are.
+    if (!changed)
+        return;
     // The entry and its twins by their ids, when a list handed them over, so that the store
     // need not look at every entry; the values must still be those handed over.
     QString condition = schema::allColumnsEqual(oldValues);
@@ -121,24 +124,38 @@ void CSearchAddEdit::SaveEditedEntry() {
     if (!store.Update(m_storePath, schema::table(), assignments.join(QLatin1Char(',')), condition,
                       QString()) ||
         store.m_outcome != SQLite3PowerClass::Outcome::Done) {
-        if (changed)
-            reportStoreRefused(store.m_error);
+        reportStoreRefused(store.m_error);
         return;
     }
     if (store.m_changedRows == 0) {
         // The entry was removed or changed since it was handed over: say so rather than
         // drop the change without a word.
-        if (changed)
-            message(texts::EditedEntryGone, Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        message(texts::EditedEntryGone, Prompter::Buttons::Ok, Prompter::Icon::Warning);
         return;
     }
     // The page goes on editing the entry as it is now stored, so that coming back to the
     // tab continues the same entry.
     m_values = newValues;
-    if (changed) {
-        m_entriesChanged = true;
-        emit stepStored(store.m_step);
+    m_entriesChanged = true;
+    emit stepStored(store.m_step);
+}
+
+void CSearchAddEdit::FollowStoredEntry() {
+    if (m_searchMode || m_addMode || m_entries.empty())
+        return;
+    const int n = std::min(columnCount(), kFieldCount);
+    SQLite3PowerClass store;
+    if (!store.Query(m_storePath, schema::table(), sqltext::rowidIn(m_entries),
+                     QStringLiteral("rowid"), n))
+        return;  // the store says so at the next change
+    m_values.clear();
+    if (store.rowCount() == 0) {
+        m_entries.clear();
+        m_addMode = true;
+        return;
     }
+    for (int k = 0; k < n; ++k)
+        m_values.append(store.m_resultValues.value(0, k));
 }
 
 void CSearchAddEdit::SaveNewEntry() {

@@ -27,6 +27,10 @@ public:
     void BuildSearchFilter();
     void SaveEditedEntry();
     void SaveNewEntry();
+    // Edit mode: takes the values of the entry being edited from the store again, after undo
+    // or redo changed it or its columns; an entry that is no longer there leaves the page
+    // adding a new one.
+    void FollowStoredEntry();
 
     QLineEdit* field(int k) const { return m_fields[k - 1]; }  // k from 1
     QLabel* label(int k) const { return m_labels[k - 1]; }

@@ -226,7 +226,10 @@ bool StoreStep::apply(const QString& storePath, bool forward, QString* error) {
     ColumnStash kept;
     const auto done = [](bool ok) { return ok ? Outcome::Done : Outcome::Failed; };
     storesession::Update session;
-    session.columnNames = forward ? m_columnsAfter : m_columnsBefore;
+    if (changesColumns())
+        session.columnNames = forward ? m_columnsAfter : m_columnsBefore;
+    // Taken back or made again after a save, the entries differ from the file once more.
+    session.unsaved = true;
     SQLite3PowerClass store;
     const bool applied = store.Change(storePath, session, [&](StoreConnection& connection) {
         declareChangedRows(connection);

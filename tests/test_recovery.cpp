@@ -35,6 +35,7 @@ class TestRecovery : public QObject {
 private slots:
     void killedAfterAChangeIsRecovered_data();
     void killedAfterAChangeIsRecovered();
+    void undoAfterASaveIsRecovered();
     void recoveryDeclinedOpensTheFile();
     void noQuestionAfterAnOrderlyEnd_data();
     void noQuestionAfterAnOrderlyEnd();
@@ -89,6 +90,25 @@ void TestRecovery::killedAfterAChangeIsRecovered() {
     QCOMPARE(TestEnvironment::readFile(saved), expected);
 }
 
+// Undo after a save makes the entries differ from the file again: a kill then loses nothing.
+void TestRecovery::undoAfterASaveIsRecovered() {
+    MainWindowHarness world;
+    const QString path = world.writeDatabase(QStringLiteral("people.csv"), kPeople);
+    world.env.setConfig(QStringLiteral("LastDataBase"), path);
+    FaultChild child = sessionIn(
+        world, {QStringLiteral("add entry"), QStringLiteral("save"), QStringLiteral("undo")});
+    child.start();
+    QVERIFY2(child.waitForLine("changed undo"), qPrintable(child.errors()));
+    child.kill();
+    QVERIFY(child.finish());
+
+    world.env.prompter.queueAnswer(Prompter::Answer::Yes);
+    CMyOrvaneDatabaseDlg& window = world.start();
+    QCOMPARE(world.env.prompter.messageTexts(), QStringList{question(window, path)});
+    window.action(texts::SaveDatabaseCommand)->trigger();
+    QCOMPARE(TestEnvironment::readFile(path), MainWindowHarness::crlf(kPeople));
+}
+
 void TestRecovery::recoveryDeclinedOpensTheFile() {
     MainWindowHarness world;
     const QString path = world.writeDatabase(QStringLiteral("people.csv"), kPeople);
@@ -120,6 +140,7 @@ void TestRecovery::noQuestionAfterAnOrderlyEnd_data() {
     QTest::newRow("closed after saving") << "save";
     QTest::newRow("closed with No to the save question") << "discard";
     QTest::newRow("killed after saving") << "kill after save";
+    QTest::newRow("closed after an edit that changed nothing") << "unchanged edit";
 }
 
 // Nothing to offer: the changes were saved, or the user chose to lose them.
@@ -128,8 +149,16 @@ void TestRecovery::noQuestionAfterAnOrderlyEnd() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     const QString path = window.m_currentPath;
-    QVERIFY(world.makeChange(QStringLiteral("add entry")));
-    if (end != QLatin1String("discard"))
+    const bool added = end != QLatin1String("unchanged edit");
+    if (added) {
+        QVERIFY(world.makeChange(QStringLiteral("add entry")));
+    } else {
+        MainWindowHarness::chooseRow(window.viewAllPage(), 0);
+        window.viewAllPage().OnEditEntry();
+        window.OnPollTimer();
+        world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+    }
+    if (added && end != QLatin1String("discard"))
         window.action(texts::SaveDatabaseCommand)->trigger();
     world.env.prompter.queueAnswer(Prompter::Answer::No);  // the save question, if asked
     QVERIFY(world.close());
@@ -147,7 +176,7 @@ void TestRecovery::noQuestionAfterAnOrderlyEnd() {
              qPrintable(world.env.prompter.messageTexts().join('\n')));
     QCOMPARE(again.m_currentPath, path);
     QCOMPARE(MainWindowHarness::listedRows(again.viewAllPage()).size(),
-             end == QLatin1String("discard") ? 3 : 4);
+             end == QLatin1String("discard") || !added ? 3 : 4);
 }
 
 void TestRecovery::killedDuringAColumnMoveLeavesItWholeOrNotAtAll_data() {

@@ -44,6 +44,7 @@ private slots:
     void keysWalkTheHistory();
     void newChangeDropsRedo();
     void saveKeepsHistoryAndUndoMarksModified();
+    void editPageFollowsUndo();
     void historyEndsWithTheDatabase_data();
     void historyEndsWithTheDatabase();
 };
@@ -164,6 +165,23 @@ void TestUndo::saveKeepsHistoryAndUndoMarksModified() {
                                       "Miller;Leeds;1982", "Jones;;1990"}));
 }
 
+// The Add/Edit Data tab goes on editing the entry as undo left it in the store.
+void TestUndo::editPageFollowsUndo() {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    CSearchAddEdit& edit = window.addEditPage();
+    world.env.prompter.clearPrompts();                        // of the value beyond the columns
+    QVERIFY(world.makeChange(QStringLiteral("edit entry")));  // Smith of York now of Leeds
+    window.OnUndo();
+    world.clickTab(CMyOrvaneDatabaseDlg::AddEditTab);
+    QCOMPARE(edit.field(2)->text(), QStringLiteral("York"));
+    MainWindowHarness::typeInto(edit.field(3), QStringLiteral("1971"));
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+    QVERIFY2(world.env.prompter.messageTexts().isEmpty(),
+             qPrintable(world.env.prompter.messageTexts().join('\n')));
+    QCOMPARE(world.env.storeRows(3).first(), QStringLiteral("Smith|York|1971"));
+}
+
 void TestUndo::historyEndsWithTheDatabase_data() {
     QTest::addColumn<QString>("how");
     QTest::newRow("Open") << "open";
@@ -196,6 +214,11 @@ void TestUndo::historyEndsWithTheDatabase() {
             window.settingsPage().OnSaveChanges();
         }
         QVERIFY(window.history().canUndo());
+        // Meanwhile the history waits: its steps would work under the new columns.
+        const QStringList defining = storeAsItIs(world);
+        window.OnUndo();
+        QCOMPARE(storeAsItIs(world), defining);
+        QCOMPARE(window.settingsPage().m_columnNames, QStringLiteral("Title;Author"));
         world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
     } else {
         world.env.prompter.queueDialog(

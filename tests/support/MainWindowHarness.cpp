@@ -2,6 +2,7 @@
 
 #include "CLanguage.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTabBar>
@@ -146,6 +147,12 @@ bool MainWindowHarness::makeChange(const QString& change) {
     } else if (change == QLatin1String("remove column")) {
         onSettings(1);
         settings.OnRemoveColumn();
+    } else if (change == QLatin1String("save")) {
+        window.action(texts::SaveDatabaseCommand)->trigger();
+        return true;
+    } else if (change == QLatin1String("undo")) {
+        window.OnUndo();
+        return true;
     } else if (change == QLatin1String("new from template")) {
         env.prompter.queueDialog(chooseNewDatabase(2));
         window.OnNewDatabase();
