@@ -49,6 +49,8 @@ private slots:
     void searchFiltersViewFiltered();
     void addEditMarksTitle();
     void helpWebsiteAndAbout();
+    void helpInTheTextsLanguage_data();
+    void helpInTheTextsLanguage();
     void missingInstallationFileIsNamed_data();
     void missingInstallationFileIsNamed();
     void unusableStoreIsReplacedAtStart();
@@ -366,6 +368,32 @@ void MainWindowTest::helpWebsiteAndAbout() {
     window.action(260)->trigger();
     QCOMPARE(world.env.prompter.prompts().last().kind, QStringLiteral("modal"));
     QCOMPARE(world.env.prompter.prompts().last().text, QStringLiteral("CAboutDlg"));
+}
+
+// F1 opens the page of the shown tab in the language of the texts, wherever the build put the
+// pages of that language.
+void MainWindowTest::helpInTheTextsLanguage_data() {
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("German") << "[1031]"
+                            << "de";
+    QTest::newRow("Brazilian Portuguese") << "[1046]"
+                                          << "pt_BR";
+}
+
+void MainWindowTest::helpInTheTextsLanguage() {
+    QFETCH(QString, language);
+    QFETCH(QString, folder);
+    MainWindowHarness world;
+    const QString page = QStringLiteral("help/%1/search.html").arg(folder);
+    world.env.writeFile(QStringLiteral("program/") + page, "<html></html>");
+    world.env.setConfig(QStringLiteral("Language"), language);
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    OpenedUrls opened;
+    world.clickTab(CMyOrvaneDatabaseDlg::SearchTab);
+    window.action(texts::ShowHelpCommand)->trigger();
+    QCOMPARE(opened.urls,
+             QList<QUrl>{QUrl::fromLocalFile(world.env.programFolder() + QLatin1Char('/') + page)});
 }
 
 void MainWindowTest::missingInstallationFileIsNamed_data() {

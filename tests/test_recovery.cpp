@@ -7,6 +7,7 @@
 #include "StoreContents.h"
 
 #include <QAction>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QTest>
 #include <QThread>
@@ -37,6 +38,7 @@ private slots:
     void killedAfterAChangeIsRecovered();
     void undoAfterASaveIsRecovered();
     void recoveryDeclinedOpensTheFile();
+    void noQuestionFromADamagedStore();
     void noQuestionAfterAnOrderlyEnd_data();
     void noQuestionAfterAnOrderlyEnd();
     void killedDuringAColumnMoveLeavesItWholeOrNotAtAll_data();
@@ -133,6 +135,29 @@ void TestRecovery::recoveryDeclinedOpensTheFile() {
     world.env.prompter.clearPrompts();
     world.start();
     QVERIFY(world.env.prompter.messageTexts().isEmpty());
+}
+
+// A store that was damaged after the kill offers nothing: the start replaces it and opens the
+// file as always.
+void TestRecovery::noQuestionFromADamagedStore() {
+    MainWindowHarness world;
+    const QString path = world.writeDatabase(QStringLiteral("people.csv"), kPeople);
+    world.env.setConfig(QStringLiteral("LastDataBase"), path);
+    FaultChild child = sessionIn(world, {QStringLiteral("add entry")});
+    child.start();
+    QVERIFY2(child.waitForLine("changed add entry"), qPrintable(child.errors()));
+    child.kill();
+    QVERIFY(child.finish());
+    QFile store(world.env.userStore());
+    QVERIFY(store.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QVERIFY(store.write(QByteArray(4096, 'x')) == 4096);
+    store.close();
+
+    CMyOrvaneDatabaseDlg& window = world.start();
+    QVERIFY2(world.env.prompter.messageTexts().isEmpty(),
+             qPrintable(world.env.prompter.messageTexts().join('\n')));
+    QCOMPARE(window.m_currentPath, path);
+    QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()).size(), 3);
 }
 
 void TestRecovery::noQuestionAfterAnOrderlyEnd_data() {

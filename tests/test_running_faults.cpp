@@ -178,6 +178,7 @@ void TestRunningFaults::readOnlyStoreTellsOfLostEntry_data() {
     QTest::newRow("edit entry") << "edit";
     QTest::newRow("remove entry") << "remove";
     QTest::newRow("add column") << "add column";
+    QTest::newRow("rename column") << "rename column";
     QTest::newRow("remove column") << "remove column";
     QTest::newRow("confirm a new database") << "new database";
 }
@@ -229,6 +230,9 @@ void TestRunningFaults::readOnlyStoreTellsOfLostEntry() {
         if (change == QLatin1String("add column")) {
             settings.OnAddColumn();
             settings.nameField()->setText(QStringLiteral("Title"));
+            settings.OnSaveChanges();
+        } else if (change == QLatin1String("rename column")) {
+            settings.nameField()->setText(QStringLiteral("Surname"));
             settings.OnSaveChanges();
         } else {
             settings.OnRemoveColumn();
