@@ -23,6 +23,21 @@ FaultChild sessionIn(const MainWindowHarness& world, const QStringList& changes)
                       QStringList{QStringLiteral("session"), world.env.root()} + changes);
 }
 
+// Makes people.csv (kPeople) the last database of world, lets the helper process make the
+// changes in it and kills it; the file's path. What goes wrong fails the running test.
+QString killedAfter(MainWindowHarness& world, const QStringList& changes) {
+    const QString path = world.writeDatabase(QStringLiteral("people.csv"), kPeople);
+    world.env.setConfig(QStringLiteral("LastDataBase"), path);
+    FaultChild child = sessionIn(world, changes);
+    child.start();
+    if (!child.waitForLine("changed " + changes.last().toUtf8()))
+        QTest::qFail(qPrintable(child.errors()), __FILE__, __LINE__);
+    child.kill();
+    if (!child.finish())
+        QTest::qFail("the helper process did not end", __FILE__, __LINE__);
+    return path;
+}
+
 // The recovery question for the database at path (empty: untitled).
 QString question(CMyOrvaneDatabaseDlg& window, const QString& path) {
     return window.text(texts::RecoverQuestion)
@@ -68,13 +83,9 @@ void TestRecovery::killedAfterAChangeIsRecovered() {
     }
 
     MainWindowHarness world;
-    const QString path = world.writeDatabase(QStringLiteral("people.csv"), kPeople);
-    world.env.setConfig(QStringLiteral("LastDataBase"), path);
-    FaultChild child = sessionIn(world, {change});
-    child.start();
-    QVERIFY2(child.waitForLine("changed"), qPrintable(child.errors()));
-    child.kill();
-    QVERIFY(child.finish());
+    const QString path = killedAfter(world, {change});
+    if (QTest::currentTestFailed())
+        return;
 
     world.env.prompter.queueAnswer(Prompter::Answer::Yes);
     CMyOrvaneDatabaseDlg& window = world.start();
@@ -95,14 +106,10 @@ void TestRecovery::killedAfterAChangeIsRecovered() {
 // Undo after a save makes the entries differ from the file again: a kill then loses nothing.
 void TestRecovery::undoAfterASaveIsRecovered() {
     MainWindowHarness world;
-    const QString path = world.writeDatabase(QStringLiteral("people.csv"), kPeople);
-    world.env.setConfig(QStringLiteral("LastDataBase"), path);
-    FaultChild child = sessionIn(
+    const QString path = killedAfter(
         world, {QStringLiteral("add entry"), QStringLiteral("save"), QStringLiteral("undo")});
-    child.start();
-    QVERIFY2(child.waitForLine("changed undo"), qPrintable(child.errors()));
-    child.kill();
-    QVERIFY(child.finish());
+    if (QTest::currentTestFailed())
+        return;
 
     world.env.prompter.queueAnswer(Prompter::Answer::Yes);
     CMyOrvaneDatabaseDlg& window = world.start();
@@ -113,13 +120,9 @@ void TestRecovery::undoAfterASaveIsRecovered() {
 
 void TestRecovery::recoveryDeclinedOpensTheFile() {
     MainWindowHarness world;
-    const QString path = world.writeDatabase(QStringLiteral("people.csv"), kPeople);
-    world.env.setConfig(QStringLiteral("LastDataBase"), path);
-    FaultChild child = sessionIn(world, {QStringLiteral("add entry")});
-    child.start();
-    QVERIFY2(child.waitForLine("changed"), qPrintable(child.errors()));
-    child.kill();
-    QVERIFY(child.finish());
+    const QString path = killedAfter(world, {QStringLiteral("add entry")});
+    if (QTest::currentTestFailed())
+        return;
 
     world.env.prompter.queueAnswer(Prompter::Answer::No);
     CMyOrvaneDatabaseDlg& window = world.start();
@@ -141,13 +144,9 @@ void TestRecovery::recoveryDeclinedOpensTheFile() {
 // file as always.
 void TestRecovery::noQuestionFromADamagedStore() {
     MainWindowHarness world;
-    const QString path = world.writeDatabase(QStringLiteral("people.csv"), kPeople);
-    world.env.setConfig(QStringLiteral("LastDataBase"), path);
-    FaultChild child = sessionIn(world, {QStringLiteral("add entry")});
-    child.start();
-    QVERIFY2(child.waitForLine("changed add entry"), qPrintable(child.errors()));
-    child.kill();
-    QVERIFY(child.finish());
+    const QString path = killedAfter(world, {QStringLiteral("add entry")});
+    if (QTest::currentTestFailed())
+        return;
     QFile store(world.env.userStore());
     QVERIFY(store.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QVERIFY(store.write(QByteArray(4096, 'x')) == 4096);
