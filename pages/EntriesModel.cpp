@@ -84,13 +84,8 @@ int EntriesModel::gridRowOf(qint64 rowid) const {
 }
 
 bool EntriesModel::keptByFilter(int gridRow) const {
-    for (int column = 0; column < columnCount() && column < m_grid.columnCount(); ++column) {
-        int size = 0;
-        const char* cell = m_grid.cellData(gridRow, column, &size);
-        if (m_shownNeedle.foundIn(cell, size))
-            return true;
-    }
-    return false;
+    return RowScan::rowHolds(m_grid, gridRow, std::min(columnCount(), m_grid.columnCount()),
+                             m_shownNeedle);
 }
 
 bool EntriesModel::applyChanges(const std::vector<qint64>& changed, const ResultGrid& fresh) {

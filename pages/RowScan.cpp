@@ -49,16 +49,20 @@ void RowScan::search(size_t part) {
     std::vector<int>& found = m_found[part];
     // A newer keystroke cancels: each row looks whether it did.
     for (size_t i = begin; i < end && !m_cancelled.load(std::memory_order_relaxed); ++i) {
-        const int row = m_rows[i];
-        for (int column = 0; column < m_columns; ++column) {
-            int size = 0;
-            const char* cell = m_grid.cellData(row, column, &size);
-            if (m_needle.foundIn(cell, size)) {
-                found.push_back(row);
-                break;
-            }
-        }
+        if (rowHolds(m_grid, m_rows[i], m_columns, m_needle))
+            found.push_back(m_rows[i]);
     }
     if (--m_running == 0 && m_finished)
         m_finished();
+}
+
+bool RowScan::rowHolds(const ResultGrid& grid, int row, int columns,
+                       const textmatch::Needle& needle) {
+    for (int column = 0; column < columns; ++column) {
+        int size = 0;
+        const char* cell = grid.cellData(row, column, &size);
+        if (needle.foundIn(cell, size))
+            return true;
+    }
+    return false;
 }

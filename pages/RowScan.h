@@ -26,6 +26,11 @@ public:
     // Waits until the search has ended and returns the rows found, in the order given.
     std::vector<int> takeFound();
 
+    // Whether a cell among the first columns of row holds needle: what the search asks of
+    // every row.
+    static bool rowHolds(const ResultGrid& grid, int row, int columns,
+                         const textmatch::Needle& needle);
+
 private:
     void search(size_t part);
 

@@ -287,23 +287,37 @@ bool Write(const QString& path, const QString& columnNames, const ResultGrid& gr
     return Write(path, columnNames, grid, order, columnCount, encoding, progress);
 }
 
-QPair<int, int> unholdable(const ResultGrid& grid, const std::vector<int>& order, int columnCount,
-                           textencoding::Encoding encoding) {
-    if (textencoding::isUtf8(encoding))
-        return {-1, -1};
+namespace {
+
+// The first cell among the first columnCount of the rows that order names for which
+// test(cell, size) holds, as the place in order and the column (from 0); {-1, -1} when none.
+template <typename Test>
+QPair<int, int> firstCell(const ResultGrid& grid, const std::vector<int>& order, int columnCount,
+                          const Test& test) {
     const int width = std::min(std::min(columnCount, schema::kColumnCount), grid.columnCount());
-    QByteArray converted;
     for (size_t place = 0; place < order.size(); ++place) {
         for (int c = 0; c < width; ++c) {
             int size = 0;
             const char* cell = grid.cellData(order[place], c, &size);
-            converted.clear();
-            if (textencoding::hasHighBytes(cell, size) &&
-                !textencoding::utf8ToSingleByte(cell, size, converted))
+            if (test(cell, size))
                 return {static_cast<int>(place), c};
         }
     }
     return {-1, -1};
+}
+
+}  // namespace
+
+QPair<int, int> unholdable(const ResultGrid& grid, const std::vector<int>& order, int columnCount,
+                           textencoding::Encoding encoding) {
+    if (textencoding::isUtf8(encoding))
+        return {-1, -1};
+    QByteArray converted;
+    return firstCell(grid, order, columnCount, [&converted](const char* cell, int size) {
+        converted.clear();
+        return textencoding::hasHighBytes(cell, size) &&
+               !textencoding::utf8ToSingleByte(cell, size, converted);
+    });
 }
 
 bool holdsBeyondAscii(const QString& columnNames, const ResultGrid& grid,
@@ -312,16 +326,7 @@ bool holdsBeyondAscii(const QString& columnNames, const ResultGrid& grid,
         if (c.unicode() >= 0x80)
             return true;
     }
-    const int width = std::min(std::min(columnCount, schema::kColumnCount), grid.columnCount());
-    for (int row : order) {
-        for (int c = 0; c < width; ++c) {
-            int size = 0;
-            const char* cell = grid.cellData(row, c, &size);
-            if (textencoding::hasHighBytes(cell, size))
-                return true;
-        }
-    }
-    return false;
+    return firstCell(grid, order, columnCount, textencoding::hasHighBytes).first >= 0;
 }
 
 }  // namespace csvfile
