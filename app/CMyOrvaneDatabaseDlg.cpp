@@ -31,11 +31,11 @@ CMyOrvaneDatabaseDlg::CMyOrvaneDatabaseDlg(QWidget* parent)
     : QMainWindow(parent),
       m_client(new QWidget(this)),
       m_tabs(new QTabWidget(m_client)),
-      m_viewAllPage(m_client),
-      m_viewFilteredPage(m_client),
-      m_searchPage(m_client),
-      m_addEditPage(m_client),
-      m_settingsPage(m_client),
+      m_viewAllPage(m_client, m_database),
+      m_viewFilteredPage(m_client, m_database),
+      m_searchPage(m_client, m_database),
+      m_addEditPage(m_client, m_database),
+      m_settingsPage(m_client, m_database),
       m_selectDatabase(this) {
     addHelpKey(&m_selectDatabase, QStringLiteral("start"));
     setWindowTitle(QStringLiteral("Orvane Database 3"));
@@ -69,15 +69,13 @@ CMyOrvaneDatabaseDlg::CMyOrvaneDatabaseDlg(QWidget* parent)
     connect(&m_pollTimer, &QTimer::timeout, this,
             [this] { guarded(&CMyOrvaneDatabaseDlg::OnPollTimer); });
     connect(m_tabs, &QTabWidget::currentChanged, this, &CMyOrvaneDatabaseDlg::OnTabChanged);
-    for (CPage* page : pages())
-        connect(page, &CPage::stepStored, this, &CMyOrvaneDatabaseDlg::onStepStored);
     buildMenu();
 }
 
 CMyOrvaneDatabaseDlg::~CMyOrvaneDatabaseDlg() {
     actionguard::setTexts({});  // the texts go with the window
-    // The history clears itself as it goes, after the menu it would relabel has gone.
-    m_undoStack.disconnect(this);
+    // The history goes after the menu it would relabel.
+    m_database.history().disconnect(this);
 }
 
 QList<CPage*> CMyOrvaneDatabaseDlg::pages() {
@@ -191,10 +189,8 @@ void CMyOrvaneDatabaseDlg::buildMenu() {
     action(texts::RedoCommand)
         ->setShortcuts(
             {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    for (auto signal : {&QUndoStack::canUndoChanged, &QUndoStack::canRedoChanged})
-        connect(&m_undoStack, signal, this, &CMyOrvaneDatabaseDlg::labelUndoActions);
-    for (auto signal : {&QUndoStack::undoTextChanged, &QUndoStack::redoTextChanged})
-        connect(&m_undoStack, signal, this, &CMyOrvaneDatabaseDlg::labelUndoActions);
+    connect(&m_database.history(), &History::changed, this,
+            &CMyOrvaneDatabaseDlg::labelUndoActions);
     labelUndoActions();
 }
 
@@ -216,14 +212,17 @@ void CMyOrvaneDatabaseDlg::labelMenu() {
 
 void CMyOrvaneDatabaseDlg::labelUndoActions() {
     // The items name the step they take back or make again, and are off when there is none.
-    const auto label = [this](QAction* item, bool can, int plain, int named, const QString& step) {
+    const auto label = [this](QAction* item, const StoreStep* step, int plain, int named) {
+        const bool can = step && !historyWaits();
         item->setEnabled(can);
-        item->setText(QStringLiteral("  ") + (can ? text(named).arg(step) : text(plain)));
+        item->setText(QStringLiteral("  ") +
+                      (can ? text(named).arg(stepName(*step)) : text(plain)));
     };
-    label(action(texts::UndoCommand), m_undoStack.canUndo() && !historyWaits(), texts::UndoCommand,
-          texts::UndoStepCommand, m_undoStack.undoText());
-    label(action(texts::RedoCommand), m_undoStack.canRedo() && !historyWaits(), texts::RedoCommand,
-          texts::RedoStepCommand, m_undoStack.redoText());
+    const History& history = m_database.history();
+    label(action(texts::UndoCommand), history.undoStep(), texts::UndoCommand,
+          texts::UndoStepCommand);
+    label(action(texts::RedoCommand), history.redoStep(), texts::RedoCommand,
+          texts::RedoStepCommand);
 }
 
 void CMyOrvaneDatabaseDlg::buildTabs() {
@@ -257,7 +256,6 @@ void CMyOrvaneDatabaseDlg::OnInitDialog() {
     resolveStorePath();
     buildTabs();
     setUpPages();
-    m_undoStack.clear();
     openLastDatabase();
     m_started = true;
 }
@@ -278,18 +276,17 @@ void CMyOrvaneDatabaseDlg::setUpPages() {
         page->hide();
         page->m_active = false;
     }
-    const QString columnNames = text(texts::DefaultColumnNames);
+    // Every initialisation starts without a database, a language change too.
+    m_database.close(text(texts::DefaultColumnNames));
     // An "Options" value that names no column of the store means: no sort column.
     const int sortNumber = DigitsToInt(m_power.ReadConfig(QStringLiteral("Options")).left(2));
     const QString sortColumn = sortNumber >= 1 && sortNumber <= schema::kColumnCount
                                    ? schema::column(sortNumber)
                                    : QString();
     for (CViewTab* page : {&m_viewAllPage, &m_viewFilteredPage}) {
-        page->m_storePath = m_storePath;
         page->setListColors(kListBackground, kListText);
-        page->m_columnNames = columnNames;
         page->m_filtered = page == &m_viewFilteredPage;
-        page->m_sortColumn = sortColumn;
+        page->setSortColumn(sortColumn);
         page->m_columnWidths.clear();
     }
     m_power.SplitFields(m_power.ReadConfig(QStringLiteral("LastColumnWidths")), QLatin1Char(';'));
@@ -301,13 +298,9 @@ void CMyOrvaneDatabaseDlg::setUpPages() {
         m_viewAllPage.m_columnWidths = QList<quint32>(schema::kColumnCount, 100);
         m_viewFilteredPage.m_columnWidths = QList<quint32>(schema::kColumnCount, 100);
     }
-    m_searchPage.m_storePath = m_storePath;
     m_searchPage.m_searchMode = true;
-    m_addEditPage.m_storePath = m_storePath;
     m_addEditPage.m_addMode = true;
     m_addEditPage.m_searchMode = false;
-    m_addEditPage.m_entriesChanged = false;
-    m_settingsPage.m_storePath = m_storePath;
     m_settingsPage.m_newDatabase = false;
     for (CPage* page : pages())
         page->OnInitDialog();
@@ -319,7 +312,7 @@ void CMyOrvaneDatabaseDlg::resolveStorePath() {
         m_power.ReadConfigPath(QStringLiteral("Path")), m_power.m_dataRoot, storeTemplate());
     if (!store.remembered.isEmpty())
         writeSetting(QStringLiteral("Path"), store.remembered, SettingKind::Path);
-    m_storePath = store.storePath;
+    m_database.setStorePath(store.storePath);
     m_scratchStore.reset();
 }
 
@@ -356,9 +349,9 @@ void CMyOrvaneDatabaseDlg::OnLanguageSelection() {
     OnInitDialog();
     // A database made from a template lives in the program's own file until it is saved:
     // it stays untitled, so that Save asks for a name instead of writing into that file.
-    if (untitled && m_currentPath == newDatabaseFile()) {
-        m_currentPath = untitledPath();
-        setTitleForPath(m_currentPath, true);
+    if (untitled && m_database.path() == newDatabaseFile()) {
+        m_database.setPath(QString());
+        setTitleForPath(currentPath(), true);
     }
 }
 

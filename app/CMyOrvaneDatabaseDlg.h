@@ -5,6 +5,7 @@
 #include "CSettings.h"
 #include "CTranslation.h"
 #include "CViewTab.h"
+#include "OpenDatabase.h"
 #include "PowerClass.h"
 #include "StorePath.h"
 
@@ -12,7 +13,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTranslator>
-#include <QUndoStack>
 #include <memory>
 #include <optional>
 
@@ -70,11 +70,12 @@ public:
     // The help page of a topic ("search", "languages", ...; empty: the shown tab's), in the
     // language of the texts when there is one.
     QString helpFile(const QString& topic = QString()) const;
+    // The database the window has open, which every page reads.
+    const OpenDatabase& database() const { return m_database; }
     // The changes the user can take back and make again.
-    const QUndoStack& history() const { return m_undoStack; }
-
-    QString m_storePath;
-    QString m_currentPath;
+    const History& history() const { return m_database.history(); }
+    // The database's file; the untitled path while it has none, empty while none is open.
+    QString currentPath() const;
 
 public slots:
     void OnNewDatabase();
@@ -124,8 +125,8 @@ private:
     };
     // Writes the entries to the CSV file at path in encoding: Saved, NotSaved or Cancelled.
     SaveOutcome saveDatabase(const QString& path, textencoding::Encoding encoding);
-    // Back to the database the window had before New started an empty one whose columns were
-    // never confirmed; nothing when none is being defined.
+    // Drops the columns of a new empty database that were never confirmed: the window shows the
+    // database it has again. Nothing when none is being defined.
     void abandonNewDatabase();
     // Writes a setting; a value config.ini cannot hold is reported. Raises FileError.
     enum class SettingKind { Text, Path };
@@ -140,11 +141,11 @@ private:
     // After the number of columns changed: the search criteria beyond the columns go, and
     // View Filtered lists by those that are left.
     void fitSearchToColumns();
-    // Gives every page the database's column names and encoding and fills them afresh from
-    // the store.
-    void showDatabase(const QString& columnNames, textencoding::Encoding encoding);
-    // The path the store's session record keeps for m_currentPath: empty while untitled.
-    QString recordedPath() const { return isUntitled() ? QString() : m_currentPath; }
+    // Fills every page afresh from the open database and the store.
+    void showDatabase();
+    // What "LastDataBase" says of the open database: its path, the untitled path, or "---"
+    // while none is open.
+    QString lastDatabaseSetting() const;
     // Tells the store's session record that the entries hold nothing unsaved (saved, or the
     // user chose to discard them), and at path when given.
     void recordSaved(const std::optional<QString>& path = std::nullopt,
@@ -153,9 +154,11 @@ private:
     // bring them back, and does. True when the session was recovered.
     bool recoverSession();
 
-    // Undo and redo.
-    void onStepStored(std::shared_ptr<StoreStep> step);
-    void applyStep(StoreStep& step, bool forward);
+    // Undo and redo: takes the history's last step back, or makes the next one again, and
+    // brings the pages up to date.
+    void applyStep(bool forward);
+    // The step's name in the Edit menu's items.
+    QString stepName(const StoreStep& step) const;
     // Stores what the shown page holds typed, so that history moves from there.
     bool commitShownPage();
     // True while undo and redo wait, the history kept for later.
@@ -178,7 +181,7 @@ private:
     bool AskToSave(SaveOutcome* outcome = nullptr);
     SaveOutcome SaveAsFile();
     bool CloseRequested();
-    bool isUntitled() const { return m_currentPath == untitledPath(); }
+    bool isUntitled() const { return m_database.isUntitled(); }
     QString untitledPath() const { return QLatin1Char('/') + text(texts::Untitled); }
     QString newDatabaseFile() const {
         return m_power.m_dataFolder + QStringLiteral("/newdatabase.csv");
@@ -192,6 +195,7 @@ private:
 
     PowerClass m_power;
     CTranslation m_translation;
+    OpenDatabase m_database;  // before the pages, which keep a reference to it
     QWidget* m_client;
     QTabWidget* m_tabs;
     CViewTab m_viewAllPage;
@@ -201,13 +205,8 @@ private:
     CSettings m_settingsPage;
     CNew m_selectDatabase;
     QTimer m_pollTimer;
-    QUndoStack m_undoStack;
     QTranslator m_qtTexts;
-    QList<QPair<int, QAction*>> m_actions;  // text number and menu item
-    struct {
-        QString path;
-        bool columnsChanged = false;
-    } m_beforeNewDatabase;   // what an abandoned new empty database goes back to
-    bool m_started = false;  // the first initialisation has run
+    QList<QPair<int, QAction*>> m_actions;          // text number and menu item
+    bool m_started = false;                         // the first initialisation has run
     std::unique_ptr<QTemporaryDir> m_scratchStore;  // holds the store useScratchStore() made
 };

@@ -49,9 +49,18 @@ void CMyOrvaneDatabaseDlg::setTitleForPath(const QString& path, bool modified) {
                    text(texts::ProgramName));
 }
 
+QString CMyOrvaneDatabaseDlg::currentPath() const {
+    if (!m_database.isOpen())
+        return QString();
+    return isUntitled() ? untitledPath() : m_database.path();
+}
+
+QString CMyOrvaneDatabaseDlg::lastDatabaseSetting() const {
+    return m_database.isOpen() ? currentPath() : kNoDatabase;
+}
+
 void CMyOrvaneDatabaseDlg::refreshTitle() {
-    const bool unsaved = m_addEditPage.m_entriesChanged || m_settingsPage.m_columnsChanged;
-    setTitleForPath(m_currentPath, unsaved || isUntitled());
+    setTitleForPath(currentPath(), m_database.isModified() || isUntitled());
 }
 
 void CMyOrvaneDatabaseDlg::rememberDatabase(const QString& path, const QStringList& widths) {
@@ -75,8 +84,6 @@ bool CMyOrvaneDatabaseDlg::writeSetting(const QString& key, const QString& value
 }
 
 void CMyOrvaneDatabaseDlg::openLastDatabase() {
-    // Every initialisation starts without a database, a language change too.
-    m_currentPath.clear();
     // Only the program's start offers what a session that ended badly left; a language
     // change reloads the file, after its own save question.
     if (!m_started && recoverSession()) {
@@ -96,9 +103,9 @@ void CMyOrvaneDatabaseDlg::openLastDatabase() {
     if (outcome != LoadOutcome::Failed && outcome != LoadOutcome::Cancelled) {
         OnNewDatabase();
         // Cancelled: an untitled database, which Save asks a name for.
-        if (m_currentPath.isEmpty()) {
-            m_currentPath = untitledPath();
-            setTitleForPath(m_currentPath, false);
+        if (!m_database.isOpen()) {
+            m_database.open(QString(), m_database.columnNames(), m_database.encoding(), false);
+            setTitleForPath(currentPath(), false);
         }
         for (CPage* page : pages()) {
             if (page->m_active)
@@ -136,15 +143,16 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
         BusyCursor busy;
         storesession::Update session;
         session.path = path;
-        session.sortColumn = m_viewAllPage.m_sortColumn;
-        report = csvfile::LoadIntoStore(bytes, m_storePath, session, shownOn(*progress));
+        session.sortColumn = m_database.sortColumn();
+        report = csvfile::LoadIntoStore(bytes, m_database.storePath(), session, shownOn(*progress));
         // A store that is missing or damaged (which can pass the check at start-up and fail
         // only when it is emptied) holds nothing worth keeping: a fresh copy of the template
         // takes the file. A sound store that refused (read-only, disk full) keeps what it had.
         if (!report.storeUsable && report.storeDamaged) {
             previousEntriesKept = false;
-            if (storepath::RenewStore(storeTemplate(), m_storePath))
-                report = csvfile::LoadIntoStore(bytes, m_storePath, session, shownOn(*progress));
+            if (storepath::RenewStore(storeTemplate(), m_database.storePath()))
+                report = csvfile::LoadIntoStore(bytes, m_database.storePath(), session,
+                                                shownOn(*progress));
         }
     });
     if (!read) {
@@ -165,12 +173,10 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
     const std::unique_ptr<Progress> listing = expectListing(
         path, report.storedEntries, bytes.size(), qsizetype(report.storedEntries) * columns);
     bytes = QByteArray();
-    showDatabase(report.columnNames, report.encoding);
-    // A file just read has no unsaved changes, also none to its columns.
-    m_addEditPage.m_entriesChanged = false;
-    m_settingsPage.m_columnsChanged = false;
+    // A file just read has no unsaved changes.
+    m_database.open(path, report.columnNames, report.encoding, false);
+    showDatabase();
     setTitleForPath(path, false);
-    m_currentPath = path;
     // Only now: the store holds this file's entries, and a config.ini that cannot be written
     // must not leave the window on the previous file, which the next save would overwrite.
     rememberDatabase(path);
@@ -194,26 +200,21 @@ std::unique_ptr<Progress> CMyOrvaneDatabaseDlg::expectListing(const QString& pat
     return listing;
 }
 
-void CMyOrvaneDatabaseDlg::showDatabase(const QString& columnNames,
-                                        textencoding::Encoding encoding) {
-    for (CPage* page : pages()) {
-        page->m_columnNames = columnNames;
-        page->m_encoding = encoding;
-    }
-    m_settingsPage.m_newDatabase = false;  // an unconfirmed new database is abandoned
-    m_viewAllPage.FillList(QString(), m_viewAllPage.m_sortColumn);
-    m_addEditPage.m_entries.clear();  // ids of another database's entries
+void CMyOrvaneDatabaseDlg::showDatabase() {
+    m_settingsPage.AbandonNewDatabase();  // an unconfirmed new database is abandoned
+    m_viewAllPage.FillList(QString(), m_database.sortColumn());
+    // The entry being edited belonged to another database.
+    m_addEditPage.m_entries.clear();
+    m_addEditPage.m_addMode = true;
     m_addEditPage.PreparePage();
-    m_settingsPage.FillColumnList();
     // The criteria are cleared, and so is the filter made of them: View Filtered lists this
     // database's entries, not those a search in the previous one would have found.
-    m_searchPage.m_values = QStringList(schema::columnCount(columnNames), QString());
+    m_searchPage.m_values = QStringList(m_database.columnCount(), QString());
     fitSearchToColumns();
-    m_undoStack.clear();  // the steps of another database, or of another session
 }
 
 bool CMyOrvaneDatabaseDlg::recoverSession() {
-    const storesession::Record record = storesession::read(m_storePath);
+    const storesession::Record record = storesession::read(m_database.storePath());
     if (!record.unsaved)
         return false;
     const QString name =
@@ -224,13 +225,12 @@ bool CMyOrvaneDatabaseDlg::recoverSession() {
         recordSaved();
         return false;
     }
-    m_currentPath = record.path.isEmpty() ? untitledPath() : record.path;
-    m_viewAllPage.m_sortColumn = record.sortColumn;
-    const std::unique_ptr<Progress> listing = expectListing(m_currentPath, 0, 0, 0);
-    showDatabase(record.columnNames, textencoding::fromName(record.encoding));
-    m_addEditPage.m_entriesChanged = true;  // what the store holds is not in the file
-    m_settingsPage.m_columnsChanged = false;
-    setTitleForPath(m_currentPath, true);
+    // What the store holds is not in the file.
+    m_database.open(record.path, record.columnNames, textencoding::fromName(record.encoding), true);
+    m_database.setSortColumn(record.sortColumn);
+    const std::unique_ptr<Progress> listing = expectListing(currentPath(), 0, 0, 0);
+    showDatabase();
+    setTitleForPath(currentPath(), true);
     return true;
 }
 
@@ -242,32 +242,27 @@ void CMyOrvaneDatabaseDlg::recordSaved(const std::optional<QString>& path,
     session.unsaved = false;
     if (encoding)
         session.encoding = textencoding::nameOf(*encoding);
-    storesession::write(m_storePath, session);
+    storesession::write(m_database.storePath(), session);
 }
 
 void CMyOrvaneDatabaseDlg::returnToPreviousDatabase(bool previousEntriesKept) {
     // Nothing may be left that a save could write over the file that was not loaded.
-    if (!previousEntriesKept || m_currentPath.isEmpty()) {
+    if (!previousEntriesKept || !m_database.isOpen()) {
         // The store no longer holds the database the window had (or it had none yet): an
         // empty untitled one, with no file to write to until the user names one.
         storesession::Update session;
         session.path = QString();
-        session.columnNames = m_viewAllPage.m_columnNames;
-        session.encoding = textencoding::nameOf(m_viewAllPage.m_encoding);
+        session.columnNames = m_database.columnNames();
+        session.encoding = textencoding::nameOf(m_database.encoding());
         session.unsaved = false;
         SQLite3PowerClass store;
-        if (!store.Execute(m_storePath, QStringLiteral("DELETE FROM %1;").arg(schema::table()),
-                           session) ||
+        if (!store.Execute(m_database.storePath(),
+                           QStringLiteral("DELETE FROM %1;").arg(schema::table()), session) ||
             store.m_outcome != SQLite3PowerClass::Outcome::Done)
             useScratchStore(session);
-        m_undoStack.clear();
-        m_currentPath = untitledPath();
-        m_addEditPage.m_entriesChanged = false;
-        m_settingsPage.m_columnsChanged = false;
-        m_settingsPage.m_newDatabase = false;
-        m_settingsPage.m_columnNames = m_viewAllPage.m_columnNames;
-        m_settingsPage.FillColumnList();
-        setTitleForPath(m_currentPath, false);
+        m_database.open(QString(), m_database.columnNames(), m_database.encoding(), false);
+        m_settingsPage.AbandonNewDatabase();
+        setTitleForPath(currentPath(), false);
     }
     refillShownLists();
 }
@@ -281,9 +276,7 @@ void CMyOrvaneDatabaseDlg::useScratchStore(const storesession::Update& session) 
         m_scratchStore->isValid() ? m_scratchStore->filePath(storepath::kStoreFileName) : QString();
     if (!path.isEmpty() && storepath::RenewStore(storeTemplate(), path))
         storesession::write(path, session);
-    m_storePath = path;
-    for (CPage* page : pages())
-        page->m_storePath = path;
+    m_database.setStorePath(path);
 }
 
 void CMyOrvaneDatabaseDlg::refillShownLists() {
@@ -305,7 +298,7 @@ void CMyOrvaneDatabaseDlg::reportLoadProblems(const QString& path, const QList<i
 }
 
 bool CMyOrvaneDatabaseDlg::SaveDatabase(const QString& path) {
-    return saveDatabase(path, m_viewAllPage.m_encoding) == SaveOutcome::Saved;
+    return saveDatabase(path, m_database.encoding()) == SaveOutcome::Saved;
 }
 
 CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::saveDatabase(
@@ -323,29 +316,29 @@ CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::saveDatabase(
                 Prompter::Buttons::Ok, Prompter::Icon::Warning);
         return SaveOutcome::NotSaved;
     }
-    const int n = schema::columnCount(m_viewAllPage.m_columnNames);
+    const QString& columnNames = m_database.columnNames();
+    const int n = m_database.columnCount();
     // Every entry in the list's order, also those its filter field hides.
     const ResultGrid& rows = m_viewAllPage.listedRows().grid();
     const std::vector<int>& order = m_viewAllPage.listedRows().order();
     // Made UTF-8, a database of nothing but ASCII keeps that only with the mark.
-    if (encoding == textencoding::Encoding::Utf8 &&
-        !textencoding::isUtf8(m_viewAllPage.m_encoding) &&
-        !csvfile::holdsBeyondAscii(m_viewAllPage.m_columnNames, rows, order, n))
+    if (encoding == textencoding::Encoding::Utf8 && !textencoding::isUtf8(m_database.encoding()) &&
+        !csvfile::holdsBeyondAscii(columnNames, rows, order, n))
         encoding = textencoding::Encoding::Utf8WithMark;
     // Saved in one byte a character, the database can hold only what has a byte. Values that
     // came in under the database's own encoding were held to it already: only a conversion
     // needs every value looked at.
-    const QPair<int, int> unholdable = encoding == m_viewAllPage.m_encoding
+    const QPair<int, int> unholdable = encoding == m_database.encoding()
                                            ? QPair<int, int>(-1, -1)
                                            : csvfile::unholdable(rows, order, n, encoding);
-    if (unholdable.first >= 0 || !textencoding::canHold(encoding, m_viewAllPage.m_columnNames)) {
+    if (unholdable.first >= 0 || !textencoding::canHold(encoding, columnNames)) {
         refreshTitle();
         message(
             text(texts::SingleByteCannotHold)
                 .arg(QDir::toNativeSeparators(path))
                 .arg(unholdable.first + 2)  // the file's line: after the names' line
                 .arg(unholdable.first >= 0 ? rows.value(order[unholdable.first], unholdable.second)
-                                           : m_viewAllPage.m_columnNames),
+                                           : columnNames),
             Prompter::Buttons::Ok, Prompter::Icon::Warning);
         return SaveOutcome::NotSaved;
     }
@@ -355,17 +348,13 @@ CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::saveDatabase(
         const std::unique_ptr<Progress> progress =
             Prompter::current().progress(this, text(texts::SavingProgress).arg(fileNameOf(path)),
                                          text(texts::Cancel), static_cast<qint64>(order.size()));
-        written = csvfile::Write(path, m_viewAllPage.m_columnNames, rows, order, n, encoding,
-                                 shownOn(*progress));
+        written = csvfile::Write(path, columnNames, rows, order, n, encoding, shownOn(*progress));
     });
     if (!written) {
         refreshTitle();
         return failed ? SaveOutcome::NotSaved : SaveOutcome::Cancelled;
     }
-    m_addEditPage.m_entriesChanged = false;
-    m_settingsPage.m_columnsChanged = false;
-    for (CPage* page : pages())
-        page->m_encoding = encoding;
+    m_database.saved(encoding);
     recordSaved(path, encoding);
     setTitleForPath(path, false);
     QStringList widths;
@@ -385,16 +374,16 @@ bool CMyOrvaneDatabaseDlg::BringPagesUpToDate() {
 
 bool CMyOrvaneDatabaseDlg::AskToSave(SaveOutcome* outcome) {
     SaveOutcome result = SaveOutcome::Saved;
-    if (m_addEditPage.m_entriesChanged || m_settingsPage.m_columnsChanged) {
+    if (m_database.isModified()) {
         const QString question = text(texts::SaveChangesQuestion)
-                                     .replace(QStringLiteral("%s"), fileNameOf(m_currentPath));
+                                     .replace(QStringLiteral("%s"), fileNameOf(currentPath()));
         if (message(question, Prompter::Buttons::YesNo, Prompter::Icon::Question) !=
             Prompter::Answer::Yes)
             result = SaveOutcome::Discarded;
         else if (isUntitled())
             result = SaveAsFile();
         else
-            result = saveDatabase(m_currentPath, m_viewAllPage.m_encoding);
+            result = saveDatabase(m_database.path(), m_database.encoding());
     }
     if (outcome)
         *outcome = result;
@@ -403,10 +392,14 @@ bool CMyOrvaneDatabaseDlg::AskToSave(SaveOutcome* outcome) {
 }
 
 void CMyOrvaneDatabaseDlg::OnSaveDatabase() {
+    // A new database whose columns are confirmed now is untitled: the file to write is known
+    // only after this.
+    if (!BringPagesUpToDate())
+        return;
     if (isUntitled())
         SaveAsFile();
     else
-        SaveDatabase(m_currentPath);
+        SaveDatabase(m_database.path());
 }
 
 void CMyOrvaneDatabaseDlg::OnSaveDatabaseAs() {
@@ -414,11 +407,14 @@ void CMyOrvaneDatabaseDlg::OnSaveDatabaseAs() {
 }
 
 CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::SaveAsFile() {
+    // The dialog offers what the database is once a new one's columns are confirmed.
+    if (!BringPagesUpToDate())
+        return SaveOutcome::NotSaved;
     // The untitled path names no real folder: start in the user's home folder instead.
     const QString initial =
-        isUntitled() ? QDir::home().filePath(text(texts::Untitled)) : m_currentPath;
+        isUntitled() ? QDir::home().filePath(text(texts::Untitled)) : m_database.path();
     // The file type is the encoding, the database's own preselected.
-    const textencoding::Encoding current = m_viewAllPage.m_encoding;
+    const textencoding::Encoding current = m_database.encoding();
     int type = textencoding::isUtf8(current) ? 1 : 0;
     QString path = Prompter::current().saveFileName(
         this, text(texts::SaveAsCaption), initial,
@@ -435,7 +431,7 @@ CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::SaveAsFile() {
         return SaveOutcome::NotSaved;
     const SaveOutcome outcome = saveDatabase(path, encoding);
     if (outcome == SaveOutcome::Saved)
-        m_currentPath = path;  // saveDatabase has recorded it as the last database
+        m_database.setPath(path);  // saveDatabase has recorded it as the last database
     return outcome;
 }
 
@@ -444,12 +440,7 @@ void CMyOrvaneDatabaseDlg::abandonNewDatabase() {
     // file: the window goes back to the database it had, as if New had not been chosen.
     if (!m_settingsPage.m_newDatabase)
         return;
-    m_settingsPage.m_newDatabase = false;
-    m_settingsPage.m_columnsChanged = m_beforeNewDatabase.columnsChanged;
-    m_settingsPage.m_columnNames = m_viewAllPage.m_columnNames;
-    m_settingsPage.m_encoding = m_viewAllPage.m_encoding;
-    m_settingsPage.FillColumnList();
-    m_currentPath = m_beforeNewDatabase.path.isEmpty() ? untitledPath() : m_beforeNewDatabase.path;
+    m_settingsPage.AbandonNewDatabase();
     refreshTitle();
 }
 
@@ -459,10 +450,9 @@ void CMyOrvaneDatabaseDlg::OnOpenDatabase() {
         return;
     // Where the current database lives, or the home folder: never the program's folder,
     // where no file of the user's lives.
-    const QString folder = QFileInfo(m_currentPath).absolutePath();
-    const QString start = !isUntitled() && !m_currentPath.isEmpty() && QFileInfo(folder).isDir()
-                              ? folder
-                              : QDir::homePath();
+    const QString folder = QFileInfo(m_database.path()).absolutePath();
+    const QString start =
+        !m_database.path().isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath();
     const QString path = Prompter::current().openFileName(this, text(texts::OpenCaption), start,
                                                           text(texts::CsvFileFilter));
     if (path.isEmpty())
@@ -479,8 +469,7 @@ void CMyOrvaneDatabaseDlg::OnNewDatabase() {
     abandonNewDatabase();
     if (!BringPagesUpToDate() || !AskToSave())
         return;
-    writeSetting(kLastDataBase, m_currentPath.isEmpty() ? kNoDatabase : m_currentPath,
-                 SettingKind::Path);
+    writeSetting(kLastDataBase, lastDatabaseSetting(), SettingKind::Path);
     m_selectDatabase.OnInitDialog();
     if (Prompter::current().runModal(m_selectDatabase) != QDialog::Accepted)
         return;
@@ -488,15 +477,10 @@ void CMyOrvaneDatabaseDlg::OnNewDatabase() {
     if (chosen < 0)
         return;  // confirmed with no line marked: as cancelled
     if (chosen == 0) {
-        m_beforeNewDatabase = {m_currentPath, m_settingsPage.m_columnsChanged};
         message(text(texts::DefineColumnsHint), Prompter::Buttons::Ok, Prompter::Icon::None);
         selectTab(SettingsTab);
-        m_settingsPage.m_columnNames.clear();
+        m_settingsPage.StartNewDatabase();
         m_settingsPage.show();
-        m_settingsPage.m_newDatabase = true;
-        m_settingsPage.m_encoding = textencoding::Encoding::SingleByte;  // as every new one
-        m_currentPath = untitledPath();
-        m_settingsPage.FillColumnList();
         SwitchPage();
         m_settingsPage.m_active = true;
         return;
@@ -505,17 +489,17 @@ void CMyOrvaneDatabaseDlg::OnNewDatabase() {
     m_power.WriteLinesFile(newDatabaseFile());
     if (!LoadDatabase(newDatabaseFile()))
         return;
-    m_currentPath = untitledPath();
-    setTitleForPath(m_currentPath, true);
     // The entries belong to no file: the program's own file is only where they came from.
+    m_database.setPath(QString());
+    setTitleForPath(currentPath(), true);
     storesession::Update session;
-    session.path = recordedPath();
-    storesession::write(m_storePath, session);
+    session.path = QString();
+    storesession::write(m_database.storePath(), session);
 }
 
 QString CMyOrvaneDatabaseDlg::optionsValue() const {
     // Two digits of the sort column's number ("00" for none), then eight zeros.
-    const int sortNumber = schema::columnNumber(m_viewAllPage.m_sortColumn);
+    const int sortNumber = schema::columnNumber(m_database.sortColumn());
     return QStringLiteral("%1").arg(sortNumber, 2, 10, QLatin1Char('0')) +
            QStringLiteral("00000000");
 }
@@ -533,8 +517,7 @@ bool CMyOrvaneDatabaseDlg::CloseRequested() {
     // Saved, nothing to save, or the user chose to lose them: the next start offers nothing.
     if (outcome == SaveOutcome::Saved || outcome == SaveOutcome::Discarded)
         recordSaved();
-    writeSetting(kLastDataBase, m_currentPath.isEmpty() ? kNoDatabase : m_currentPath,
-                 SettingKind::Path);
+    writeSetting(kLastDataBase, lastDatabaseSetting(), SettingKind::Path);
     writeSetting(QStringLiteral("Options"), optionsValue());
     return true;
 }

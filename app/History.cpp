@@ -1,39 +1,25 @@
-// Undo and redo: every change the user makes to the entries or columns goes into the history
-// as one step, which the Edit menu takes back and makes again.
+// Undo and redo: every change the user makes to the entries or columns goes into the open
+// database's history as one step, which the Edit menu takes back and makes again.
 #include "CMyOrvaneDatabaseDlg.h"
 
-#include "StoreStepCommand.h"
-
 #include <QTabWidget>
-#include <QTimer>
 
-namespace {
-
-int stepName(StoreStep::Kind kind) {
-    switch (kind) {
+QString CMyOrvaneDatabaseDlg::stepName(const StoreStep& step) const {
+    switch (step.kind()) {
         case StoreStep::Kind::AddEntry:
-            return texts::AddEntryStep;
+            return text(texts::AddEntryStep).remove(QLatin1Char('&'));
         case StoreStep::Kind::EditEntry:
-            return texts::EditEntryStep;
+            return text(texts::EditEntryStep).remove(QLatin1Char('&'));
         case StoreStep::Kind::RemoveEntry:
-            return texts::RemoveEntryStep;
+            return text(texts::RemoveEntryStep).remove(QLatin1Char('&'));
         case StoreStep::Kind::AddColumn:
-            return texts::AddColumnStep;
+            return text(texts::AddColumnStep).remove(QLatin1Char('&'));
         case StoreStep::Kind::RenameColumn:
-            return texts::RenameColumnStep;
+            return text(texts::RenameColumnStep).remove(QLatin1Char('&'));
         case StoreStep::Kind::RemoveColumn:
-            return texts::RemoveColumnStep;
+            return text(texts::RemoveColumnStep).remove(QLatin1Char('&'));
     }
-    return texts::EditEntryStep;
-}
-
-}  // namespace
-
-void CMyOrvaneDatabaseDlg::onStepStored(std::shared_ptr<StoreStep> step) {
-    const QString name = text(stepName(step->kind())).remove(QLatin1Char('&'));
-    m_undoStack.push(new StoreStepCommand(
-        std::move(step), name,
-        [this](StoreStep& stored, bool forward) { applyStep(stored, forward); }));
+    return QString();
 }
 
 bool CMyOrvaneDatabaseDlg::commitShownPage() {
@@ -51,36 +37,34 @@ bool CMyOrvaneDatabaseDlg::historyWaits() const {
 }
 
 void CMyOrvaneDatabaseDlg::OnUndo() {
-    if (m_undoStack.canUndo() && !historyWaits() && commitShownPage())
-        m_undoStack.undo();
+    // Storing a typed entry may change what there is to take back.
+    if (!historyWaits() && m_database.history().canUndo() && commitShownPage() &&
+        m_database.history().canUndo())
+        applyStep(false);
 }
 
 void CMyOrvaneDatabaseDlg::OnRedo() {
-    if (m_undoStack.canRedo() && !historyWaits() && commitShownPage())
-        m_undoStack.redo();
+    if (!historyWaits() && m_database.history().canRedo() && commitShownPage() &&
+        m_database.history().canRedo())
+        applyStep(true);
 }
 
-void CMyOrvaneDatabaseDlg::applyStep(StoreStep& step, bool forward) {
+void CMyOrvaneDatabaseDlg::applyStep(bool forward) {
     QString error;
-    if (!(forward ? step.redo(m_storePath, &error) : step.undo(m_storePath, &error))) {
+    const StoreStep* step = forward ? m_database.redo(&error) : m_database.undo(&error);
+    if (!step) {
         // The history no longer matches the store: it cannot be walked any further.
         message(text(texts::HistoryLost).arg(error), Prompter::Buttons::Ok,
                 Prompter::Icon::Warning);
-        QTimer::singleShot(0, &m_undoStack, &QUndoStack::clear);
+        m_database.history().clear();
         return;
     }
-    // The lists, the flags and the title follow as they follow the change itself.
-    if (step.changesColumns()) {
-        const QString& names = forward ? step.columnsAfter() : step.columnsBefore();
-        for (CPage* page : pages())
-            page->m_columnNames = names;
+    // The lists, the fields and the title follow as they follow the change itself.
+    if (step->changesColumns()) {
         m_settingsPage.FillColumnList();
-        m_settingsPage.m_columnsChanged = true;
         if (m_searchPage.m_active)
             m_searchPage.BuildSearchFilter();  // what was typed on the page stays
         fitSearchToColumns();
-    } else {
-        m_addEditPage.m_entriesChanged = true;
     }
     m_addEditPage.FollowStoredEntry();
     if (m_addEditPage.m_active)

@@ -44,7 +44,7 @@ bool CMyOrvaneDatabaseDlg::SwitchPage() {
         // The widths the user gave the columns travel to both lists.
         m_viewAllPage.m_columnWidths.clear();
         m_viewFilteredPage.m_columnWidths.clear();
-        const int n = schema::columnCount(list->m_columnNames);
+        const int n = m_database.columnCount();
         for (int i = 0; i < n; ++i) {
             const auto width = static_cast<quint32>(list->listColumnWidth(i));
             m_viewAllPage.m_columnWidths.append(width);
@@ -62,12 +62,11 @@ bool CMyOrvaneDatabaseDlg::SwitchPage() {
             m_addEditPage.SaveNewEntry();
         else
             m_addEditPage.SaveEditedEntry();
-        if (m_addEditPage.m_entriesChanged)
+        if (m_database.isModified())
             MarkTitleModified();
         hidePage(m_addEditPage);
     }
     if (m_settingsPage.m_active) {
-        const bool confirming = m_settingsPage.m_newDatabase;
         if (!m_settingsPage.LeavePage()) {
             // A new database needs two columns first: the page stays, alone.
             selectTab(SettingsTab);
@@ -77,15 +76,8 @@ bool CMyOrvaneDatabaseDlg::SwitchPage() {
             }
             return false;
         }
-        if (confirming) {
-            m_undoStack.clear();  // the new database's columns are confirmed: its history begins
-            for (CPage* page : pages())
-                page->m_encoding = m_settingsPage.m_encoding;
-        }
-        if (m_settingsPage.m_columnsChanged) {
-            for (CPage* page :
-                 QList<CPage*>{&m_searchPage, &m_addEditPage, &m_viewAllPage, &m_viewFilteredPage})
-                page->m_columnNames = m_settingsPage.m_columnNames;
+        // The other pages read the columns from the database; the search follows them.
+        if (m_database.isModified()) {
             fitSearchToColumns();
             MarkTitleModified();
         }
@@ -98,7 +90,6 @@ bool CMyOrvaneDatabaseDlg::SwitchPage() {
             showPage(m_viewAllPage);
             m_pollTimer.start();
             m_viewAllPage.FillList(QString(), QString());
-            m_addEditPage.m_columnNames = m_viewAllPage.m_columnNames;
             m_addEditPage.PreparePage();
             m_settingsPage.FillColumnList();
             break;
@@ -142,7 +133,7 @@ void CMyOrvaneDatabaseDlg::OnPollTimer() {
             m_addEditPage.m_addMode = false;
             m_addEditPage.m_values.clear();
             const int row = list->selectionMark();
-            const int n = schema::columnCount(list->m_columnNames);
+            const int n = m_database.columnCount();
             for (int i = 0; i < n; ++i)
                 m_addEditPage.m_values.append(list->cellText(row, i));
             m_addEditPage.m_entries = list->entriesOf(row);
@@ -163,5 +154,5 @@ void CMyOrvaneDatabaseDlg::OnPollTimer() {
 }
 
 void CMyOrvaneDatabaseDlg::MarkTitleModified() {
-    setTitleForPath(m_currentPath, true);
+    setTitleForPath(currentPath(), true);
 }

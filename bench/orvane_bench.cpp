@@ -392,7 +392,7 @@ private:
                 shell.time(selectAll(QStringLiteral(" ORDER BY ") + schema::column(k + 1))));
         }
         // The following measures list in store order, as their anchors do.
-        viewAll().m_sortColumn.clear();
+        viewAll().setSortColumn(QString());
         viewAll().list()->horizontalHeader()->setSortIndicatorShown(false);
         printResult(QStringLiteral("sort"), m_size, program, anchor);
     }
@@ -648,7 +648,7 @@ private:
             }
         }
         clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
-        check(viewAll().m_columnNames.count(';') + 1 == m_columns,
+        check(m_window->database().columnNames().count(';') + 1 == m_columns,
               QStringLiteral("the column count changed"));
         expectNoPrompt(QStringLiteral("columns"));
         printResult(QStringLiteral("add_column"), m_size, addProgram, addAnchor);

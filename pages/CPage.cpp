@@ -1,6 +1,6 @@
 #include "CPage.h"
 
-CPage::CPage(QWidget* parent) : QWidget(parent) {
+CPage::CPage(QWidget* parent, OpenDatabase& database) : QWidget(parent), m_database(database) {
     setAutoFillBackground(true);
     QPalette white = palette();
     white.setColor(QPalette::Window, Qt::white);
@@ -31,6 +31,6 @@ void CPage::reportUnstorableValue() {
 }
 
 QString CPage::refusalText() const {
-    return text(textencoding::isUtf8(m_encoding) ? texts::CharacterRefusedInUtf8
+    return text(textencoding::isUtf8(encoding()) ? texts::CharacterRefusedInUtf8
                                                  : texts::CharacterRefused);
 }

@@ -1,44 +1,42 @@
 #pragma once
 
 #include "CTranslation.h"
+#include "OpenDatabase.h"
 #include "PowerClass.h"
 #include "Prompter.h"
-#include "StoreStep.h"
-#include "TextEncoding.h"
 
 #include <QWidget>
 #include <memory>
 
-// What every tab page shares: the page flags set by page switching, the column-names list,
-// the store path, its own settings object and texts, and a white background. F1 anywhere in
-// the window reaches the main window's help command.
+// What every tab page shares: the page flag set by page switching, the open database it shows
+// and changes (which the window owns), its own settings object and texts, and a white
+// background. F1 anywhere in the window reaches the main window's help command.
 class CPage : public QWidget {
     Q_OBJECT
 public:
-    explicit CPage(QWidget* parent);
+    // database lives as long as the page.
+    CPage(QWidget* parent, OpenDatabase& database);
 
     // The page's own initialisation: settings path and texts. Runs at start-up and again
     // after a language change. Raises FileError when the files cannot be read.
     virtual void OnInitDialog();
 
     bool m_active = false;
-    QString m_columnNames;
-    QString m_storePath;
-    // The encoding of the database's file, which decides what its values may hold.
-    textencoding::Encoding m_encoding = textencoding::Encoding::SingleByte;
 
     QString text(int number) const { return m_translation.GetText(number); }
+    OpenDatabase& database() const { return m_database; }
 
-signals:
-    // The page changed the store in a way the user can take back.
-    void stepStored(std::shared_ptr<StoreStep> step);
-
-public:
     // Tells the user that the working store refused a change (read-only, disk full, gone),
     // so that nothing is lost without a word. Every page that writes calls it.
     void reportStoreRefused(const QString& reason);
 
 protected:
+    const QString& storePath() const { return m_database.storePath(); }
+    const QString& columnNames() const { return m_database.columnNames(); }
+    int columnCount() const { return m_database.columnCount(); }
+    // The encoding of the database's file, which decides what its values may hold.
+    virtual textencoding::Encoding encoding() const { return m_database.encoding(); }
+
     // Tells the user that a value holds what the database file cannot (typed or set some
     // other way, for example through an accessibility tool); nothing of it is stored.
     void reportUnstorableValue();
@@ -53,4 +51,7 @@ protected:
 
     PowerClass m_power;
     CTranslation m_translation;
+
+private:
+    OpenDatabase& m_database;
 };

@@ -11,7 +11,8 @@
 
 #include <algorithm>
 
-CSearchAddEdit::CSearchAddEdit(QWidget* parent) : CPage(parent), m_heading(new QLabel(this)) {
+CSearchAddEdit::CSearchAddEdit(QWidget* parent, OpenDatabase& database)
+    : CPage(parent, database), m_heading(new QLabel(this)) {
     resize(dlu::x(399), dlu::y(238));
     m_heading->setGeometry(dlu::rect(7, 7, 385, 16));
     m_heading->setWordWrap(true);
@@ -39,8 +40,8 @@ void CSearchAddEdit::OnInitDialog() {
         m_searchMode ? FieldValidator::Rule::SearchText : FieldValidator::Rule::FieldValue;
     for (QLineEdit* field : m_fields) {
         delete field->validator();
-        connect(restrictField(field, rule, m_encoding), &FieldValidator::refused, field,
-                [this, field] {
+        connect(restrictField(field, rule, [this] { return encoding(); }), &FieldValidator::refused,
+                field, [this, field] {
                     QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())),
                                        refusalText(), field);
                 });
@@ -53,7 +54,7 @@ void CSearchAddEdit::PreparePage() {
     m_heading->setText(text(m_searchMode ? texts::SearchHeading
                             : m_addMode  ? texts::AddHeading
                                          : texts::EditHeading));
-    m_power.SplitFields(m_columnNames, QLatin1Char(';'));
+    m_power.SplitFields(columnNames(), QLatin1Char(';'));
     const QStringList names = m_power.m_fields;
     const int n = static_cast<int>(names.size());
     m_values.resize(n);
@@ -102,7 +103,7 @@ void CSearchAddEdit::SaveEditedEntry() {
         const QString oldValue = i <= m_values.size() ? m_values[i - 1] : QString();
         const QString newValue = field(i)->text();
         // A CR the value came with from its file may stay; nothing else the file cannot hold.
-        if (!FieldValidator::accepts(FieldValidator::Rule::FieldValue, m_encoding, newValue,
+        if (!FieldValidator::accepts(FieldValidator::Rule::FieldValue, encoding(), newValue,
                                      FieldValidator::carriageReturnsIn(oldValue))) {
             reportUnstorableValue();
             return;
@@ -121,7 +122,7 @@ void CSearchAddEdit::SaveEditedEntry() {
     if (!m_entries.empty())
         condition = sqltext::rowidIn(m_entries) + QStringLiteral(" AND ") + condition;
     SQLite3PowerClass store;
-    if (!store.Update(m_storePath, schema::table(), assignments.join(QLatin1Char(',')), condition,
+    if (!store.Update(storePath(), schema::table(), assignments.join(QLatin1Char(',')), condition,
                       QString()) ||
         store.m_outcome != SQLite3PowerClass::Outcome::Done) {
         reportStoreRefused(store.m_error);
@@ -136,8 +137,7 @@ void CSearchAddEdit::SaveEditedEntry() {
     // The page goes on editing the entry as it is now stored, so that coming back to the
     // tab continues the same entry.
     m_values = newValues;
-    m_entriesChanged = true;
-    emit stepStored(store.m_step);
+    database().record(store.m_step);
 }
 
 void CSearchAddEdit::FollowStoredEntry() {
@@ -145,7 +145,7 @@ void CSearchAddEdit::FollowStoredEntry() {
         return;
     const int n = std::min(columnCount(), kFieldCount);
     SQLite3PowerClass store;
-    if (!store.Query(m_storePath, schema::table(), sqltext::rowidIn(m_entries),
+    if (!store.Query(storePath(), schema::table(), sqltext::rowidIn(m_entries),
                      QStringLiteral("rowid"), n))
         return;  // the store says so at the next change
     m_values.clear();
@@ -172,7 +172,7 @@ void CSearchAddEdit::SaveNewEntry() {
     if (allText.isEmpty())
         return;
     for (int i = 1; i <= n; ++i) {
-        if (!FieldValidator::accepts(FieldValidator::Rule::FieldValue, m_encoding,
+        if (!FieldValidator::accepts(FieldValidator::Rule::FieldValue, encoding(),
                                      field(i)->text())) {
             reportUnstorableValue();
             return;
@@ -180,7 +180,7 @@ void CSearchAddEdit::SaveNewEntry() {
     }
     SQLite3PowerClass store;
     if (!store.Insert(
-            m_storePath, schema::table(),
+            storePath(), schema::table(),
             QStringLiteral("(%1) VALUES (%2)")
                 .arg(columns.join(QStringLiteral(", ")), values.join(QStringLiteral(", "))),
             QString()) ||
@@ -188,7 +188,6 @@ void CSearchAddEdit::SaveNewEntry() {
         reportStoreRefused(store.m_error);
         return;
     }
-    m_entriesChanged = true;
     if (store.m_step)
-        emit stepStored(store.m_step);
+        database().record(store.m_step);
 }

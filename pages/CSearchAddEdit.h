@@ -19,7 +19,7 @@ public:
     // One field for each column the store has.
     static constexpr int kFieldCount = schema::kColumnCount;
 
-    explicit CSearchAddEdit(QWidget* parent);
+    CSearchAddEdit(QWidget* parent, OpenDatabase& database);
 
     void OnInitDialog() override;
 
@@ -42,11 +42,8 @@ public:
     QString m_filter;
     bool m_addMode = false;
     bool m_searchMode = false;
-    bool m_entriesChanged = false;
 
 private:
-    int columnCount() const { return schema::columnCount(m_columnNames); }
-
     std::array<QLineEdit*, kFieldCount> m_fields;
     std::array<QLabel*, kFieldCount> m_labels;
     QLabel* m_heading;

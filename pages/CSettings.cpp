@@ -22,8 +22,8 @@ constexpr int kPositionWidth = 80;
 constexpr int kNameWidth = 120;
 }  // namespace
 
-CSettings::CSettings(QWidget* parent)
-    : CPage(parent),
+CSettings::CSettings(QWidget* parent, OpenDatabase& database)
+    : CPage(parent, database),
       m_list(new QTreeWidget(this)),
       m_nameField(new QLineEdit(this)),
       m_saveButton(new QPushButton(this)),
@@ -53,11 +53,12 @@ CSettings::CSettings(QWidget* parent)
     setTabOrder(m_saveButton, m_nameField);
 
     // Column names go into the first line of the CSV file, which has no quoting.
-    connect(restrictField(m_nameField, FieldValidator::Rule::FieldValue, m_encoding),
-            &FieldValidator::refused, m_nameField, [this] {
-                QToolTip::showText(m_nameField->mapToGlobal(QPoint(0, m_nameField->height())),
-                                   refusalText(), m_nameField);
-            });
+    connect(
+        restrictField(m_nameField, FieldValidator::Rule::FieldValue, [this] { return encoding(); }),
+        &FieldValidator::refused, m_nameField, [this] {
+            QToolTip::showText(m_nameField->mapToGlobal(QPoint(0, m_nameField->height())),
+                               refusalText(), m_nameField);
+        });
 
     // A row chosen with the keyboard counts like a click on it.
     connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] {
@@ -106,7 +107,7 @@ void CSettings::FillColumnList() {
     m_list->setHeaderLabels({text(texts::PositionHeading), text(texts::ColumnNameHeading)});
     m_list->setColumnWidth(0, kPositionWidth);
     m_list->setColumnWidth(1, kNameWidth);
-    m_power.SplitFields(m_columnNames, QLatin1Char(';'));
+    m_power.SplitFields(shownColumnNames(), QLatin1Char(';'));
     QList<QTreeWidgetItem*> items;
     for (int i = 0; i < m_power.m_fields.size(); ++i)
         items.append(new QTreeWidgetItem({QString::number(i), m_power.m_fields[i]}));
@@ -121,6 +122,18 @@ void CSettings::FillColumnList() {
     m_saveButton->setEnabled(false);
     m_addButton->setEnabled(true);
     m_addingColumn = false;
+}
+
+void CSettings::StartNewDatabase() {
+    m_newDatabase = true;
+    m_draftColumnNames.clear();
+    FillColumnList();
+}
+
+void CSettings::AbandonNewDatabase() {
+    m_newDatabase = false;
+    m_draftColumnNames.clear();
+    FillColumnList();
 }
 
 void CSettings::OnColumnListClick() {
@@ -165,7 +178,7 @@ void CSettings::OnSaveChanges() {
     // nothing else the line cannot (whatever way it reached the field).
     const QString oldName =
         !m_addingColumn && p >= 0 && p < n ? m_list->topLevelItem(p)->text(kNameColumn) : QString();
-    if (!FieldValidator::accepts(FieldValidator::Rule::FieldValue, m_encoding, name,
+    if (!FieldValidator::accepts(FieldValidator::Rule::FieldValue, encoding(), name,
                                  FieldValidator::carriageReturnsIn(oldName))) {
         reportUnstorableValue();
         return;
@@ -184,7 +197,7 @@ void CSettings::OnSaveChanges() {
         const BusyCursor busy;
         SQLite3PowerClass store;
         if (!m_newDatabase &&
-            !stored(store, store.InsertColumn(m_storePath, p + 1, n, m_columnNames,
+            !stored(store, store.InsertColumn(storePath(), p + 1, n, columnNames(),
                                               names.join(QLatin1Char(';')))))
             return;
         m_list->insertTopLevelItem(p, new QTreeWidgetItem({QString::number(p), name}));
@@ -198,13 +211,13 @@ void CSettings::OnSaveChanges() {
         QStringList names = namesInList();
         names[p] = name;
         SQLite3PowerClass store;
-        if (!m_newDatabase && !stored(store, store.RenameColumn(m_storePath, m_columnNames,
+        if (!m_newDatabase && !stored(store, store.RenameColumn(storePath(), columnNames(),
                                                                 names.join(QLatin1Char(';')))))
             return;
         m_list->topLevelItem(p)->setText(kNameColumn, name);
     }
-    m_columnNames = listNames();
-    m_columnsChanged = true;
+    if (m_newDatabase)
+        m_draftColumnNames = listNames();
     FillColumnList();
 }
 
@@ -222,10 +235,10 @@ void CSettings::OnRemoveColumn() {
     const BusyCursor busy;
     SQLite3PowerClass store;
     if (!m_newDatabase &&
-        !stored(store, store.RemoveColumn(m_storePath, p + 1, n, m_columnNames, listNames(p))))
+        !stored(store, store.RemoveColumn(storePath(), p + 1, n, columnNames(), listNames(p))))
         return;
-    m_columnsChanged = true;
-    m_columnNames = listNames(p);
+    if (m_newDatabase)
+        m_draftColumnNames = listNames(p);
     FillColumnList();
 }
 
@@ -242,7 +255,7 @@ bool CSettings::stored(const SQLite3PowerClass& store, bool ran) {
         return false;
     }
     if (store.m_step)
-        emit stepStored(store.m_step);
+        database().record(store.m_step);
     return true;
 }
 
@@ -256,19 +269,21 @@ bool CSettings::LeavePage() {
     // The new column set is confirmed: the entries of the previous database go. Every entry,
     // whatever its first value holds. Until they have gone, the page cannot be left: the
     // other pages would show them under the new names.
+    const QString names = listNames();
     storesession::Update session;
     session.path = QString();  // untitled
-    session.columnNames = listNames();
-    session.encoding = textencoding::nameOf(m_encoding);
+    session.columnNames = names;
+    session.encoding = textencoding::nameOf(encoding());
     session.unsaved = true;
     SQLite3PowerClass store;
-    if (!store.Execute(m_storePath, QStringLiteral("DELETE FROM %1;").arg(schema::table()),
+    if (!store.Execute(storePath(), QStringLiteral("DELETE FROM %1;").arg(schema::table()),
                        session) ||
         store.m_outcome != SQLite3PowerClass::Outcome::Done) {
         reportStoreRefused(store.m_error);
         return false;
     }
-    m_columnNames = listNames();
     m_newDatabase = false;
+    m_draftColumnNames.clear();
+    database().open(QString(), names, textencoding::Encoding::SingleByte, true);
     return true;
 }

@@ -11,20 +11,28 @@ class QTreeWidget;
 
 // The column set of the database: add a column at a chosen place, rename or remove one. Adding
 // and removing move the stored values so that each stays under its column. A new empty
-// database gets its columns here.
+// database gets its columns here: they are only a draft of the page's own until LeavePage()
+// confirms them, and the open database stays as it was until then.
 class CSettings : public CPage {
     Q_OBJECT
 public:
-    explicit CSettings(QWidget* parent);
+    CSettings(QWidget* parent, OpenDatabase& database);
 
     void OnInitDialog() override;
 
-    // Rebuilds the list from m_columnNames and resets the controls.
+    // Rebuilds the list from the database's columns (or the draft's) and resets the controls.
     void FillColumnList();
 
-    // The leaving step of page switching. False when the page cannot be left (a new database
-    // with fewer than two columns, or whose old entries the store would not let go): the
-    // message has been shown and the page stays.
+    // Starts the draft of a new database's columns, with none yet; the open database stays as it
+    // is until LeavePage() confirms the draft.
+    void StartNewDatabase();
+    // Drops the draft: the page shows the open database's columns again.
+    void AbandonNewDatabase();
+
+    // The leaving step of page switching. A new database's draft of at least two columns is
+    // confirmed: the store's entries go, and the database opens as a new untitled one. False
+    // when the page cannot be left (fewer than two columns, or the store would not let the old
+    // entries go): the message has been shown and the page stays.
     bool LeavePage();
 
     // The item last selected since the list was filled; -1 when none was.
@@ -37,8 +45,8 @@ public:
     QPushButton* removeButton() const { return m_removeButton; }
     QPushButton* saveButton() const { return m_saveButton; }
 
+    // A new database's columns are being defined.
     bool m_newDatabase = false;
-    bool m_columnsChanged = false;
     bool m_addingColumn = false;
 
 public slots:
@@ -48,14 +56,22 @@ public slots:
     void OnSaveChanges();
     void OnRemoveColumn();
 
+protected:
+    // A new database is single-byte until it is saved otherwise.
+    textencoding::Encoding encoding() const override {
+        return m_newDatabase ? textencoding::Encoding::SingleByte : CPage::encoding();
+    }
+
 private:
     int itemCount() const;
     QStringList namesInList() const;
     // The names of the list joined, without item leftOut.
     QString listNames(int leftOut = -1) const;
-    // After a change of the store's columns: true when store took it (the step goes to the
-    // undo history); otherwise the user is told and false.
+    // After a change of the store's columns: true when store took it (the database records
+    // the step); otherwise the user is told and false.
     bool stored(const SQLite3PowerClass& store, bool ran);
+    // The names the list shows: the draft's while a new database is defined.
+    QString shownColumnNames() const { return m_newDatabase ? m_draftColumnNames : columnNames(); }
 
     QTreeWidget* m_list;
     QLineEdit* m_nameField;
@@ -64,4 +80,5 @@ private:
     QPushButton* m_addButton;
     QLabel* m_nameLabel;
     int m_selectionMark = -1;
+    QString m_draftColumnNames;
 };

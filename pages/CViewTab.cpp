@@ -24,8 +24,8 @@ namespace {
 constexpr int kDefaultWidth = 100;
 }
 
-CViewTab::CViewTab(QWidget* parent)
-    : CPage(parent),
+CViewTab::CViewTab(QWidget* parent, OpenDatabase& database)
+    : CPage(parent, database),
       m_addButton(new QPushButton(this)),
       m_editButton(new QPushButton(this)),
       m_removeButton(new QPushButton(this)),
@@ -154,10 +154,6 @@ void CViewTab::PlaceControls(int w, int h) {
     m_list->setGeometry(10, 41, w - 160, h - 100);
 }
 
-int CViewTab::columnCount() const {
-    return schema::columnCount(m_columnNames);
-}
-
 int CViewTab::selectionMark() const {
     const QModelIndexList rows = m_list->selectionModel()->selectedRows();
     return rows.isEmpty() ? -1 : rows.first().row();
@@ -176,12 +172,12 @@ void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
         order.clear();
     const int sortedBy = schema::columnNumber(order) - 1;  // -1: store order
 
-    m_power.SplitFields(m_columnNames, QLatin1Char(';'));
+    m_power.SplitFields(columnNames(), QLatin1Char(';'));
     const QStringList headings = m_power.m_fields;
     const int n = static_cast<int>(headings.size());
 
     BusyCursor busy;
-    const FillKey key{filter, m_columnNames, m_storePath, textorder::language()};
+    const FillKey key{filter, columnNames(), storePath(), textorder::language()};
     bool listed = key == m_lastFill && m_listOutcome == SQLite3PowerClass::Outcome::Done &&
                   applyStoreChanges(filter);
     if (listed) {
@@ -194,7 +190,7 @@ void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
         store.m_resultValues.reserve(expected.bytes, expected.cells,
                                      n > 0 ? expected.cells / n : 0);
         // In store order, with ids: the list orders them itself and follows each change.
-        listed = store.Query(m_storePath, schema::table(), filter, QStringLiteral("rowid"), n,
+        listed = store.Query(storePath(), schema::table(), filter, QStringLiteral("rowid"), n,
                              SQLite3PowerClass::RowIds::Read, expected.listed);
         m_listOutcome = store.m_outcome;
         m_listError = store.m_error;
@@ -225,7 +221,7 @@ void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
 
 bool CViewTab::applyStoreChanges(const QString& filter) {
     SQLite3PowerClass store;
-    if (!store.CanOpen(m_storePath))
+    if (!store.CanOpen(storePath()))
         return false;
     const quint64 changes = storechanges::count();
     const std::optional<std::vector<qint64>> changed =
@@ -236,7 +232,7 @@ bool CViewTab::applyStoreChanges(const QString& filter) {
         QString condition = sqltext::rowidIn(*changed);
         if (!filter.isEmpty())
             condition += QStringLiteral(" AND (%1)").arg(filter);
-        if (!store.Query(m_storePath, schema::table(), condition, QStringLiteral("rowid"),
+        if (!store.Query(storePath(), schema::table(), condition, QStringLiteral("rowid"),
                          m_model.columnCount(), SQLite3PowerClass::RowIds::Read) ||
             !m_model.applyChanges(*changed, store.m_resultValues))
             return false;
@@ -267,15 +263,22 @@ void CViewTab::showSortMenu(const QPoint& position) {
     menu.exec(m_list->viewport()->mapToGlobal(position));
 }
 
+void CViewTab::setSortColumn(const QString& column) {
+    if (m_filtered)
+        m_sortColumn = column;
+    else
+        database().setSortColumn(column);
+}
+
 void CViewTab::OnColumnClick(int column) {
-    m_sortColumn = schema::column(column + 1);
-    FillList(m_filtered ? m_filter : QString(), m_sortColumn);
-    // The View All page's order is the one a recovered session comes back in. A store that
-    // refuses to record it costs only that order; its next change says that it refused.
+    setSortColumn(schema::column(column + 1));
+    FillList(m_filtered ? m_filter : QString(), sortColumn());
+    // View All's order is the one a recovered session comes back in. A store that refuses to
+    // record it costs only that order; its next change says that it refused.
     if (!m_filtered) {
         storesession::Update session;
-        session.sortColumn = m_sortColumn;
-        storesession::write(m_storePath, session);
+        session.sortColumn = sortColumn();
+        storesession::write(storePath(), session);
     }
 }
 
@@ -298,7 +301,7 @@ void CViewTab::OnRemoveEntry() {
         return;
     }
     SQLite3PowerClass store;
-    if (!store.CanOpen(m_storePath)) {
+    if (!store.CanOpen(storePath())) {
         reportStoreRefused(store.m_error);
         return;
     }
@@ -312,14 +315,14 @@ void CViewTab::OnRemoveEntry() {
     // at every entry; the values must still be those shown.
     const QString condition = sqltext::rowidIn(m_model.twinsOf(row)) + QStringLiteral(" AND ") +
                               schema::allColumnsEqual(shown);
-    if (!store.Delete(m_storePath, schema::table(), condition, m_sortColumn) ||
+    if (!store.Delete(storePath(), schema::table(), condition, QString()) ||
         store.m_outcome != SQLite3PowerClass::Outcome::Done) {
         reportStoreRefused(store.m_error);
         return;
     }
     if (store.m_step)
-        emit stepStored(store.m_step);
-    FillList(QString(), m_sortColumn);
+        database().record(store.m_step);
+    FillList(QString(), sortColumn());
 }
 
 void CViewTab::OnCopyEntry() {

@@ -18,7 +18,7 @@ class QTableView;
 class CViewTab : public CPage {
     Q_OBJECT
 public:
-    explicit CViewTab(QWidget* parent);
+    CViewTab(QWidget* parent, OpenDatabase& database);
 
     void OnInitDialog() override;
 
@@ -58,7 +58,11 @@ public:
     QTableView* list() const { return m_list; }
     QLineEdit* filterField() const { return m_filterField; }
 
-    QString m_sortColumn;
+    // The column the list was last sorted by ("Column" and its number), or empty. View All's is
+    // the database's order, which the next start and a recovered session come back in.
+    QString sortColumn() const { return m_filtered ? m_sortColumn : database().sortColumn(); }
+    void setSortColumn(const QString& column);
+
     bool m_filtered = false;
     QString m_filter;
     bool m_editRequested = false;
@@ -74,7 +78,6 @@ public slots:
     void OnPrintEntries();
 
 private:
-    int columnCount() const;
     void showSortMenu(const QPoint& position);
     // Brings the list, which shows the query of filter, up to date with the store's changes
     // since; false when it must be read again.
@@ -112,4 +115,5 @@ private:
     Expected m_expected;
     SQLite3PowerClass::Outcome m_listOutcome = SQLite3PowerClass::Outcome::Done;
     QString m_listError;
+    QString m_sortColumn;  // View Filtered's; View All's is the database's
 };

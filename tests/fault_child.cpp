@@ -98,7 +98,7 @@ int window(const QStringList& args) {
     window.action(203)->trigger();  // Save, inside the guard of every command
     for (QString text : world.env.prompter.messageTexts())
         say(QStringLiteral("message: ") + text.replace(QLatin1Char('\n'), QLatin1Char(' ')));
-    say(QStringLiteral("entriesChanged=%1").arg(window.addEditPage().m_entriesChanged ? 1 : 0));
+    say(QStringLiteral("entriesChanged=%1").arg(window.database().isModified() ? 1 : 0));
     say(QStringLiteral("title=") + window.windowTitle());
     return 0;
 }

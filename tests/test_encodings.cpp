@@ -172,7 +172,7 @@ void TestEncodings::saveAsOffersTheEncoding() {
         QStringList{
             window.text(texts::SingleByteCannotHold).arg(back).arg(3).arg(QString::fromUtf8("Ж"))});
     QVERIFY(!QFile::exists(back));
-    QCOMPARE(window.m_currentPath, converted);
+    QCOMPARE(window.currentPath(), converted);
 
     // Made UTF-8 while it holds nothing but ASCII, it carries the mark, and so stays UTF-8.
     prompter.queueFileName(world.writeDatabase(QStringLiteral("ascii.csv"), {"A;B", "x;y"}));
@@ -185,7 +185,7 @@ void TestEncodings::saveAsOffersTheEncoding() {
                                                            "A;B\r\nx;y\r\n"));
     prompter.queueFileName(marked);
     window.OnOpenDatabase();
-    QCOMPARE(window.viewAllPage().m_encoding, textencoding::Encoding::Utf8WithMark);
+    QCOMPARE(window.database().encoding(), textencoding::Encoding::Utf8WithMark);
 
     // A new database starts single-byte, a template's likewise.
     prompter.queueDialog(MainWindowHarness::chooseNewDatabase(1));
@@ -237,7 +237,7 @@ void TestEncodings::sortedAsPeopleRead() {
     // The same order when the next start sorts by the column it was closed with.
     QVERIFY(world.close());
     CMyOrvaneDatabaseDlg& again = world.start();
-    QCOMPARE(again.viewAllPage().m_sortColumn, QStringLiteral("Column1"));
+    QCOMPARE(again.database().sortColumn(), QStringLiteral("Column1"));
     QCOMPARE(MainWindowHarness::listedRows(again.viewAllPage()), order);
 }
 

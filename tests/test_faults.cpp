@@ -241,7 +241,7 @@ void TestFaults::fullDiskKeepsFileAndChanges() {
     QVERIFY2(messages.first().contains(path), qPrintable(messages.first()));
     QCOMPARE(TestEnvironment::readFile(path), old);
     QCOMPARE(folderEntries(disk), before);
-    QVERIFY(window.addEditPage().m_entriesChanged);
+    QVERIFY(window.database().isModified());
     QCOMPARE(window.windowTitle(), QStringLiteral("people.csv* - ") + window.text(5));
     QCOMPARE(world.env.config(QStringLiteral("LastDataBase")), path);
 
@@ -250,14 +250,14 @@ void TestFaults::fullDiskKeepsFileAndChanges() {
     world.env.prompter.queueFileName(elsewhere);
     window.action(204)->trigger();  // Save As
     QCOMPARE(TestEnvironment::readFile(elsewhere), old + "Jones;;;\r\n");
-    QVERIFY(!window.addEditPage().m_entriesChanged);
-    QCOMPARE(window.m_currentPath, elsewhere);
+    QVERIFY(!window.database().isModified());
+    QCOMPARE(window.currentPath(), elsewhere);
 }
 
 void TestFaults::immutableTargetChangesNothing() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
-    const QString path = window.m_currentPath;
+    const QString path = window.currentPath();
     QVERIFY(world.addEntry({QStringLiteral("Jones")}));
     world.env.prompter.clearPrompts();
     ImmutableFile immutable(path);
@@ -272,7 +272,7 @@ void TestFaults::immutableTargetChangesNothing() {
     QVERIFY2(messages.first().contains(path), qPrintable(messages.first()));
     QCOMPARE(TestEnvironment::readFile(path), MainWindowHarness::crlf(kPeople));
     QCOMPARE(folderEntries(world.env.root()), before);
-    QVERIFY(window.addEditPage().m_entriesChanged);
+    QVERIFY(window.database().isModified());
     QCOMPARE(window.windowTitle(), QStringLiteral("people.csv* - ") + window.text(5));
 }
 
@@ -317,7 +317,7 @@ void TestFaults::folderWithoutWriteRightsChangesNothing() {
 void TestFaults::missingFolderChangesNothing() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
-    const QString path = window.m_currentPath;
+    const QString path = window.currentPath();
     QVERIFY(world.addEntry({QStringLiteral("Jones")}));
     world.env.prompter.clearPrompts();
     const QString target = world.env.root() + QStringLiteral("/no such folder/people.csv");
@@ -329,9 +329,9 @@ void TestFaults::missingFolderChangesNothing() {
     QCOMPARE(messages.size(), 1);
     QVERIFY2(messages.first().contains(target), qPrintable(messages.first()));
     QCOMPARE(folderEntries(world.env.root()), before);
-    QCOMPARE(window.m_currentPath, path);
+    QCOMPARE(window.currentPath(), path);
     QCOMPARE(world.env.config(QStringLiteral("LastDataBase")), path);
-    QVERIFY(window.addEditPage().m_entriesChanged);
+    QVERIFY(window.database().isModified());
 }
 
 void TestFaults::secondProgramEndsAndLeavesFirstAlone() {
@@ -438,16 +438,16 @@ void TestFaults::refusedLoadLeavesNothingToSaveOverTheFile() {
         !listed.contains(QStringLiteral("Name 0|Town 0|+41 44 0|notes on entry 0 that take "
                                         "some room")));
     for (CViewTab* page : {&window->viewAllPage(), &window->viewFilteredPage()})
-        QVERIFY(page->m_columnNames != QStringLiteral("Name;Town;Phone;Notes"));
+        QVERIFY(page->database().columnNames() != QStringLiteral("Name;Town;Phone;Notes"));
     if (atStart) {
         // Nothing was open before: an empty untitled database, which the store's leftovers
         // (a.csv's entries, and Jones whom the user discarded) do not reach.
-        QCOMPARE(window->m_currentPath, QStringLiteral("/") + window->text(130));
+        QCOMPARE(window->currentPath(), QStringLiteral("/") + window->text(130));
         QCOMPARE(window->windowTitle(),
                  window->text(130) + QStringLiteral(" - ") + window->text(5));
         QCOMPARE(listed, QStringList());
         QVERIFY(world.addEntry({QStringLiteral("Young")}));
-        const QString columns = window->viewAllPage().m_columnNames;
+        const QString columns = window->database().columnNames();
         const QString c = world.env.root() + QStringLiteral("/c.csv");
         world.env.prompter.queueFileName(c);
         window->action(204)->trigger();  // Save As
@@ -456,11 +456,11 @@ void TestFaults::refusedLoadLeavesNothingToSaveOverTheFile() {
                      {columns, QStringLiteral("Young") + QString(columns.count(';'), ';')}));
     } else {
         // The database it had stays, unsaved change and all.
-        QCOMPARE(window->m_currentPath, a);
+        QCOMPARE(window->currentPath(), a);
         QCOMPARE(window->windowTitle(), QStringLiteral("a.csv* - ") + window->text(5));
-        QCOMPARE(window->viewAllPage().m_columnNames, QStringLiteral("Name;Town"));
+        QCOMPARE(window->database().columnNames(), QStringLiteral("Name;Town"));
         QCOMPARE(listed, QStringList({"Smith|York", "Miller|", "Jones|"}));
-        QVERIFY(window->addEditPage().m_entriesChanged);
+        QVERIFY(window->database().isModified());
         QCOMPARE(world.env.config(QStringLiteral("LastDataBase")), a);
     }
 

@@ -68,7 +68,7 @@ void FileCommandsTest::templateDatabaseThroughWholeSession() {
     QCOMPARE(TestEnvironment::readFile(world.env.userFolder() + "/newdatabase.csv"),
              MainWindowHarness::crlf({columns}));
     QCOMPARE(window.windowTitle(), window.text(130) + "* - " + window.text(5));
-    QCOMPARE(window.viewAllPage().m_columnNames, columns);
+    QCOMPARE(window.database().columnNames(), columns);
 
     QVERIFY(world.addEntry({"Smith", "Ann"}));
     QVERIFY(world.addEntry({"Smithers", "Bob"}));
@@ -106,7 +106,7 @@ void FileCommandsTest::templateDatabaseThroughWholeSession() {
 
     CMyOrvaneDatabaseDlg& again = world.start();
     QCOMPARE(again.windowTitle(), "books.csv - " + again.text(5));
-    QCOMPARE(again.viewAllPage().m_sortColumn, "Column1");
+    QCOMPARE(again.database().sortColumn(), "Column1");
     QCOMPARE(MainWindowHarness::listedRows(again.viewAllPage()).first().section('|', 0, 1),
              "Jones|Carl");
 }
@@ -127,7 +127,7 @@ void FileCommandsTest::newDialogListsTemplatesAndCancels() {
     QVERIFY(templates >= 6);
     QCOMPARE(lines, templates + 1);
     QCOMPARE(window.windowTitle(), "people.csv - " + window.text(5));  // cancelled: unchanged
-    QCOMPARE(window.viewAllPage().m_columnNames, "Name;Town");
+    QCOMPARE(window.database().columnNames(), "Name;Town");
 
     // Confirmed with no line marked counts as cancelled.
     world.env.prompter.queueDialog([](QDialog& dialog) {
@@ -136,7 +136,7 @@ void FileCommandsTest::newDialogListsTemplatesAndCancels() {
         return dialog.result();
     });
     window.OnNewDatabase();
-    QCOMPARE(window.viewAllPage().m_columnNames, "Name;Town");
+    QCOMPARE(window.database().columnNames(), "Name;Town");
 }
 
 void FileCommandsTest::newEmptyDatabaseGoesToSettings() {
@@ -149,8 +149,10 @@ void FileCommandsTest::newEmptyDatabaseGoesToSettings() {
     QCOMPARE(window.tabs()->currentIndex(), int(CMyOrvaneDatabaseDlg::SettingsTab));
     QVERIFY(window.settingsPage().isVisible() && window.settingsPage().m_active);
     QVERIFY(window.settingsPage().m_newDatabase);
-    QCOMPARE(window.m_currentPath, "/" + window.text(130));
-    QCOMPARE(world.env.storeRows(2).size(), 2);  // entries stay until the columns are confirmed
+    QCOMPARE(window.settingsPage().columnList()->topLevelItemCount(), 0);
+    // The database and its entries stay until the new columns are confirmed.
+    QCOMPARE(window.currentPath(), world.env.root() + "/people.csv");
+    QCOMPARE(world.env.storeRows(2).size(), 2);
 }
 
 // A new empty database whose columns are not confirmed yet (fewer than two): switching tabs
@@ -168,7 +170,7 @@ void FileCommandsTest::unconfirmedNewDatabase() {
     QFETCH(QString, command);
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
-    const QString path = window.m_currentPath;
+    const QString path = window.currentPath();
     QVERIFY(world.addEntry({"Jones", "Hull"}));  // unsaved: the question names people.csv
     world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(0));
     window.OnNewDatabase();
@@ -201,10 +203,10 @@ void FileCommandsTest::unconfirmedNewDatabase() {
     }
     QCOMPARE(world.env.prompter.messageTexts(), QStringList{question});
     QVERIFY(!settings.m_newDatabase);
-    QCOMPARE(window.m_currentPath, path);
+    QCOMPARE(window.currentPath(), path);
     QCOMPARE(window.tabs()->currentIndex(), int(CMyOrvaneDatabaseDlg::ViewAllTab));
     QVERIFY(window.viewAllPage().isVisible());
-    QCOMPARE(settings.m_columnNames, "Name;Town");
+    QCOMPARE(settings.database().columnNames(), "Name;Town");
     // The old entries were never cleared: the new database's columns were not confirmed.
     QCOMPARE(world.env.storeRows(2).size(), command == "language" ? 2 : 3);
 }
@@ -225,7 +227,7 @@ void FileCommandsTest::newDatabaseAbandonedByALoadedFile() {
 void FileCommandsTest::saveWritesFileAndWidths() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
-    const QString path = window.m_currentPath;
+    const QString path = window.currentPath();
     window.viewAllPage().list()->setColumnWidth(0, 140);
     QVERIFY(world.addEntry({"O'Brien", "Cork"}));
     world.env.prompter.clearPrompts();
@@ -238,7 +240,7 @@ void FileCommandsTest::saveWritesFileAndWidths() {
              MainWindowHarness::crlf(kPeople + QStringList{"O'Brien;Cork"}));
     QCOMPARE(world.env.config("LastColumnWidths"), "140;150");
     QCOMPARE(window.windowTitle(), "people.csv - " + window.text(5));
-    QVERIFY(!window.addEditPage().m_entriesChanged);
+    QVERIFY(!window.database().isModified());
 }
 
 void FileCommandsTest::saveAsAddsExtension_data() {
@@ -260,9 +262,9 @@ void FileCommandsTest::saveAsAddsExtension() {
     world.env.prompter.queueFileName(world.env.root() + "/" + typed);
     window.OnSaveDatabaseAs();
 
-    QCOMPARE(window.m_currentPath, world.env.root() + "/" + written);
-    QCOMPARE(TestEnvironment::readFile(window.m_currentPath), MainWindowHarness::crlf(kPeople));
-    QCOMPARE(world.env.config("LastDataBase"), window.m_currentPath);
+    QCOMPARE(window.currentPath(), world.env.root() + "/" + written);
+    QCOMPARE(TestEnvironment::readFile(window.currentPath()), MainWindowHarness::crlf(kPeople));
+    QCOMPARE(world.env.config("LastDataBase"), window.currentPath());
 }
 
 void FileCommandsTest::saveAsOverExistingFileAnsweredNo() {
@@ -275,7 +277,7 @@ void FileCommandsTest::saveAsOverExistingFileAnsweredNo() {
 
     QCOMPARE(world.env.prompter.messageTexts(), QStringList{window.text(100)});
     QCOMPARE(TestEnvironment::readFile(other), QByteArray("keep me\r\n"));
-    QCOMPARE(window.m_currentPath, world.env.root() + "/people.csv");
+    QCOMPARE(window.currentPath(), world.env.root() + "/people.csv");
 }
 
 void FileCommandsTest::saveQuestionBeforeOpen_data() {
@@ -288,7 +290,7 @@ void FileCommandsTest::saveQuestionBeforeOpen() {
     QFETCH(bool, save);
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
-    const QString first = window.m_currentPath;
+    const QString first = window.currentPath();
     QVERIFY(world.addEntry({"Jones", "Hull"}));
     const QString second = world.writeDatabase("second.csv", {"Title", "Dune"});
 
@@ -300,9 +302,9 @@ void FileCommandsTest::saveQuestionBeforeOpen() {
              QStringList{window.text(105).replace("%s", "people.csv")});
     QCOMPARE(TestEnvironment::readFile(first),
              MainWindowHarness::crlf(save ? kPeople + QStringList{"Jones;Hull"} : kPeople));
-    QCOMPARE(window.m_currentPath, second);
+    QCOMPARE(window.currentPath(), second);
     QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()), QStringList{"Dune"});
-    QVERIFY(!window.addEditPage().m_entriesChanged);
+    QVERIFY(!window.database().isModified());
 }
 
 void FileCommandsTest::openedFileHasNoUnsavedColumns() {
@@ -336,7 +338,7 @@ void FileCommandsTest::templateDatabaseStaysUntitledAcrossLanguages() {
     const QString saved = world.env.root() + "/books.csv";
     world.env.prompter.queueFileName(saved);
     window.OnSaveDatabase();  // asks for a name: the program's own file stays its own
-    QCOMPARE(window.m_currentPath, saved);
+    QCOMPARE(window.currentPath(), saved);
 }
 
 void FileCommandsTest::failedSaveKeepsUnsavedEntries() {
@@ -344,14 +346,14 @@ void FileCommandsTest::failedSaveKeepsUnsavedEntries() {
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     QVERIFY(world.addEntry({"Jones", "Hull"}));
     // The file's place is taken by a folder: the save cannot happen.
-    const QString path = window.m_currentPath;
+    const QString path = window.currentPath();
     QVERIFY(QFile::remove(path));
     QVERIFY(QDir().mkdir(path));
 
     window.OnSaveDatabase();
     QCOMPARE(world.env.prompter.messageTexts().size(), 1);
     QVERIFY(world.env.prompter.messageTexts().first().contains(path));
-    QVERIFY(window.addEditPage().m_entriesChanged);
+    QVERIFY(window.database().isModified());
     QCOMPARE(window.windowTitle(), "people.csv* - " + window.text(5));
 
     // Yes to the save question of Open, the save fails: nothing is opened or lost.
@@ -359,7 +361,7 @@ void FileCommandsTest::failedSaveKeepsUnsavedEntries() {
     world.env.prompter.queueAnswer(Prompter::Answer::Yes);
     world.env.prompter.queueFileName(second);
     window.OnOpenDatabase();
-    QCOMPARE(window.m_currentPath, path);
+    QCOMPARE(window.currentPath(), path);
     QCOMPARE(world.env.storeRows(2).last(), "Jones|Hull");
 
     // Closing asks again whether to close without saving.
@@ -405,7 +407,7 @@ void FileCommandsTest::unreadableFileChangesNothing() {
     QCOMPARE(world.env.prompter.messageTexts().size(), 1);
     QVERIFY(world.env.prompter.messageTexts().first().contains(folder));
     QCOMPARE(window.windowTitle(), "people.csv - " + window.text(5));
-    QCOMPARE(window.viewAllPage().m_columnNames, "Name;Town");
+    QCOMPARE(window.database().columnNames(), "Name;Town");
     QCOMPARE(world.env.storeRows(2), QStringList({"Smith|York", "Miller|"}));
 }
 
@@ -528,7 +530,7 @@ void FileCommandsTest::editOfAVanishedEntryIsReported() {
     MainWindowHarness::typeInto(window.addEditPage().field(2), "Leeds");
     world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
     QCOMPARE(world.env.prompter.messageTexts(), QStringList{window.text(624)});
-    QVERIFY(!window.addEditPage().m_entriesChanged);
+    QVERIFY(!window.database().isModified());
     QCOMPARE(window.windowTitle(), "people.csv - " + window.text(5));
     QCOMPARE(world.env.storeRows(2), QStringList{"Miller|"});
 
@@ -587,7 +589,7 @@ void FileCommandsTest::firstStartCancelledIsUntitled() {
     const QString untitled = window.text(130);
     const QString question = window.text(105).replace("%s", untitled);
     const QString columns = window.text(40);
-    QCOMPARE(window.m_currentPath, "/" + untitled);
+    QCOMPARE(window.currentPath(), "/" + untitled);
     QCOMPARE(window.windowTitle(), untitled + " - " + window.text(5));
     QVERIFY(world.addEntry({"Smith"}));
 

@@ -85,7 +85,7 @@ void TestHostileValues::valueTravelsExactly() {
     const QString plain = QStringLiteral("Plain;x");
     CMyOrvaneDatabaseDlg& window =
         world.startWith({header, plain, value + QStringLiteral(";from file")});
-    const QString path = window.m_currentPath;
+    const QString path = window.currentPath();
     const QStringList schema = schemaOf(world.env.storeTemplate());
     QCOMPARE(schemaOf(world.env.userStore()), schema);
     CViewTab& list = window.viewAllPage();
@@ -147,7 +147,7 @@ void TestHostileValues::headerWiderThanTheStoreKeepsEntries() {
         names.append(QStringLiteral("C%1").arg(k));
     const QString header = names.join(QLatin1Char(';'));
     CMyOrvaneDatabaseDlg& window = world.startWith({header, "a;b", "c"});
-    const QString path = window.m_currentPath;
+    const QString path = window.currentPath();
     window.action(203)->trigger();  // Save
     const QByteArray saved = MainWindowHarness::crlf(
         {header, "a;b" + QString(24, QLatin1Char(';')), "c" + QString(25, QLatin1Char(';'))});
@@ -189,11 +189,11 @@ void TestHostileValues::typingNextToALoadedCarriageReturn() {
     QTest::keyClick(settings.nameField(), Qt::Key_End);
     QTest::keyClicks(settings.nameField(), QStringLiteral(";Town"));
     settings.OnSaveChanges();
-    QCOMPARE(settings.m_columnNames, QStringLiteral("Na\rmeTown;Note"));
+    QCOMPARE(settings.database().columnNames(), QStringLiteral("Na\rmeTown;Note"));
     world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
 
     window.OnSaveDatabase();
-    QCOMPARE(TestEnvironment::readFile(window.m_currentPath),
+    QCOMPARE(TestEnvironment::readFile(window.currentPath()),
              QByteArray("Na\rmeTown;Note\r\nAnn;one\rtwothree\r\nBob;x\r\n"));
 }
 
@@ -212,7 +212,7 @@ void TestHostileValues::valuesSetPastTheKeyboard() {
     MainWindowHarness world;
     const QStringList people = {"Name;Note", "Ann;x", "Bob;y"};
     CMyOrvaneDatabaseDlg& window = world.startWith(people);
-    const QString path = window.m_currentPath;
+    const QString path = window.currentPath();
     const auto setThroughAccessibility = [](QWidget* field, const QString& text) {
         QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(field);
         QVERIFY(accessible && accessible->editableTextInterface());
@@ -247,8 +247,8 @@ void TestHostileValues::valuesSetPastTheKeyboard() {
 
     QCOMPARE(world.env.prompter.messageTexts(), QStringList(4, refused));
     QCOMPARE(world.env.storeRows(2), QStringList({"Ann|x", "Bob|y"}));
-    QCOMPARE(settings.m_columnNames, QStringLiteral("Name;Note"));
-    QVERIFY(!window.addEditPage().m_entriesChanged && !settings.m_columnsChanged);
+    QCOMPARE(settings.database().columnNames(), QStringLiteral("Name;Note"));
+    QVERIFY(!window.database().isModified());
     window.OnSaveDatabase();
     QCOMPARE(TestEnvironment::readFile(path), MainWindowHarness::crlf(people));
 }

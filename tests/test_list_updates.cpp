@@ -38,10 +38,8 @@ int rowOf(const CViewTab& page, const QString& name) {
 
 // The page read afresh: a list of the same query that has never been filled.
 QStringList readAfresh(CMyOrvaneDatabaseDlg& window, const CViewTab& page, int* total) {
-    CViewTab fresh(&window);
+    CViewTab fresh(&window, page.database());
     fresh.m_filtered = page.m_filtered;
-    fresh.m_columnNames = page.m_columnNames;
-    fresh.m_storePath = page.m_storePath;
     fresh.m_columnWidths = page.m_columnWidths;
     fresh.OnInitDialog();
     QHeaderView* header = page.list()->horizontalHeader();
@@ -201,7 +199,7 @@ void TestListUpdates::filterNarrowsTheList() {
 void TestListUpdates::filterChangesNothingElse() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
-    const QString path = window.m_currentPath;
+    const QString path = window.currentPath();
     const QByteArray file = TestEnvironment::readFile(path);
     world.clickTab(CMyOrvaneDatabaseDlg::SearchTab);
     MainWindowHarness::typeInto(window.searchPage().field(2), kTownsWithE);

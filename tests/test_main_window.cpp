@@ -168,7 +168,7 @@ void MainWindowTest::settingsGiveSortColumnAndWidths() {
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
 
     CViewTab& page = window.viewAllPage();
-    QCOMPARE(page.m_sortColumn, QStringLiteral("Column2"));
+    QCOMPARE(page.sortColumn(), QStringLiteral("Column2"));
     // Sorted by the town at start-up; an empty width shows as 100.
     QCOMPARE(MainWindowHarness::listedRows(page).first(), QStringLiteral("O'Brien|Cork|1955"));
     QCOMPARE(page.list()->columnWidth(0), 120);
@@ -206,7 +206,7 @@ void MainWindowTest::headerClickSortsAndKeepsSortColumn() {
 
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(2) + 5, header->height() / 2));
-    QCOMPARE(page.m_sortColumn, QStringLiteral("Column3"));
+    QCOMPARE(page.sortColumn(), QStringLiteral("Column3"));
     QCOMPARE(MainWindowHarness::listedRows(page),
              QStringList({"O'Brien|Cork|1955", "Smith|York|1970", "Miller|Leeds|1982"}));
     QVERIFY(header->isSortIndicatorShown());

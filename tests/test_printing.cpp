@@ -60,8 +60,9 @@ public:
             if (!storecontents::insert(m_store, entry.split(QLatin1Char(';'))))
                 qFatal("cannot fill the store with %s", qPrintable(entry));
         }
-        page.m_storePath = m_store;
-        page.m_columnNames = QStringLiteral("Name;Town;Year");
+        database.setStorePath(m_store);
+        database.open(QString(), QStringLiteral("Name;Town;Year"),
+                      textencoding::Encoding::SingleByte, false);
         page.m_columnWidths = {100, 100, 100};
         page.OnInitDialog();
         page.FillList(filter, sortColumn);
@@ -106,7 +107,8 @@ public:
     }
 
     DesktopTestEnvironment env;
-    CViewTab page{nullptr};
+    OpenDatabase database;
+    CViewTab page{nullptr, database};
 
 private:
     QString m_store;

@@ -237,7 +237,7 @@ void ProgressTest::cancelledOpenStaysOnTheDatabase() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     QVERIFY(world.addEntry({"Jones", "Hull"}));
-    const QString path = window.m_currentPath;
+    const QString path = window.currentPath();
     const QString title = window.windowTitle();
     const QStringList listed = MainWindowHarness::listedRows(window.viewAllPage());
     const QStringList stored = world.env.storeRows(2);
@@ -255,13 +255,13 @@ void ProgressTest::cancelledOpenStaysOnTheDatabase() {
 
     QCOMPARE(promptKinds(world.env.prompter), QStringList({"message", "open", "progress"}));
     QCOMPARE(world.env.prompter.prompts().last().text, window.text(634).arg("big.csv"));
-    QCOMPARE(window.m_currentPath, path);
+    QCOMPARE(window.currentPath(), path);
     QCOMPARE(window.windowTitle(), title);
     QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()), listed);
     QCOMPARE(world.env.storeRows(2), stored);
     QCOMPARE(sessionOf(world.env.userStore()), session);
     QCOMPARE(window.history().count(), steps);
-    QVERIFY(window.addEditPage().m_entriesChanged);
+    QVERIFY(window.database().isModified());
     QCOMPARE(TestEnvironment::readFile(big), bytes);
 }
 
@@ -295,7 +295,7 @@ void ProgressTest::cancelledLoadWithoutADatabaseIsUntitled() {
     }
 
     QCOMPARE(promptKinds(world.env.prompter), prompts);
-    QCOMPARE(window->m_currentPath, "/" + window->text(130));
+    QCOMPARE(window->currentPath(), "/" + window->text(130));
     QCOMPARE(window->windowTitle(), window->text(130) + " - " + window->text(5));
     QVERIFY(MainWindowHarness::listedRows(window->viewAllPage()).isEmpty());
     QVERIFY(world.env.storeRows(2).isEmpty());
@@ -354,12 +354,12 @@ void ProgressTest::cancelledSaveKeepsFileAndChanges() {
     QCOMPARE(promptKinds(world.env.prompter).last(), "progress");
     QCOMPARE(world.env.prompter.prompts().last().text, window.text(635).arg(savedName));
     QCOMPARE(filesIn(folder), files);
-    QCOMPARE(window.m_currentPath, big);
+    QCOMPARE(window.currentPath(), big);
     QCOMPARE(window.windowTitle(), "big.csv* - " + window.text(5));
-    QVERIFY(window.addEditPage().m_entriesChanged);
+    QVERIFY(window.database().isModified());
     QVERIFY(storesession::read(world.env.userStore()).unsaved);
     QCOMPARE(world.env.storeRows(2).size(), kBigEntries + 1);
-    QCOMPARE(window.viewAllPage().m_columnNames, "Name;Town");
+    QCOMPARE(window.database().columnNames(), "Name;Town");
 }
 
 QTEST_MAIN(ProgressTest)

@@ -92,7 +92,7 @@ void TestRecovery::killedAfterAChangeIsRecovered() {
     const bool untitled = change == QLatin1String("new from template");
     QCOMPARE(world.env.prompter.messageTexts(),
              QStringList{question(window, untitled ? QString() : path)});
-    QCOMPARE(window.m_currentPath,
+    QCOMPARE(window.currentPath(),
              untitled ? QStringLiteral("/") + window.text(texts::Untitled) : path);
     QVERIFY(window.windowTitle().contains(QStringLiteral("* - ")));
     QCOMPARE(TestEnvironment::readFile(path), MainWindowHarness::crlf(kPeople));
@@ -131,7 +131,7 @@ void TestRecovery::recoveryDeclinedOpensTheFile() {
              QStringList({"Smith|York|1970", "Miller|Leeds|1982", "Miller|Leeds|1982"}));
     QCOMPARE(window.windowTitle(),
              QStringLiteral("people.csv - ") + window.text(texts::ProgramName));
-    QVERIFY(!window.addEditPage().m_entriesChanged);
+    QVERIFY(!window.database().isModified());
 
     // Declined once is declined: the file's entries are what the store holds now.
     QVERIFY(world.close());
@@ -155,7 +155,7 @@ void TestRecovery::noQuestionFromADamagedStore() {
     CMyOrvaneDatabaseDlg& window = world.start();
     QVERIFY2(world.env.prompter.messageTexts().isEmpty(),
              qPrintable(world.env.prompter.messageTexts().join('\n')));
-    QCOMPARE(window.m_currentPath, path);
+    QCOMPARE(window.currentPath(), path);
     QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()).size(), 3);
 }
 
@@ -172,7 +172,7 @@ void TestRecovery::noQuestionAfterAnOrderlyEnd() {
     QFETCH(QString, end);
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
-    const QString path = window.m_currentPath;
+    const QString path = window.currentPath();
     const bool added = end != QLatin1String("unchanged edit");
     if (added) {
         QVERIFY(world.makeChange(QStringLiteral("add entry")));
@@ -198,7 +198,7 @@ void TestRecovery::noQuestionAfterAnOrderlyEnd() {
     CMyOrvaneDatabaseDlg& again = world.start();
     QVERIFY2(world.env.prompter.messageTexts().isEmpty(),
              qPrintable(world.env.prompter.messageTexts().join('\n')));
-    QCOMPARE(again.m_currentPath, path);
+    QCOMPARE(again.currentPath(), path);
     QCOMPARE(MainWindowHarness::listedRows(again.viewAllPage()).size(),
              end == QLatin1String("discard") || !added ? 3 : 4);
 }

@@ -76,7 +76,7 @@ void TestRunningFaults::storeLostWhileRunning() {
     QFETCH(QString, how);
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
-    const QString path = window.m_currentPath;
+    const QString path = window.currentPath();
     const QString store = world.env.userStore();
     QVERIFY(world.addEntry({QStringLiteral("Jones")}));
     CViewTab& list = window.viewAllPage();
@@ -118,8 +118,8 @@ void TestRunningFaults::storeLostWhileRunning() {
     QVERIFY(messages.last().contains(other));
     QVERIFY(!QFileInfo::exists(other));
     QCOMPARE(TestEnvironment::readFile(path), MainWindowHarness::crlf(kPeople));
-    QVERIFY(window.addEditPage().m_entriesChanged);
-    QCOMPARE(window.m_currentPath, path);
+    QVERIFY(window.database().isModified());
+    QCOMPARE(window.currentPath(), path);
     // The store is not made again behind the user's back, nor written over.
     if (how == QLatin1String("deleted"))
         QVERIFY(!QFileInfo::exists(store));
@@ -142,7 +142,7 @@ void TestRunningFaults::damagedStoreGivesNoPartialList() {
     for (int i = 0; i < 2000; ++i)
         lines.append(QStringLiteral("row %1;").arg(i) + QString(300, QLatin1Char('n')));
     CMyOrvaneDatabaseDlg& window = world.startWith(lines);
-    const QString path = window.m_currentPath;
+    const QString path = window.currentPath();
     const QByteArray file = TestEnvironment::readFile(path);
     CViewTab& list = window.viewAllPage();
     QCOMPARE(list.listRowCount(), 2000);
@@ -162,7 +162,7 @@ void TestRunningFaults::damagedStoreGivesNoPartialList() {
     QCOMPARE(world.env.prompter.messageTexts(),
              QStringList{window.text(603).arg(path, list.listError())});
     QCOMPARE(TestEnvironment::readFile(path), file);
-    QVERIFY(window.addEditPage().m_entriesChanged);
+    QVERIFY(window.database().isModified());
 
     QVERIFY(closeLosingChanges(world));
     world.env.prompter.clearPrompts();
@@ -199,7 +199,6 @@ void TestRunningFaults::readOnlyStoreTellsOfLostEntry() {
             settings.nameField()->setText(name);
             settings.OnSaveChanges();
         }
-        settings.m_columnsChanged = false;
     }
     const QStringList stored = world.env.storeRows(2);
     ImmutableFile readOnly(world.env.userStore());
@@ -237,17 +236,16 @@ void TestRunningFaults::readOnlyStoreTellsOfLostEntry() {
         } else {
             settings.OnRemoveColumn();
         }
-        QCOMPARE(settings.m_columnNames, QStringLiteral("Name;Town"));
+        QCOMPARE(settings.database().columnNames(), QStringLiteral("Name;Town"));
         world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
     }
     QCOMPARE(world.env.storeRows(2), stored);  // the store could not take it
     const QStringList messages = world.env.prompter.messageTexts();
     QCOMPARE(messages.filter(window.text(623).section(QLatin1Char('('), 0, 0)).size(), 1);
-    QVERIFY(!window.addEditPage().m_entriesChanged);
-    QVERIFY(!settings.m_columnsChanged);
+    QVERIFY(!window.database().isModified());
     if (change != QLatin1String("new database")) {
         QCOMPARE(MainWindowHarness::listedRows(list), kPeopleListed);
-        QCOMPARE(list.m_columnNames, QStringLiteral("Name;Town"));
+        QCOMPARE(list.database().columnNames(), QStringLiteral("Name;Town"));
         QCOMPARE(window.windowTitle(), QStringLiteral("people.csv - ") + window.text(5));
     }
 }
@@ -263,7 +261,7 @@ void TestRunningFaults::configLostWhileRunning() {
     QFETCH(QString, how);
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
-    const QString first = window.m_currentPath;
+    const QString first = window.currentPath();
     const QString second = world.writeDatabase(QStringLiteral("second.csv"), {"Title", "Dune"});
     const QString config = world.env.userConfig();
     std::optional<ImmutableFile> immutable;
@@ -289,7 +287,7 @@ void TestRunningFaults::configLostWhileRunning() {
              qPrintable(world.env.prompter.messageTexts().join('\n')));
     QCOMPARE(TestEnvironment::readFile(first),
              MainWindowHarness::crlf(kPeople + QStringList{"Jones;"}));
-    QVERIFY(!window.addEditPage().m_entriesChanged);
+    QVERIFY(!window.database().isModified());
     QCOMPARE(window.windowTitle(), QStringLiteral("people.csv - ") + window.text(5));
 
     // Another database opens as the current one, so that saving it never writes over the
@@ -298,7 +296,7 @@ void TestRunningFaults::configLostWhileRunning() {
     world.env.prompter.queueFileName(second);
     window.action(202)->trigger();  // Open
     QVERIFY(namesConfig(world.env.prompter.messageTexts()));
-    QCOMPARE(window.m_currentPath, second);
+    QCOMPARE(window.currentPath(), second);
     QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()), QStringList{"Dune"});
     QVERIFY(world.addEntry({QStringLiteral("Emma")}));
     window.action(203)->trigger();  // Save
@@ -369,7 +367,7 @@ void TestRunningFaults::translationLacksTexts() {
         world.clickTab(tab);
     QVERIFY(world.addEntry({QStringLiteral("Jones")}));
     window.action(203)->trigger();  // Save
-    QCOMPARE(TestEnvironment::readFile(window.m_currentPath),
+    QCOMPARE(TestEnvironment::readFile(window.currentPath()),
              MainWindowHarness::crlf(kPeople + QStringList{"Jones;"}));
     window.action(201)->trigger();  // New
     window.action(210)->trigger();  // Language

@@ -18,13 +18,14 @@ namespace {
 struct PageFixture {
     DesktopTestEnvironment env;
     QString storePath = env.storeTemplate();
+    OpenDatabase database;
     std::unique_ptr<CSettings> page;
 
     explicit PageFixture(const QString& columnNames) {
-        page = std::make_unique<CSettings>(nullptr);
-        page->m_storePath = storePath;
+        database.setStorePath(storePath);
+        database.open(QString(), columnNames, textencoding::Encoding::SingleByte, false);
+        page = std::make_unique<CSettings>(nullptr, database);
         page->OnInitDialog();
-        page->m_columnNames = columnNames;
         page->FillColumnList();
         page->show();
     }
@@ -146,10 +147,10 @@ void SettingsPageTest::addColumnMovesEveryEntryOnce() {
     f.type(QStringLiteral("Email"));
     f.press(f.page->saveButton());
 
-    QCOMPARE(f.page->m_columnNames, names);
+    QCOMPARE(f.page->database().columnNames(), names);
     QCOMPARE(f.listed(), PageFixture::numbered(names));
     QCOMPARE(f.stored(4), stored);
-    QVERIFY(f.page->m_columnsChanged);
+    QVERIFY(f.database.isModified());
     QVERIFY(!f.page->m_addingColumn);
     QCOMPARE(f.env.prompter.messageTexts(), QStringList());
 }
@@ -182,10 +183,10 @@ void SettingsPageTest::removeColumnMovesEveryEntryOnce() {
     f.click(selected);
     f.press(f.page->removeButton());
 
-    QCOMPARE(f.page->m_columnNames, names);
+    QCOMPARE(f.page->database().columnNames(), names);
     QCOMPARE(f.listed(), PageFixture::numbered(names));
     QCOMPARE(f.stored(4), stored);
-    QVERIFY(f.page->m_columnsChanged);
+    QVERIFY(f.database.isModified());
     QCOMPARE(f.env.prompter.messageTexts(), QStringList());
 }
 
@@ -198,10 +199,10 @@ void SettingsPageTest::renameTouchesNoValue() {
     f.type(QStringLiteral("Town"));
     f.press(f.page->saveButton());
 
-    QCOMPARE(f.page->m_columnNames, QStringLiteral("Name;Town;Phone"));
+    QCOMPARE(f.page->database().columnNames(), QStringLiteral("Name;Town;Phone"));
     QCOMPARE(f.listed(), PageFixture::numbered(QStringLiteral("Name;Town;Phone")));
     QCOMPARE(f.stored(4), before);
-    QVERIFY(f.page->m_columnsChanged);
+    QVERIFY(f.database.isModified());
 }
 
 void SettingsPageTest::clickDuringAddChoosesThePlace() {
@@ -214,7 +215,7 @@ void SettingsPageTest::clickDuringAddChoosesThePlace() {
     f.type(QStringLiteral("Email"));
     f.press(f.page->saveButton());
 
-    QCOMPARE(f.page->m_columnNames, QStringLiteral("Name;City;Email;Phone"));
+    QCOMPARE(f.page->database().columnNames(), QStringLiteral("Name;City;Email;Phone"));
     QCOMPARE(f.stored(4), QStringList{QStringLiteral("Ann|Rome||1")});
 }
 
@@ -292,10 +293,10 @@ void SettingsPageTest::refusals() {
 
     QCOMPARE(f.env.prompter.messageTexts(), QStringList{f.text(message)});
     QCOMPARE(f.env.prompter.prompts().first().caption, f.text(5));
-    QCOMPARE(f.page->m_columnNames, columns);
+    QCOMPARE(f.page->database().columnNames(), columns);
     QCOMPARE(f.page->columnList()->topLevelItemCount(), columns.count(QLatin1Char(';')) + 1);
     QCOMPARE(f.stored(26), before);
-    QVERIFY(!f.page->m_columnsChanged);
+    QVERIFY(!f.database.isModified());
 }
 
 void SettingsPageTest::columnNameRefusesWhatFilesCannotHold_data() {
@@ -325,7 +326,7 @@ void SettingsPageTest::columnNameRefusesWhatFilesCannotHold() {
                             Qt::NoModifier);
     QCOMPARE(f.page->nameField()->text(), kept);
     f.press(f.page->saveButton());
-    QCOMPARE(f.page->m_columnNames, QStringLiteral("Name;") + kept);
+    QCOMPARE(f.page->database().columnNames(), QStringLiteral("Name;") + kept);
 }
 
 void SettingsPageTest::unusableStoreChangesNothing() {
@@ -333,19 +334,19 @@ void SettingsPageTest::unusableStoreChangesNothing() {
     // both as they were, and the user hears of every change it refused.
     PageFixture f(QStringLiteral("Name;City;Phone"));
     const QString refused = f.text(623).arg(QStringLiteral("the file does not exist"));
-    f.page->m_storePath = f.env.root() + QStringLiteral("/missing.sqlite");
+    f.database.setStorePath(f.env.root() + QStringLiteral("/missing.sqlite"));
     f.click(1);
     f.press(f.page->addButton());
     f.type(QStringLiteral("Email"));
     f.press(f.page->saveButton());
-    QCOMPARE(f.page->m_columnNames, QStringLiteral("Name;City;Phone"));
+    QCOMPARE(f.page->database().columnNames(), QStringLiteral("Name;City;Phone"));
     QCOMPARE(f.listed(), PageFixture::numbered(QStringLiteral("Name;City;Phone")));
-    QVERIFY(!f.page->m_columnsChanged);
+    QVERIFY(!f.database.isModified());
 
     f.page->FillColumnList();
     f.click(1);
     f.press(f.page->removeButton());
-    QCOMPARE(f.page->m_columnNames, QStringLiteral("Name;City;Phone"));
+    QCOMPARE(f.page->database().columnNames(), QStringLiteral("Name;City;Phone"));
     QCOMPARE(f.env.prompter.messageTexts(), QStringList(2, refused));
 
     // A new database is confirmed once the store can take it; until then the page stays, so
@@ -378,7 +379,7 @@ void SettingsPageTest::leavingNewDatabase() {
     f.press(f.page->saveButton());
     QVERIFY(f.page->LeavePage());
     QVERIFY(!f.page->m_newDatabase);
-    QCOMPARE(f.page->m_columnNames, QStringLiteral("Title;Author"));
+    QCOMPARE(f.page->database().columnNames(), QStringLiteral("Title;Author"));
     QCOMPARE(f.stored(2), QStringList());
 
     // Leaving again keeps the entries of the database now defined.

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QTableView>
 #include <QTest>
+#include <QTreeWidget>
 
 namespace {
 
@@ -67,10 +68,10 @@ void TestUndo::undoneAndRedoneExactly() {
     QCOMPARE(undo->text(), QStringLiteral("  ") + window.text(texts::UndoCommand));
 
     const QStringList before = storeAsItIs(world);
-    const QString columnsBefore = window.viewAllPage().m_columnNames;
+    const QString columnsBefore = window.database().columnNames();
     QVERIFY(world.makeChange(change));
     const QStringList after = storeAsItIs(world);
-    const QString columnsAfter = window.viewAllPage().m_columnNames;
+    const QString columnsAfter = window.database().columnNames();
     const QStringList listedAfter = MainWindowHarness::listedRows(window.viewAllPage());
     QVERIFY(after != before || columnsAfter != columnsBefore);
     const QString name = window.text(stepName(change));
@@ -79,7 +80,7 @@ void TestUndo::undoneAndRedoneExactly() {
 
     // Saved first: undo marks the database modified again.
     window.action(texts::SaveDatabaseCommand)->trigger();
-    QVERIFY(!window.addEditPage().m_entriesChanged && !window.settingsPage().m_columnsChanged);
+    QVERIFY(!window.database().isModified());
 
     for (int round = 0; round < 2; ++round) {
         undo->trigger();
@@ -87,7 +88,7 @@ void TestUndo::undoneAndRedoneExactly() {
         for (CPage* page : {static_cast<CPage*>(&window.viewAllPage()),
                             static_cast<CPage*>(&window.settingsPage()),
                             static_cast<CPage*>(&window.addEditPage())})
-            QCOMPARE(page->m_columnNames, columnsBefore);
+            QCOMPARE(page->database().columnNames(), columnsBefore);
         QVERIFY(window.windowTitle().startsWith(QStringLiteral("people.csv* - ")));
         QVERIFY(!undo->isEnabled());
         QCOMPARE(redo->text(),
@@ -95,11 +96,11 @@ void TestUndo::undoneAndRedoneExactly() {
 
         redo->trigger();
         QCOMPARE(storeAsItIs(world), after);
-        QCOMPARE(window.viewAllPage().m_columnNames, columnsAfter);
+        QCOMPARE(window.database().columnNames(), columnsAfter);
         QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()), listedAfter);
         QVERIFY(!redo->isEnabled());
     }
-    QVERIFY(window.addEditPage().m_entriesChanged || window.settingsPage().m_columnsChanged);
+    QVERIFY(window.database().isModified());
 }
 
 void TestUndo::keysWalkTheHistory() {
@@ -150,7 +151,7 @@ void TestUndo::newChangeDropsRedo() {
 void TestUndo::saveKeepsHistoryAndUndoMarksModified() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
-    const QString path = window.m_currentPath;
+    const QString path = window.currentPath();
     QVERIFY(world.makeChange(QStringLiteral("remove entry")));
     window.OnSaveDatabase();
     QCOMPARE(window.windowTitle(),
@@ -158,7 +159,7 @@ void TestUndo::saveKeepsHistoryAndUndoMarksModified() {
     window.OnUndo();
     QCOMPARE(window.windowTitle(),
              QStringLiteral("people.csv* - ") + window.text(texts::ProgramName));
-    QVERIFY(window.addEditPage().m_entriesChanged);
+    QVERIFY(window.database().isModified());
     window.OnSaveDatabase();
     QCOMPARE(TestEnvironment::readFile(path),
              MainWindowHarness::crlf({"Name;Town;Born", "Smith;York;1970", "Miller;Leeds;1982",
@@ -218,8 +219,9 @@ void TestUndo::historyEndsWithTheDatabase() {
         const QStringList defining = storeAsItIs(world);
         window.OnUndo();
         QCOMPARE(storeAsItIs(world), defining);
-        QCOMPARE(window.settingsPage().m_columnNames, QStringLiteral("Title;Author"));
+        QCOMPARE(window.settingsPage().columnList()->topLevelItemCount(), 2);
         world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+        QCOMPARE(window.database().columnNames(), QStringLiteral("Title;Author"));
     } else {
         world.env.prompter.queueDialog(
             MainWindowHarness::chooseLanguage(QStringLiteral("Deutsch")));

@@ -120,7 +120,7 @@ void UserPathsTest::fileWithWindowsLineEnds() {
 
     QVERIFY(world.addEntry({"Smith", "York"}));
     window.OnSaveDatabase();
-    QCOMPARE(TestEnvironment::readFile(window.m_currentPath),
+    QCOMPARE(TestEnvironment::readFile(window.currentPath()),
              QByteArray("Name;Ort\r\nM\xfcller;K\xf6ln\r\nDupont;Orl\xe9"
                         "ans\r\nSmith;York\r\n"));
 }
@@ -155,7 +155,7 @@ void UserPathsTest::tenThousandEntries() {
 
     window.OnSaveDatabase();
     lines[4243] = lines[4243].section(';', 0, 1) + ";Leeds";
-    QCOMPARE(TestEnvironment::readFile(window.m_currentPath), MainWindowHarness::crlf(lines));
+    QCOMPARE(TestEnvironment::readFile(window.currentPath()), MainWindowHarness::crlf(lines));
 }
 
 void UserPathsTest::emptyDatabaseDefinedOnSettings() {
@@ -201,7 +201,7 @@ void UserPathsTest::foldersOfAnyName() {
     window.OnOpenDatabase();
     QVERIFY(world.addEntry({"Bob", "Rome"}));
     window.OnSaveDatabase();
-    QCOMPARE(window.m_currentPath, path);
+    QCOMPARE(window.currentPath(), path);
     QVERIFY(world.env.prompter.messageTexts().isEmpty());
     const QString stored = world.env.config("LastDataBase");
     QCOMPARE(stored == path, writtenAsItIs);
@@ -209,10 +209,10 @@ void UserPathsTest::foldersOfAnyName() {
 
     world.env.prompter.queueDialog(MainWindowHarness::chooseLanguage("Deutsch"));
     window.OnLanguageSelection();
-    QCOMPARE(window.m_currentPath, path);
+    QCOMPARE(window.currentPath(), path);
     QVERIFY(world.close());
     CMyOrvaneDatabaseDlg& again = world.start();
-    QCOMPARE(again.m_currentPath, path);
+    QCOMPARE(again.currentPath(), path);
     QCOMPARE(MainWindowHarness::listedRows(again.viewAllPage()),
              QStringList({"Ann|Oslo", "Bob|Rome"}));
 }
@@ -225,7 +225,7 @@ void UserPathsTest::perUserFolderOfAnyName() {
     const QString path = world.writeDatabase("people.csv", {"Name", "Smith"});
     world.env.prompter.queueFileName(path);
     world.start().OnOpenDatabase();
-    QCOMPARE(world.window().m_storePath, store);
+    QCOMPARE(world.window().database().storePath(), store);
     QVERIFY(world.close());
     PowerClass settings;
     settings.m_configPath = dataHome + "/Orvane/orvanedb/3.01/config.ini";
@@ -234,8 +234,8 @@ void UserPathsTest::perUserFolderOfAnyName() {
 
     // The store is found again where it was, through its setting.
     CMyOrvaneDatabaseDlg& again = world.start();
-    QCOMPARE(again.m_storePath, store);
-    QCOMPARE(again.m_currentPath, path);
+    QCOMPARE(again.database().storePath(), store);
+    QCOMPARE(again.currentPath(), path);
     QCOMPARE(world.env.storeRows(store, 1), QStringList{"Smith"});
 }
 

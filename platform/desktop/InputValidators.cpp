@@ -3,8 +3,8 @@
 #include <QLineEdit>
 #include <limits>
 
-FieldValidator::FieldValidator(Rule rule, const textencoding::Encoding& encoding, QObject* parent)
-    : QValidator(parent), m_rule(rule), m_encoding(encoding) {}
+FieldValidator::FieldValidator(Rule rule, EncodingSource encoding, QObject* parent)
+    : QValidator(parent), m_rule(rule), m_encoding(std::move(encoding)) {}
 
 qsizetype FieldValidator::carriageReturnsIn(const QString& value) {
     return value.count(QLatin1Char('\r'));
@@ -28,16 +28,16 @@ bool FieldValidator::accepts(Rule rule, textencoding::Encoding encoding, const Q
 }
 
 QValidator::State FieldValidator::validate(QString& input, int&) const {
-    if (accepts(m_rule, m_encoding, input, m_allowedCarriageReturns))
+    if (accepts(m_rule, m_encoding(), input, m_allowedCarriageReturns))
         return Acceptable;
     emit refused();
     return Invalid;
 }
 
 FieldValidator* restrictField(QLineEdit* field, FieldValidator::Rule rule,
-                              const textencoding::Encoding& encoding) {
+                              FieldValidator::EncodingSource encoding) {
     field->setMaxLength(std::numeric_limits<int>::max());
-    auto* validator = new FieldValidator(rule, encoding, field);
+    auto* validator = new FieldValidator(rule, std::move(encoding), field);
     field->setValidator(validator);
     return validator;
 }

@@ -3,6 +3,7 @@
 #include "TextEncoding.h"
 
 #include <QValidator>
+#include <functional>
 
 class QLineEdit;
 
@@ -17,8 +18,9 @@ class FieldValidator : public QValidator {
     Q_OBJECT
 public:
     enum class Rule { SearchText, FieldValue };
-    // encoding is the database's, read at every check: it changes with the database.
-    FieldValidator(Rule rule, const textencoding::Encoding& encoding, QObject* parent);
+    // The database's encoding, asked at every check: it changes with the database.
+    using EncodingSource = std::function<textencoding::Encoding()>;
+    FieldValidator(Rule rule, EncodingSource encoding, QObject* parent);
 
     State validate(QString& input, int& pos) const override;
     // True when text keeps the rule in encoding, allowing up to allowedCarriageReturns CRs.
@@ -38,14 +40,14 @@ signals:
 
 private:
     Rule m_rule;
-    const textencoding::Encoding& m_encoding;
+    EncodingSource m_encoding;
     qsizetype m_allowedCarriageReturns = 0;
 };
 
 // Gives field the validator and lifts the 32,767 character limit of QLineEdit, so a long
 // value read from a file is neither cut nor refused. Returns the validator.
 FieldValidator* restrictField(QLineEdit* field, FieldValidator::Rule rule,
-                              const textencoding::Encoding& encoding);
+                              FieldValidator::EncodingSource encoding);
 
 // Sets the text of a field restricted by restrictField as a value the program gives it (one
 // read from a file or the store), which its validator then lets stand.

@@ -1,0 +1,50 @@
+#include "OpenDatabase.h"
+
+void OpenDatabase::open(const QString& path, const QString& columnNames,
+                        textencoding::Encoding encoding, bool modified) {
+    m_open = true;
+    m_path = path;
+    m_columnNames = columnNames;
+    m_encoding = encoding;
+    m_modified = modified;
+    m_history.clear();  // the steps of another database, or of another session
+}
+
+void OpenDatabase::close(const QString& columnNames) {
+    open(QString(), columnNames, textencoding::Encoding::SingleByte, false);
+    m_open = false;
+}
+
+void OpenDatabase::saved(textencoding::Encoding encoding) {
+    m_encoding = encoding;
+    m_modified = false;
+}
+
+void OpenDatabase::record(std::shared_ptr<StoreStep> step) {
+    m_modified = true;
+    if (step->changesColumns())
+        m_columnNames = step->columnsAfter();
+    m_history.push(std::move(step));
+}
+
+const StoreStep* OpenDatabase::undo(QString* error) {
+    StoreStep* step = m_history.undoStep();
+    if (!step || !step->undo(m_storePath, error))
+        return nullptr;
+    if (step->changesColumns())
+        m_columnNames = step->columnsBefore();
+    m_modified = true;  // taken back after a save, the entries differ from the file again
+    m_history.movedBack();
+    return step;
+}
+
+const StoreStep* OpenDatabase::redo(QString* error) {
+    StoreStep* step = m_history.redoStep();
+    if (!step || !step->redo(m_storePath, error))
+        return nullptr;
+    if (step->changesColumns())
+        m_columnNames = step->columnsAfter();
+    m_modified = true;
+    m_history.movedForward();
+    return step;
+}

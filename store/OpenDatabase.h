@@ -1,0 +1,69 @@
+#pragma once
+
+#include "History.h"
+#include "Schema.h"
+#include "TextEncoding.h"
+
+#include <QString>
+#include <memory>
+
+// The database the window has open, in one place: the file it belongs to (none while it is
+// untitled), its column names, the encoding of that file, whether it holds changes that are
+// not in the file, the order View All was last sorted in, the working store that holds its
+// entries, and the history of its changes. The window and every page read it; none keeps a
+// copy. An open that completes switches it as a whole; one that fails or is cancelled leaves it
+// as it was.
+class OpenDatabase {
+public:
+    // False before the first database is open, at start-up and while a language change opens
+    // the last one again.
+    bool isOpen() const { return m_open; }
+    // The database file; empty while the database is untitled.
+    const QString& path() const { return m_path; }
+    bool isUntitled() const { return m_open && m_path.isEmpty(); }
+    const QString& columnNames() const { return m_columnNames; }
+    int columnCount() const { return schema::columnCount(m_columnNames); }
+    textencoding::Encoding encoding() const { return m_encoding; }
+    // The column View All was last sorted by (a store column), or empty for store order.
+    const QString& sortColumn() const { return m_sortColumn; }
+    // The entries or columns hold changes that are not in the file.
+    bool isModified() const { return m_modified; }
+    // The working store that holds the entries.
+    const QString& storePath() const { return m_storePath; }
+    const History& history() const { return m_history; }
+    History& history() { return m_history; }
+
+    // Another database is open: its file (empty: untitled), columns and encoding, and whether
+    // its entries already hold changes that are not in that file. Its history starts empty;
+    // the order and the store stay.
+    void open(const QString& path, const QString& columnNames, textencoding::Encoding encoding,
+              bool modified);
+    // No database is open; the pages show columnNames meanwhile.
+    void close(const QString& columnNames);
+    // The database belongs to the file at path now (empty: to none, untitled).
+    void setPath(const QString& path) { m_path = path; }
+    // Everything is in the database's file now, written in encoding.
+    void saved(textencoding::Encoding encoding);
+    void setModified(bool modified) { m_modified = modified; }
+    void setSortColumn(const QString& column) { m_sortColumn = column; }
+    void setStorePath(const QString& storePath) { m_storePath = storePath; }
+
+    // A change the store has just made: the database holds it unsaved, a column change gives
+    // the columns their new names, and it goes into the history.
+    void record(std::shared_ptr<StoreStep> step);
+    // Takes the history's last step back in the store, or makes the next one again, and
+    // returns it; the database then stands as the step left it. Null when there is none, or
+    // when the store refused (its reason in *error): the store is unchanged then.
+    const StoreStep* undo(QString* error);
+    const StoreStep* redo(QString* error);
+
+private:
+    bool m_open = false;
+    QString m_path;
+    QString m_columnNames;
+    textencoding::Encoding m_encoding = textencoding::Encoding::SingleByte;
+    QString m_sortColumn;
+    bool m_modified = false;
+    QString m_storePath;
+    History m_history;
+};
