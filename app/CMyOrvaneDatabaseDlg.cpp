@@ -25,7 +25,71 @@ namespace {
 const QColor kListBackground(0xF0, 0xFF, 0xF0);
 const QColor kListText(0x14, 0x14, 0xFF);
 
+// The progress of an operation's part, which a request to close the window cancels too where
+// Cancel is offered.
+class CancelledByClosing : public Progress {
+public:
+    CancelledByClosing(std::unique_ptr<Progress> shown, const bool& closeRequested)
+        : m_shown(std::move(shown)), m_closeRequested(closeRequested) {}
+    bool advance(qint64 done) override {
+        return m_shown->advance(done) && !(m_cancellable && m_closeRequested);
+    }
+    void setCancellable(bool cancellable) override {
+        m_cancellable = cancellable;
+        m_shown->setCancellable(cancellable);
+    }
+
+private:
+    std::unique_ptr<Progress> m_shown;
+    const bool& m_closeRequested;
+    bool m_cancellable = true;
+};
+
 }  // namespace
+
+CMyOrvaneDatabaseDlg::Command::Command(CMyOrvaneDatabaseDlg& window) : m_window(window) {
+    ++m_window.m_commands;
+}
+
+CMyOrvaneDatabaseDlg::Command::~Command() {
+    if (--m_window.m_commands > 0 || !m_window.m_closeRequested)
+        return;
+    m_window.m_closeRequested = false;
+    // From the event loop: the command's callers are done with the window by then.
+    QTimer::singleShot(0, &m_window, &QWidget::close);
+}
+
+CMyOrvaneDatabaseDlg::Operation::Operation(CMyOrvaneDatabaseDlg& window)
+    : m_window(window), m_command(window) {
+    ++m_window.m_operations;
+    m_messages.emplace(Prompter::current());
+}
+
+CMyOrvaneDatabaseDlg::Operation::~Operation() {
+    --m_window.m_operations;
+    m_messages.reset();  // what it has to tell, before a close asked for meanwhile
+}
+
+std::unique_ptr<Progress> CMyOrvaneDatabaseDlg::Operation::progress(const QString& label,
+                                                                    qint64 total) {
+    return std::make_unique<CancelledByClosing>(
+        Prompter::current().progress(&m_window, label, m_window.text(texts::Cancel), total),
+        m_window.m_closeRequested);
+}
+
+void CMyOrvaneDatabaseDlg::requestClose() {
+    m_closeRequested = true;
+}
+
+int CMyOrvaneDatabaseDlg::shownTab() const {
+    const QList<const CPage*> tabPages = {&m_viewAllPage, &m_viewFilteredPage, &m_searchPage,
+                                          &m_addEditPage, &m_settingsPage};
+    for (int tab = 0; tab < tabPages.size(); ++tab) {
+        if (tabPages[tab]->m_active)
+            return tab;
+    }
+    return m_tabs->currentIndex();
+}
 
 CMyOrvaneDatabaseDlg::CMyOrvaneDatabaseDlg(QWidget* parent)
     : QMainWindow(parent),
@@ -66,8 +130,11 @@ CMyOrvaneDatabaseDlg::CMyOrvaneDatabaseDlg(QWidget* parent)
     resize(820, 560);
 
     m_pollTimer.setInterval(40);
-    connect(&m_pollTimer, &QTimer::timeout, this,
-            [this] { guarded(&CMyOrvaneDatabaseDlg::OnPollTimer); });
+    // A request is carried out when no command is waiting for an answer.
+    connect(&m_pollTimer, &QTimer::timeout, this, [this] {
+        if (m_commands == 0)
+            guarded(&CMyOrvaneDatabaseDlg::OnPollTimer);
+    });
     connect(m_tabs, &QTabWidget::currentChanged, this, &CMyOrvaneDatabaseDlg::OnTabChanged);
     buildMenu();
 }
@@ -83,6 +150,9 @@ QList<CPage*> CMyOrvaneDatabaseDlg::pages() {
 }
 
 void CMyOrvaneDatabaseDlg::guarded(void (CMyOrvaneDatabaseDlg::*command)()) {
+    if (operationRuns())
+        return;  // one operation at a time
+    Command running(*this);
     actionguard::guard(this, [this, command] { (this->*command)(); });
 }
 

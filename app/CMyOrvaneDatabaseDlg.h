@@ -74,6 +74,8 @@ public:
     const OpenDatabase& database() const { return m_database; }
     // The changes the user can take back and make again.
     const History& history() const { return m_database.history(); }
+    // An operation runs (an open with its listing, a save): the window takes no command now.
+    bool operationRuns() const { return m_operations > 0; }
     // The database's file; the untitled path while it has none, empty while none is open.
     QString currentPath() const;
 
@@ -95,6 +97,41 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A command of the user's, from its start until its last question is answered. While one
+    // runs the poll timer waits, and a request to close the window comes after it.
+    class Command {
+    public:
+        explicit Command(CMyOrvaneDatabaseDlg& window);
+        ~Command();
+        Command(const Command&) = delete;
+        Command& operator=(const Command&) = delete;
+
+    private:
+        CMyOrvaneDatabaseDlg& m_window;
+    };
+    // One long operation of the window (an open with its listing, a save). While it lives the
+    // window takes no command: menus, shortcuts, tabs and timers wait or are refused, and a
+    // request to close cancels its progress where Cancel is offered and closes the window
+    // after it. What it has to tell is shown when it is over, in the order it arose.
+    class Operation {
+    public:
+        explicit Operation(CMyOrvaneDatabaseDlg& window);
+        ~Operation();
+        Operation(const Operation&) = delete;
+        Operation& operator=(const Operation&) = delete;
+        // The progress of one part of the operation, shown over the window.
+        std::unique_ptr<Progress> progress(const QString& label, qint64 total);
+
+    private:
+        CMyOrvaneDatabaseDlg& m_window;
+        Command m_command;
+        std::optional<Prompter::MessageHold> m_messages;
+    };
+    // The window is to close once the command that runs has ended.
+    void requestClose();
+    // The tab of the page that is shown.
+    int shownTab() const;
+
     void buildMenu();
     void labelMenu();
     void labelUndoActions();
@@ -108,14 +145,12 @@ private:
 
     enum class LoadOutcome { Loaded, NoFile, Failed, Cancelled };
     LoadOutcome loadDatabase(const QString& path);
-    // After a load that did not happen: the window shows the database it had again, or an
-    // empty untitled one when the store no longer holds that (or there was none).
-    void returnToPreviousDatabase(bool previousEntriesKept);
+    // After a load that did not happen when the store no longer holds the database the window
+    // had (or there was none): the window shows an empty untitled one.
+    void showEmptyUntitledDatabase();
     // The working store keeps entries of another database and refuses to let them go: the
     // session goes on in an empty store of its own, with the record session.
     void useScratchStore(const storesession::Update& session);
-    // Fills the shown list pages from the store again, after they were emptied for a load.
-    void refillShownLists();
     // What became of the unsaved changes when a save was asked for.
     enum class SaveOutcome {
         Saved,      // in the file (or nothing was unsaved)
@@ -136,8 +171,8 @@ private:
     void rememberDatabase(const QString& path, const QStringList& widths = {});
     // The progress of listing the database at path (entries of them, 0 when not known) in View
     // All's next fill, which makes room for bytes in cells at once; shown while it lives.
-    std::unique_ptr<Progress> expectListing(const QString& path, qint64 entries, qsizetype bytes,
-                                            qsizetype cells);
+    std::unique_ptr<Progress> expectListing(Operation& operation, const QString& path,
+                                            qint64 entries, qsizetype bytes, qsizetype cells);
     // After the number of columns changed: the search criteria beyond the columns go, and
     // View Filtered lists by those that are left.
     void fitSearchToColumns();
@@ -167,6 +202,8 @@ private:
 
     // Selects a tab without running page switching.
     void selectTab(int tab);
+    // The column widths of list, as the user left them, for both lists.
+    void keepColumnWidths(const CViewTab& list);
     void OnTabChanged(int tab);
     void OnViewCommand(int tab);
     // Runs a user command inside the one guard that reports file errors.
@@ -208,5 +245,8 @@ private:
     QTranslator m_qtTexts;
     QList<QPair<int, QAction*>> m_actions;          // text number and menu item
     bool m_started = false;                         // the first initialisation has run
+    int m_commands = 0;                             // Command objects alive
+    int m_operations = 0;                           // Operation objects alive
+    bool m_closeRequested = false;                  // see requestClose()
     std::unique_ptr<QTemporaryDir> m_scratchStore;  // holds the store useScratchStore() made
 };

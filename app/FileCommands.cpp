@@ -124,21 +124,19 @@ bool CMyOrvaneDatabaseDlg::LoadDatabase(const QString& path) {
 CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QString& path) {
     if (!PowerClass::FileExists(path))
         return LoadOutcome::NoFile;
+    // Until the store holds the file's entries, the window shows the database it has, as it
+    // was: an open that fails or is cancelled changes nothing there.
+    Operation operation(*this);
     const QString oldTitle = windowTitle();
     setWindowTitle(text(texts::PleaseWait));
     QByteArray bytes;
     csvfile::LoadReport report;
     bool previousEntriesKept = true;
-    // The old lists go before the file comes, so that a large database is never held twice;
-    // they come back from the store when the new entries do not.
-    m_viewAllPage.releaseRows();
-    m_viewFilteredPage.releaseRows();
     // The progress runs from reading the file to the entries stored. It is gone when the guard
     // reports a file that cannot be read, which changes nothing.
     const bool read = actionguard::guard(this, [&] {
-        const std::unique_ptr<Progress> progress =
-            Prompter::current().progress(this, text(texts::OpeningProgress).arg(fileNameOf(path)),
-                                         text(texts::Cancel), QFileInfo(path).size());
+        const std::unique_ptr<Progress> progress = operation.progress(
+            text(texts::OpeningProgress).arg(fileNameOf(path)), QFileInfo(path).size());
         bytes = csvfile::ReadFile(path);
         BusyCursor busy;
         storesession::Update session;
@@ -157,25 +155,28 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
     });
     if (!read) {
         setWindowTitle(oldTitle);
-        refillShownLists();
         return LoadOutcome::NoFile;
     }
     if (report.cancelled || !report.storeUsable) {
         setWindowTitle(oldTitle);
-        returnToPreviousDatabase(previousEntriesKept);
+        if (!previousEntriesKept || !m_database.isOpen())
+            showEmptyUntitledDatabase();
         if (report.cancelled)
             return LoadOutcome::Cancelled;  // as the user asked: nothing to tell
         message(text(texts::FileNotLoaded).arg(QDir::toNativeSeparators(path), report.storeError),
                 Prompter::Buttons::Ok, Prompter::Icon::Warning);
         return LoadOutcome::Failed;
     }
-    const int columns = schema::columnCount(report.columnNames);
-    const std::unique_ptr<Progress> listing = expectListing(
-        path, report.storedEntries, bytes.size(), qsizetype(report.storedEntries) * columns);
-    bytes = QByteArray();
-    // A file just read has no unsaved changes.
+    // The store holds the file's entries: the database switches as a whole. A file just read
+    // has no unsaved changes.
     m_database.open(path, report.columnNames, report.encoding, false);
-    showDatabase();
+    {
+        const std::unique_ptr<Progress> listing =
+            expectListing(operation, path, report.storedEntries, bytes.size(),
+                          qsizetype(report.storedEntries) * m_database.columnCount());
+        bytes = QByteArray();
+        showDatabase();
+    }
     setTitleForPath(path, false);
     // Only now: the store holds this file's entries, and a config.ini that cannot be written
     // must not leave the window on the previous file, which the next save would overwrite.
@@ -188,12 +189,13 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
     return LoadOutcome::Loaded;
 }
 
-std::unique_ptr<Progress> CMyOrvaneDatabaseDlg::expectListing(const QString& path, qint64 entries,
+std::unique_ptr<Progress> CMyOrvaneDatabaseDlg::expectListing(Operation& operation,
+                                                              const QString& path, qint64 entries,
                                                               qsizetype bytes, qsizetype cells) {
     // Listing a large database takes a while too. Its entries are in the store by then: there
     // is nothing left to cancel.
-    std::unique_ptr<Progress> listing = Prompter::current().progress(
-        this, text(texts::ListingProgress).arg(fileNameOf(path)), text(texts::Cancel), entries);
+    std::unique_ptr<Progress> listing =
+        operation.progress(text(texts::ListingProgress).arg(fileNameOf(path)), entries);
     listing->setCancellable(false);
     Progress* shown = listing.get();
     m_viewAllPage.expectRows(bytes, cells, [shown](qint64 rows) { shown->advance(rows); });
@@ -202,6 +204,10 @@ std::unique_ptr<Progress> CMyOrvaneDatabaseDlg::expectListing(const QString& pat
 
 void CMyOrvaneDatabaseDlg::showDatabase() {
     m_settingsPage.AbandonNewDatabase();  // an unconfirmed new database is abandoned
+    // The rows of the database shown before go before the new ones come, so that a large
+    // database is never held twice; so does a filter typed for them.
+    m_viewAllPage.releaseRows();
+    m_viewFilteredPage.releaseRows();
     m_viewAllPage.FillList(QString(), m_database.sortColumn());
     // The entry being edited belonged to another database.
     m_addEditPage.m_entries.clear();
@@ -228,8 +234,11 @@ bool CMyOrvaneDatabaseDlg::recoverSession() {
     // What the store holds is not in the file.
     m_database.open(record.path, record.columnNames, textencoding::fromName(record.encoding), true);
     m_database.setSortColumn(record.sortColumn);
-    const std::unique_ptr<Progress> listing = expectListing(currentPath(), 0, 0, 0);
-    showDatabase();
+    Operation listing(*this);
+    {
+        const std::unique_ptr<Progress> progress = expectListing(listing, currentPath(), 0, 0, 0);
+        showDatabase();
+    }
     setTitleForPath(currentPath(), true);
     return true;
 }
@@ -245,26 +254,27 @@ void CMyOrvaneDatabaseDlg::recordSaved(const std::optional<QString>& path,
     storesession::write(m_database.storePath(), session);
 }
 
-void CMyOrvaneDatabaseDlg::returnToPreviousDatabase(bool previousEntriesKept) {
-    // Nothing may be left that a save could write over the file that was not loaded.
-    if (!previousEntriesKept || !m_database.isOpen()) {
-        // The store no longer holds the database the window had (or it had none yet): an
-        // empty untitled one, with no file to write to until the user names one.
-        storesession::Update session;
-        session.path = QString();
-        session.columnNames = m_database.columnNames();
-        session.encoding = textencoding::nameOf(m_database.encoding());
-        session.unsaved = false;
-        SQLite3PowerClass store;
-        if (!store.Execute(m_database.storePath(),
-                           QStringLiteral("DELETE FROM %1;").arg(schema::table()), session) ||
-            store.m_outcome != SQLite3PowerClass::Outcome::Done)
-            useScratchStore(session);
-        m_database.open(QString(), m_database.columnNames(), m_database.encoding(), false);
-        m_settingsPage.AbandonNewDatabase();
-        setTitleForPath(currentPath(), false);
-    }
-    refillShownLists();
+void CMyOrvaneDatabaseDlg::showEmptyUntitledDatabase() {
+    // Nothing may be left that a save could write over the file that was not loaded: the
+    // store no longer holds the database the window had (or it had none yet), so an empty
+    // untitled one, with no file to write to until the user names one.
+    storesession::Update session;
+    session.path = QString();
+    session.columnNames = m_database.columnNames();
+    session.encoding = textencoding::nameOf(m_database.encoding());
+    session.unsaved = false;
+    SQLite3PowerClass store;
+    if (!store.Execute(m_database.storePath(),
+                       QStringLiteral("DELETE FROM %1;").arg(schema::table()), session) ||
+        store.m_outcome != SQLite3PowerClass::Outcome::Done)
+        useScratchStore(session);
+    m_database.open(QString(), m_database.columnNames(), m_database.encoding(), false);
+    m_settingsPage.AbandonNewDatabase();
+    setTitleForPath(currentPath(), false);
+    if (m_viewAllPage.m_active)
+        m_viewAllPage.FillList(QString(), QString());
+    if (m_viewFilteredPage.m_active)
+        m_viewFilteredPage.FillList(m_searchPage.m_filter, QString());
 }
 
 void CMyOrvaneDatabaseDlg::useScratchStore(const storesession::Update& session) {
@@ -277,14 +287,6 @@ void CMyOrvaneDatabaseDlg::useScratchStore(const storesession::Update& session) 
     if (!path.isEmpty() && storepath::RenewStore(storeTemplate(), path))
         storesession::write(path, session);
     m_database.setStorePath(path);
-}
-
-void CMyOrvaneDatabaseDlg::refillShownLists() {
-    // The lists were emptied for the new entries: they show the store as it is again.
-    if (m_viewAllPage.m_active)
-        m_viewAllPage.FillList(QString(), QString());
-    if (m_viewFilteredPage.m_active)
-        m_viewFilteredPage.FillList(m_searchPage.m_filter, QString());
 }
 
 void CMyOrvaneDatabaseDlg::reportLoadProblems(const QString& path, const QList<int>& lines) {
@@ -318,9 +320,10 @@ CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::saveDatabase(
     }
     const QString& columnNames = m_database.columnNames();
     const int n = m_database.columnCount();
-    // Every entry in the list's order, also those its filter field hides.
+    // Every entry in the order of the store, which the file keeps, also those the filter field
+    // hides.
     const ResultGrid& rows = m_viewAllPage.listedRows().grid();
-    const std::vector<int>& order = m_viewAllPage.listedRows().order();
+    const std::vector<int>& order = m_viewAllPage.listedRows().storeOrder();
     // Made UTF-8, a database of nothing but ASCII keeps that only with the mark.
     if (encoding == textencoding::Encoding::Utf8 && !textencoding::isUtf8(m_database.encoding()) &&
         !csvfile::holdsBeyondAscii(columnNames, rows, order, n))
@@ -343,13 +346,18 @@ CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::saveDatabase(
         return SaveOutcome::NotSaved;
     }
     bool written = false;  // also when the user cancelled
-    const bool failed = !actionguard::guard(this, [&] {
-        BusyCursor busy;
-        const std::unique_ptr<Progress> progress =
-            Prompter::current().progress(this, text(texts::SavingProgress).arg(fileNameOf(path)),
-                                         text(texts::Cancel), static_cast<qint64>(order.size()));
-        written = csvfile::Write(path, columnNames, rows, order, n, encoding, shownOn(*progress));
-    });
+    bool failed = false;
+    {
+        Operation saving(*this);
+        failed = !actionguard::guard(this, [&] {
+            BusyCursor busy;
+            const std::unique_ptr<Progress> progress =
+                saving.progress(text(texts::SavingProgress).arg(fileNameOf(path)),
+                                static_cast<qint64>(order.size()));
+            written =
+                csvfile::Write(path, columnNames, rows, order, n, encoding, shownOn(*progress));
+        });
+    }
     if (!written) {
         refreshTitle();
         return failed ? SaveOutcome::NotSaved : SaveOutcome::Cancelled;
@@ -367,6 +375,13 @@ CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::saveDatabase(
 }
 
 bool CMyOrvaneDatabaseDlg::BringPagesUpToDate() {
+    // View All shown has nothing pending: it stays exactly as the user sees it (order, filter,
+    // selection), so that a command that changes nothing in the end leaves it so.
+    if (m_viewAllPage.m_active && m_tabs->currentIndex() == ViewAllTab) {
+        keepColumnWidths(m_viewAllPage);
+        m_viewAllPage.Refill();
+        return true;
+    }
     selectTab(ViewAllTab);
     showPage(m_viewAllPage);
     return SwitchPage();
@@ -523,8 +538,18 @@ bool CMyOrvaneDatabaseDlg::CloseRequested() {
 }
 
 void CMyOrvaneDatabaseDlg::closeEvent(QCloseEvent* event) {
+    // Closing waits for the command that runs, and cancels its operation where it can stop.
+    if (m_commands > 0) {
+        requestClose();
+        event->ignore();
+        return;
+    }
     bool close = true;  // an error in the settings must not keep the window open
-    actionguard::guard(this, [&] { close = CloseRequested(); });
+    {
+        Command closing(*this);
+        actionguard::guard(this, [&] { close = CloseRequested(); });
+        m_closeRequested = false;  // answered by this close, whatever came meanwhile
+    }
     if (close)
         event->accept();
     else

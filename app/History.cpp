@@ -66,7 +66,7 @@ void CMyOrvaneDatabaseDlg::applyStep(bool forward) {
             m_searchPage.BuildSearchFilter();  // what was typed on the page stays
         fitSearchToColumns();
     }
-    m_addEditPage.FollowStoredEntry();
+    m_addEditPage.FollowStoredEntry(CSearchAddEdit::WhenGone::StartAdding);
     if (m_addEditPage.m_active)
         m_addEditPage.PreparePage();
     for (CViewTab* list : {&m_viewAllPage, &m_viewFilteredPage}) {

@@ -4,10 +4,10 @@
 #include "CMyOrvaneDatabaseDlg.h"
 
 #include "ActionGuard.h"
-#include "Schema.h"
 
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <utility>
 
 void CMyOrvaneDatabaseDlg::selectTab(int tab) {
     const QSignalBlocker blocker(m_tabs);
@@ -26,10 +26,18 @@ void CMyOrvaneDatabaseDlg::hidePage(CPage& page) {
 }
 
 void CMyOrvaneDatabaseDlg::OnTabChanged(int) {
+    if (operationRuns()) {
+        selectTab(shownTab());  // one operation at a time
+        return;
+    }
+    Command running(*this);
     actionguard::guard(this, [this] { SwitchPage(); });
 }
 
 void CMyOrvaneDatabaseDlg::OnViewCommand(int tab) {
+    if (operationRuns())
+        return;
+    Command running(*this);
     selectTab(tab);
     actionguard::guard(this, [this] { SwitchPage(); });
 }
@@ -41,15 +49,7 @@ bool CMyOrvaneDatabaseDlg::SwitchPage() {
     for (CViewTab* list : {&m_viewAllPage, &m_viewFilteredPage}) {
         if (!list->m_active)
             continue;
-        // The widths the user gave the columns travel to both lists.
-        m_viewAllPage.m_columnWidths.clear();
-        m_viewFilteredPage.m_columnWidths.clear();
-        const int n = m_database.columnCount();
-        for (int i = 0; i < n; ++i) {
-            const auto width = static_cast<quint32>(list->listColumnWidth(i));
-            m_viewAllPage.m_columnWidths.append(width);
-            m_viewFilteredPage.m_columnWidths.append(width);
-        }
+        keepColumnWidths(*list);
         hidePage(*list);
     }
     if (m_searchPage.m_active) {
@@ -105,6 +105,8 @@ bool CMyOrvaneDatabaseDlg::SwitchPage() {
             break;
         case AddEditTab:
             m_addEditPage.m_active = true;
+            // The entry being edited as it is now, under the columns as they are now.
+            m_addEditPage.FollowStoredEntry(CSearchAddEdit::WhenGone::KeepEditing);
             m_addEditPage.PreparePage();
             showPage(m_addEditPage);
             break;
@@ -115,6 +117,18 @@ bool CMyOrvaneDatabaseDlg::SwitchPage() {
             break;
     }
     return true;
+}
+
+void CMyOrvaneDatabaseDlg::keepColumnWidths(const CViewTab& list) {
+    // The widths the user gave the columns travel to both lists.
+    m_viewAllPage.m_columnWidths.clear();
+    m_viewFilteredPage.m_columnWidths.clear();
+    const int n = m_database.columnCount();
+    for (int i = 0; i < n; ++i) {
+        const auto width = static_cast<quint32>(list.listColumnWidth(i));
+        m_viewAllPage.m_columnWidths.append(width);
+        m_viewFilteredPage.m_columnWidths.append(width);
+    }
 }
 
 void CMyOrvaneDatabaseDlg::fitSearchToColumns() {
@@ -130,16 +144,13 @@ void CMyOrvaneDatabaseDlg::OnPollTimer() {
         if (!list->m_active)
             continue;
         if (list->m_editRequested) {
+            // The entry chosen when Edit Entry was asked, whatever the list shows now.
+            const ChosenEntry entry = *std::exchange(list->m_editRequested, std::nullopt);
             m_addEditPage.m_addMode = false;
-            m_addEditPage.m_values.clear();
-            const int row = list->selectionMark();
-            const int n = m_database.columnCount();
-            for (int i = 0; i < n; ++i)
-                m_addEditPage.m_values.append(list->cellText(row, i));
-            m_addEditPage.m_entries = list->entriesOf(row);
+            m_addEditPage.m_values = entry.values;
+            m_addEditPage.m_entries = entry.ids;
             m_addEditPage.PreparePage();
             selectTab(AddEditTab);
-            list->m_editRequested = false;
             if (!SwitchPage())
                 return;
         }

@@ -140,7 +140,7 @@ void CSearchAddEdit::SaveEditedEntry() {
     database().record(store.m_step);
 }
 
-void CSearchAddEdit::FollowStoredEntry() {
+void CSearchAddEdit::FollowStoredEntry(WhenGone whenGone) {
     if (m_searchMode || m_addMode || m_entries.empty())
         return;
     const int n = std::min(columnCount(), kFieldCount);
@@ -148,12 +148,15 @@ void CSearchAddEdit::FollowStoredEntry() {
     if (!store.Query(storePath(), schema::table(), sqltext::rowidIn(m_entries),
                      QStringLiteral("rowid"), n))
         return;  // the store says so at the next change
-    m_values.clear();
     if (store.rowCount() == 0) {
-        m_entries.clear();
-        m_addMode = true;
+        if (whenGone == WhenGone::StartAdding) {
+            m_values.clear();
+            m_entries.clear();
+            m_addMode = true;
+        }
         return;
     }
+    m_values.clear();
     for (int k = 0; k < n; ++k)
         m_values.append(store.m_resultValues.value(0, k));
 }

@@ -27,10 +27,12 @@ public:
     void BuildSearchFilter();
     void SaveEditedEntry();
     void SaveNewEntry();
-    // Edit mode: takes the values of the entry being edited from the store again, after undo
-    // or redo changed it or its columns; an entry that is no longer there leaves the page
-    // adding a new one.
-    void FollowStoredEntry();
+    // Edit mode: takes the values of the entry being edited from the store again, after the
+    // entry or the columns changed (undo, redo, a column moved), so that the page shows it as
+    // it is now. An entry that is no longer there is kept as it was, so that storing a change
+    // to it says so, or (after undo) left for a new one.
+    enum class WhenGone { KeepEditing, StartAdding };
+    void FollowStoredEntry(WhenGone whenGone);
 
     QLineEdit* field(int k) const { return m_fields[k - 1]; }  // k from 1
     QLabel* label(int k) const { return m_labels[k - 1]; }

@@ -138,7 +138,10 @@ void CViewTab::releaseRows() {
     // A filter typed for the entries of the database that goes would hide those of the next.
     m_filterField->clear();
     m_model.takeRows().release();
+    // Neither the old columns nor their count stand over the rows that come next.
+    m_model.reset(QStringList(), ResultGrid(), -1);
     m_lastFill = FillKey();
+    showCount();
 }
 
 void CViewTab::PlaceControls(int w, int h) {
@@ -157,6 +160,13 @@ void CViewTab::PlaceControls(int w, int h) {
 int CViewTab::selectionMark() const {
     const QModelIndexList rows = m_list->selectionModel()->selectedRows();
     return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+std::optional<ChosenEntry> CViewTab::chosenEntry() const {
+    const int row = selectionMark();
+    if (row == -1)
+        return std::nullopt;
+    return m_model.entryAt(row);
 }
 
 int CViewTab::listColumnWidth(int column) const {
@@ -283,11 +293,9 @@ void CViewTab::OnColumnClick(int column) {
 }
 
 void CViewTab::OnEditEntry() {
-    if (selectionMark() == -1) {
+    m_editRequested = chosenEntry();
+    if (!m_editRequested)
         message(texts::SelectEntryToEdit);
-        return;
-    }
-    m_editRequested = true;
 }
 
 void CViewTab::OnAddEntry() {
@@ -295,8 +303,9 @@ void CViewTab::OnAddEntry() {
 }
 
 void CViewTab::OnRemoveEntry() {
-    const int row = selectionMark();
-    if (row == -1) {
+    // Chosen now: the question lets results arrive that change what the rows show.
+    const std::optional<ChosenEntry> entry = chosenEntry();
+    if (!entry) {
         message(texts::SelectItemFirst);
         return;
     }
@@ -308,16 +317,17 @@ void CViewTab::OnRemoveEntry() {
     if (message(texts::ConfirmRemoveEntry, Prompter::Buttons::YesNo, Prompter::Icon::Warning) !=
         Prompter::Answer::Yes)
         return;
-    QStringList shown;
-    for (int column = 0; column < columnCount(); ++column)
-        shown.append(m_model.cellText(row, column));
     // The entry and its twins, found by their ids first, so that the store need not look
     // at every entry; the values must still be those shown.
-    const QString condition = sqltext::rowidIn(m_model.twinsOf(row)) + QStringLiteral(" AND ") +
-                              schema::allColumnsEqual(shown);
+    const QString condition = sqltext::rowidIn(entry->ids) + QStringLiteral(" AND ") +
+                              schema::allColumnsEqual(entry->values);
     if (!store.Delete(storePath(), schema::table(), condition, QString()) ||
         store.m_outcome != SQLite3PowerClass::Outcome::Done) {
         reportStoreRefused(store.m_error);
+        return;
+    }
+    if (store.m_changedRows == 0) {
+        message(texts::ChosenEntryGone, Prompter::Buttons::Ok, Prompter::Icon::Warning);
         return;
     }
     if (store.m_step)
@@ -326,14 +336,14 @@ void CViewTab::OnRemoveEntry() {
 }
 
 void CViewTab::OnCopyEntry() {
-    const int row = selectionMark();
-    if (row == -1) {
+    const std::optional<ChosenEntry> entry = chosenEntry();
+    if (!entry) {
         message(texts::SelectEntryToCopy);
         return;
     }
     QString text;
-    for (int column = 0; column < columnCount(); ++column)
-        text += m_model.cellText(row, column) + QStringLiteral("\r\n");
+    for (const QString& value : entry->values)
+        text += value + QStringLiteral("\r\n");
     shell::copyToClipboard(text, false);
 }
 

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <functional>
+#include <optional>
 
 class QLabel;
 class QLineEdit;
@@ -28,7 +29,8 @@ public:
     // Reads the store again with the filter and sort column of the last fill.
     void Refill() { FillList(m_shownFilter, m_shownOrder); }
 
-    // Empties the list and gives its memory back, before a new database is read.
+    // Empties the list (rows, columns and count) and gives its memory back, before a new
+    // database is read.
     void releaseRows();
     // The next fill reads about this many bytes in this many cells: room is made at once, and
     // listed hears how many rows it has read so far.
@@ -43,9 +45,9 @@ public:
 
     // The row of the chosen entry, or -1.
     int selectionMark() const;
+    // The entry chosen in the list, by its identity; none when no row is chosen.
+    std::optional<ChosenEntry> chosenEntry() const;
     QString cellText(int row, int column) const { return m_model.cellText(row, column); }
-    // The ids of the entries that the row stands for: it and its twins.
-    std::vector<qint64> entriesOf(int row) const { return m_model.twinsOf(row); }
     int listRowCount() const { return m_model.rowCount(); }
     // Width of list column i in pixels; 0 for a column the list does not have.
     int listColumnWidth(int column) const;
@@ -65,7 +67,9 @@ public:
 
     bool m_filtered = false;
     QString m_filter;
-    bool m_editRequested = false;
+    // Edit Entry asked to edit this entry, chosen when it was asked; the main window's poll
+    // timer hands it to the Add/Edit Data tab.
+    std::optional<ChosenEntry> m_editRequested;
     bool m_addRequested = false;
     QList<quint32> m_columnWidths;
 

@@ -293,6 +293,13 @@ std::vector<qint64> EntriesModel::twinsOf(int row) const {
     return twins;
 }
 
+ChosenEntry EntriesModel::entryAt(int row) const {
+    ChosenEntry entry{twinsOf(row), {}};
+    for (int column = 0; column < columnCount(); ++column)
+        entry.values.append(cellText(row, column));
+    return entry;
+}
+
 void EntriesModel::setColors(const QColor& background, const QColor& text) {
     m_background = background;
     m_text = text;

@@ -11,6 +11,14 @@
 
 class RowScan;
 
+// An entry as the user chose it in a list, held by what identifies it in the store rather than
+// by its row, which a filter's result or a change of the list can give to another entry: the
+// ids of the entry and its twins (the entries of the same values), and those values.
+struct ChosenEntry {
+    std::vector<qint64> ids;
+    QStringList values;
+};
+
 // The entries of a list page as a table model over the compact result grid of the query that
 // filled it. The grid is only appended to: an entry changed in the store comes in as a new row
 // at its place in the list's order and its old row stays behind, unlisted, until such rows are
@@ -51,9 +59,13 @@ public:
     QString cellText(int row, int column) const;
     // The ids of the rows that hold the same values as the shown row, its own id among them.
     std::vector<qint64> twinsOf(int row) const;
+    // The entry of the shown row (0 <= row < rowCount()).
+    ChosenEntry entryAt(int row) const;
     // Every row in the list's order, the hidden ones too, as row numbers of grid().
     const ResultGrid& grid() const { return m_grid; }
     const std::vector<int>& order() const { return m_order; }
+    // The same rows in store order (by id), the order of the database's file.
+    const std::vector<int>& storeOrder() const { return m_byRowid; }
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;

@@ -143,6 +143,7 @@ enum Number : int {
     OpeningProgress = 634,  // %1 the file's name
     SavingProgress = 635,
     ListingProgress = 636,  // %1 the database file's name
+    ChosenEntryGone = 637,
 
     // Template k (from 1) of the New Database dialog: its name at FirstTemplate + 10 (k - 1),
     // its column-names line at the number after; see CTranslation::templateName().

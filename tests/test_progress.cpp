@@ -1,7 +1,9 @@
 // Progress with Cancel while a database is opened or saved: the real dialog, the store's steps,
 // and what the window is left with when the user cancels.
 #include "CsvDatabaseFile.h"
+#include "DialogRobot.h"
 #include "MainWindowHarness.h"
+#include "ProgressWindow.h"
 #include "Prompter.h"
 #include "SQLite3PowerClass.h"
 #include "Schema.h"
@@ -9,8 +11,10 @@
 #include "TestEnvironment.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QPointer>
-#include <QProgressDialog>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 
@@ -119,33 +123,43 @@ void ProgressTest::dialogFollowsTheWorkAndCancels() {
     std::unique_ptr<Progress> progress =
         prompter.progress(&window, "Opening big.csv...", "Stop", total);
 
-    // Work that goes on for long enough brings the dialog up, over its window only.
-    QPointer<QProgressDialog> dialog;
+    // Work that goes on for half a second brings the window up, over its window only.
+    QElapsedTimer working;
+    working.start();
+    QPointer<ProgressWindow> shown;
     QVERIFY(QTest::qWaitFor(
         [&] {
             progress->advance(total / 2);
-            dialog = window.findChild<QProgressDialog*>();
-            return dialog && dialog->isVisible();
+            shown = window.findChild<ProgressWindow*>();
+            return shown && shown->isVisible();
         },
         5000));
-    QCOMPARE(dialog->labelText(), "Opening big.csv...");
-    QCOMPARE(dialog->windowModality(), Qt::WindowModal);
-    QVERIFY(dialog->maximum() > 0);
-    QVERIFY(qAbs(dialog->value() - dialog->maximum() / 2) <= 1);
+    QVERIFY(working.elapsed() >= 500);
+    QCOMPARE(shown->label()->text(), "Opening big.csv...");
+    QCOMPARE(shown->windowModality(), Qt::WindowModal);
+    QVERIFY(shown->bar()->maximum() > 0);
+    QVERIFY(qAbs(shown->bar()->value() - shown->bar()->maximum() / 2) <= 1);
 
-    // Cancel comes and goes; pressed, the next step hears of it.
-    progress->setCancellable(false);
-    QVERIFY(!dialog->findChild<QPushButton*>());
-    progress->setCancellable(true);
-    auto* cancel = dialog->findChild<QPushButton*>();
-    QVERIFY(cancel);
-    QCOMPARE(cancel->text(), "Stop");
+    // Escape and the title bar's close leave it standing and the work going on.
+    DialogRobot::pressKey(shown, Qt::Key_Escape);
+    DialogRobot::closeWindow(shown);
     QVERIFY(progress->advance(total / 2));
-    QTest::mouseClick(cancel, Qt::LeftButton);
+    QVERIFY(shown && shown->isVisible());
+
+    // Cancel comes and goes; pressed, the next step hears of it, and the window stays until
+    // the work is done with it.
+    progress->setCancellable(false);
+    QVERIFY(!shown->cancelButton()->isVisible());
+    progress->setCancellable(true);
+    QVERIFY(shown->cancelButton()->isVisible());
+    QCOMPARE(shown->cancelButton()->text(), "Stop");
+    QVERIFY(progress->advance(total / 2));
+    DialogRobot::click(shown->cancelButton());
     QVERIFY(!progress->advance(total / 2 + 1));
+    QVERIFY(shown && shown->isVisible());
 
     progress.reset();
-    QVERIFY(!dialog);
+    QVERIFY(!shown);
 }
 
 void ProgressTest::cancelledLoadKeepsTheStore() {

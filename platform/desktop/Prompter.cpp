@@ -1,17 +1,19 @@
 #include "Prompter.h"
 
+#include "ProgressWindow.h"
 #include "UnattendedPrompter.h"
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
-#include <QProgressDialog>
 
 #include <algorithm>
 #include <climits>
+#include <utility>
 
 namespace {
 
@@ -20,48 +22,49 @@ Prompter*& installed() {
     return prompter;
 }
 
-// Qt's progress dialog, over its parent window only. It appears once the work has taken half a
-// second, and is told of the progress at most every 30 ms, which is all the eye can follow: a
-// call for each line then costs a look at the clock, and the dialog's own event processing (which
-// lets Cancel be pressed) stays a small part of the work.
+// A ProgressWindow over its parent window. It appears only from advance(), once the work has
+// taken showAfter ms: never by itself in the middle of something else, such as over a message.
+// While it shows, advance() lets the window system deliver what has come at most every 30 ms,
+// which is all the eye can follow: a call for each line then costs a look at the clock.
 class QtProgress : public Progress {
 public:
-    QtProgress(QWidget* parent, const QString& label, const QString& cancelText, qint64 total)
-        : m_dialog(label, cancelText, 0, 0, parent),
-          m_cancelText(cancelText),
+    QtProgress(QWidget* parent, const QString& label, const QString& cancelText, qint64 total,
+               qint64 showAfter)
+        : m_window(parent, label, cancelText),
+          m_showAfter(showAfter),
           m_total(std::max<qint64>(total, 0)) {
-        // The dialog counts in int: a larger total is counted in coarser units.
+        // The bar counts in int: a larger total is counted in coarser units.
         while ((m_total >> m_shift) > INT_MAX)
             ++m_shift;
-        m_dialog.setWindowModality(Qt::WindowModal);
-        m_dialog.setMinimumDuration(500);
-        m_dialog.setAutoReset(false);  // stays, full, until the work is done with it
-        m_dialog.setMaximum(static_cast<int>(m_total >> m_shift));
-        m_dialog.setValue(0);  // the half second counts from here
-        m_sinceUpdate.start();
+        m_window.setMaximum(static_cast<int>(m_total >> m_shift));
+        m_started.start();
     }
 
     bool advance(qint64 done) override {
-        if (m_sinceUpdate.hasExpired(kUpdateInterval)) {
-            m_dialog.setValue(static_cast<int>(std::clamp<qint64>(done, 0, m_total) >> m_shift));
-            m_sinceUpdate.restart();
+        if (!m_window.isVisible()) {
+            if (m_started.elapsed() < m_showAfter)
+                return true;  // too short to be worth a window; nothing can have been pressed
+            m_window.show();
+        } else if (!m_sinceUpdate.hasExpired(kUpdateInterval)) {
+            return !(m_cancellable && m_window.wasCancelled());
         }
-        return !(m_cancellable && m_dialog.wasCanceled());
+        m_window.setValue(static_cast<int>(std::clamp<qint64>(done, 0, m_total) >> m_shift));
+        QCoreApplication::processEvents();
+        m_sinceUpdate.restart();
+        return !(m_cancellable && m_window.wasCancelled());
     }
 
     void setCancellable(bool cancellable) override {
-        if (cancellable == m_cancellable)
-            return;
         m_cancellable = cancellable;
-        // No text, no button (and no Escape key).
-        m_dialog.setCancelButtonText(cancellable ? m_cancelText : QString());
+        m_window.setCancellable(cancellable);
     }
 
 private:
     static constexpr qint64 kUpdateInterval = 30;  // ms
 
-    QProgressDialog m_dialog;
-    QString m_cancelText;
+    ProgressWindow m_window;
+    qint64 m_showAfter;  // ms
+    QElapsedTimer m_started;
     QElapsedTimer m_sinceUpdate;
     qint64 m_total = 0;
     int m_shift = 0;
@@ -78,12 +81,34 @@ Prompter& Prompter::current() {
     return UnattendedPrompter::isUnattended() ? static_cast<Prompter&>(unattended) : real;
 }
 
-void Prompter::install(Prompter* prompter) {
-    installed() = prompter;
+Prompter* Prompter::install(Prompter* prompter) {
+    return std::exchange(installed(), prompter);
 }
 
-Prompter::Answer QtPrompter::message(QWidget* parent, const QString& text, const QString& caption,
-                                     Buttons buttons, Icon icon) {
+Prompter::Answer Prompter::message(QWidget* parent, const QString& text, const QString& caption,
+                                   Buttons buttons, Icon icon) {
+    if (m_holds > 0 && buttons == Buttons::Ok) {
+        m_held.append({parent, text, caption, icon});
+        return Answer::Ok;
+    }
+    return showMessage(parent, text, caption, buttons, icon);
+}
+
+Prompter::MessageHold::MessageHold(Prompter& prompter) : m_prompter(prompter) {
+    ++m_prompter.m_holds;
+}
+
+Prompter::MessageHold::~MessageHold() {
+    if (--m_prompter.m_holds > 0)
+        return;
+    const QList<HeldMessage> held = std::exchange(m_prompter.m_held, {});
+    for (const HeldMessage& message : held)
+        m_prompter.showMessage(message.parent, message.text, message.caption, Buttons::Ok,
+                               message.icon);
+}
+
+Prompter::Answer QtPrompter::showMessage(QWidget* parent, const QString& text,
+                                         const QString& caption, Buttons buttons, Icon icon) {
     QMessageBox box(parent);
     box.setWindowTitle(caption);
     box.setText(text);
@@ -142,5 +167,5 @@ bool QtPrompter::choosePrinter(QPrinter& printer, QWidget* parent) {
 
 std::unique_ptr<Progress> QtPrompter::progress(QWidget* parent, const QString& label,
                                                const QString& cancelText, qint64 total) {
-    return std::make_unique<QtProgress>(parent, label, cancelText, total);
+    return std::make_unique<QtProgress>(parent, label, cancelText, total, m_showAfter);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QList>
+#include <QPointer>
 #include <QString>
 #include <memory>
 
@@ -8,7 +10,7 @@ class QPrinter;
 class QWidget;
 
 // The progress of a long operation as the user follows it, with Cancel; it goes away with the
-// object.
+// object, and only with it.
 class Progress {
 public:
     virtual ~Progress() = default;
@@ -30,8 +32,26 @@ public:
 
     virtual ~Prompter() = default;
 
-    virtual Answer message(QWidget* parent, const QString& text, const QString& caption,
-                           Buttons buttons, Icon icon) = 0;
+    // A message box. One that only informs (Buttons::Ok) waits while messages are held and is
+    // answered Ok at once.
+    Answer message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons,
+                   Icon icon);
+
+    // While a hold lives, messages that only inform wait; when the last hold goes they are shown
+    // in the order they came. So what an operation has to tell comes after its progress windows
+    // have closed and its result is complete, never under or over them. A question cannot wait
+    // and is asked at once.
+    class MessageHold {
+    public:
+        explicit MessageHold(Prompter& prompter);
+        ~MessageHold();
+        MessageHold(const MessageHold&) = delete;
+        MessageHold& operator=(const MessageHold&) = delete;
+
+    private:
+        Prompter& m_prompter;
+    };
+
     // Empty result: the user cancelled.
     virtual QString openFileName(QWidget* parent, const QString& caption, const QString& folder,
                                  const QString& filter) = 0;
@@ -50,15 +70,31 @@ public:
                                                const QString& cancelText, qint64 total) = 0;
 
     static Prompter& current();
-    // Installs prompter as the current one (not owned); nullptr restores the real one.
-    static void install(Prompter* prompter);
+    // Installs prompter as the current one (not owned); nullptr restores the real one. Returns
+    // the one installed before.
+    static Prompter* install(Prompter* prompter);
+
+protected:
+    virtual Answer showMessage(QWidget* parent, const QString& text, const QString& caption,
+                               Buttons buttons, Icon icon) = 0;
+
+private:
+    struct HeldMessage {
+        QPointer<QWidget> parent;
+        QString text;
+        QString caption;
+        Icon icon;
+    };
+    int m_holds = 0;
+    QList<HeldMessage> m_held;
 };
 
-// The real prompter on Qt's standard dialogs.
+// The real prompter on Qt's standard dialogs, and a progress window of its own (ProgressWindow),
+// which appears once the work has taken showAfter milliseconds.
 class QtPrompter : public Prompter {
 public:
-    Answer message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons,
-                   Icon icon) override;
+    explicit QtPrompter(qint64 showAfter = 500) : m_showAfter(showAfter) {}
+
     QString openFileName(QWidget* parent, const QString& caption, const QString& folder,
                          const QString& filter) override;
     QString saveFileName(QWidget* parent, const QString& caption, const QString& initialPath,
@@ -67,4 +103,11 @@ public:
     bool choosePrinter(QPrinter& printer, QWidget* parent) override;
     std::unique_ptr<Progress> progress(QWidget* parent, const QString& label,
                                        const QString& cancelText, qint64 total) override;
+
+protected:
+    Answer showMessage(QWidget* parent, const QString& text, const QString& caption,
+                       Buttons buttons, Icon icon) override;
+
+private:
+    qint64 m_showAfter;
 };

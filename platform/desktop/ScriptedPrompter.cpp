@@ -35,8 +35,8 @@ bool ScriptedPrompter::queuesEmpty() const {
            m_dialogs.isEmpty() && m_prints.isEmpty() && m_cancels.isEmpty();
 }
 
-Prompter::Answer ScriptedPrompter::message(QWidget*, const QString& text, const QString& caption,
-                                           Buttons buttons, Icon) {
+Prompter::Answer ScriptedPrompter::showMessage(QWidget*, const QString& text,
+                                               const QString& caption, Buttons buttons, Icon) {
     m_prompts.append({QStringLiteral("message"), text, caption});
     if (buttons == Buttons::Ok)
         return Answer::Ok;

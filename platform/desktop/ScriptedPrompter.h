@@ -20,8 +20,9 @@ public:
         QString caption;
     };
 
-    ScriptedPrompter() { Prompter::install(this); }
-    ~ScriptedPrompter() override { Prompter::install(nullptr); }
+    // Installed from construction to destruction; the one installed before comes back then.
+    ScriptedPrompter() : m_previous(Prompter::install(this)) {}
+    ~ScriptedPrompter() override { Prompter::install(m_previous); }
 
     void queueAnswer(Answer answer) { m_answers.enqueue(answer); }
     void queueFileName(const QString& path) { m_fileNames.enqueue(path); }
@@ -42,8 +43,6 @@ public:
     void clearPrompts() { m_prompts.clear(); }
     bool queuesEmpty() const;
 
-    Answer message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons,
-                   Icon icon) override;
     QString openFileName(QWidget* parent, const QString& caption, const QString& folder,
                          const QString& filter) override;
     QString saveFileName(QWidget* parent, const QString& caption, const QString& initialPath,
@@ -53,7 +52,15 @@ public:
     std::unique_ptr<Progress> progress(QWidget* parent, const QString& label,
                                        const QString& cancelText, qint64 total) override;
 
+protected:
+    Answer showMessage(QWidget* parent, const QString& text, const QString& caption,
+                       Buttons buttons, Icon icon) override;
+    void record(const QString& kind, const QString& text, const QString& caption) {
+        m_prompts.append({kind, text, caption});
+    }
+
 private:
+    Prompter* m_previous;
     QList<Prompt> m_prompts;
     QQueue<Answer> m_answers;
     QQueue<QString> m_fileNames;

@@ -19,8 +19,8 @@ bool UnattendedPrompter::isUnattended() {
     return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
 }
 
-Prompter::Answer UnattendedPrompter::message(QWidget*, const QString& text, const QString& caption,
-                                             Buttons buttons, Icon) {
+Prompter::Answer UnattendedPrompter::showMessage(QWidget*, const QString& text,
+                                                 const QString& caption, Buttons buttons, Icon) {
     std::fprintf(stderr, "%s: %s\n", caption.toLocal8Bit().constData(),
                  text.toLocal8Bit().constData());
     std::fflush(stderr);

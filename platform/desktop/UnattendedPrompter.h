@@ -11,8 +11,6 @@ public:
     // True when windows cannot be seen, so that nobody could answer them.
     static bool isUnattended();
 
-    Answer message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons,
-                   Icon icon) override;
     QString openFileName(QWidget* parent, const QString& caption, const QString& folder,
                          const QString& filter) override;
     QString saveFileName(QWidget* parent, const QString& caption, const QString& initialPath,
@@ -21,4 +19,8 @@ public:
     bool choosePrinter(QPrinter& printer, QWidget* parent) override;
     std::unique_ptr<Progress> progress(QWidget* parent, const QString& label,
                                        const QString& cancelText, qint64 total) override;
+
+protected:
+    Answer showMessage(QWidget* parent, const QString& text, const QString& caption,
+                       Buttons buttons, Icon icon) override;
 };
