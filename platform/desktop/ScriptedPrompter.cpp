@@ -4,18 +4,30 @@
 #include <QMetaObject>
 
 #include <limits>
+#include <utility>
 
 namespace {
 
-// Cancelled by the script once the work reaches cancelAt.
+// Cancelled by the script once the work reaches cancelAt; meanwhile happens at the first step,
+// duringWork at every one.
 class ScriptedProgress : public Progress {
 public:
-    explicit ScriptedProgress(qint64 cancelAt) : m_cancelAt(cancelAt) {}
-    bool advance(qint64 done) override { return !(m_cancellable && done >= m_cancelAt); }
+    ScriptedProgress(qint64 cancelAt, std::function<void()> meanwhile,
+                     const std::function<void()>& duringWork)
+        : m_cancelAt(cancelAt), m_meanwhile(std::move(meanwhile)), m_duringWork(duringWork) {}
+    bool advance(qint64 done) override {
+        if (m_meanwhile)
+            std::exchange(m_meanwhile, {})();
+        if (m_duringWork)
+            m_duringWork();
+        return !(m_cancellable && done >= m_cancelAt);
+    }
     void setCancellable(bool cancellable) override { m_cancellable = cancellable; }
 
 private:
     qint64 m_cancelAt;
+    std::function<void()> m_meanwhile;
+    const std::function<void()>& m_duringWork;
     bool m_cancellable = true;
 };
 
@@ -30,14 +42,21 @@ QStringList ScriptedPrompter::messageTexts() const {
     return texts;
 }
 
+void ScriptedPrompter::happenMeanwhile() {
+    if (!m_meanwhile.isEmpty())
+        m_meanwhile.dequeue()();
+}
+
 bool ScriptedPrompter::queuesEmpty() const {
     return m_answers.isEmpty() && m_fileNames.isEmpty() && m_fileTypes.isEmpty() &&
-           m_dialogs.isEmpty() && m_prints.isEmpty() && m_cancels.isEmpty();
+           m_dialogs.isEmpty() && m_prints.isEmpty() && m_cancels.isEmpty() &&
+           m_meanwhile.isEmpty();
 }
 
 Prompter::Answer ScriptedPrompter::showMessage(QWidget*, const QString& text,
                                                const QString& caption, Buttons buttons, Icon) {
     m_prompts.append({QStringLiteral("message"), text, caption});
+    happenMeanwhile();
     if (buttons == Buttons::Ok)
         return Answer::Ok;
     return m_answers.isEmpty() ? Answer::No : m_answers.dequeue();
@@ -46,12 +65,14 @@ Prompter::Answer ScriptedPrompter::showMessage(QWidget*, const QString& text,
 QString ScriptedPrompter::openFileName(QWidget*, const QString& caption, const QString& folder,
                                        const QString&) {
     m_prompts.append({QStringLiteral("open"), folder, caption});
+    happenMeanwhile();
     return m_fileNames.isEmpty() ? QString() : m_fileNames.dequeue();
 }
 
 QString ScriptedPrompter::saveFileName(QWidget*, const QString& caption, const QString& initialPath,
                                        const QStringList& filters, int* chosen) {
     m_prompts.append({QStringLiteral("save"), initialPath, caption});
+    happenMeanwhile();
     m_offeredTypes = filters;
     m_preselectedType = *chosen;
     if (!m_fileTypes.isEmpty())
@@ -62,6 +83,7 @@ QString ScriptedPrompter::saveFileName(QWidget*, const QString& caption, const Q
 int ScriptedPrompter::runModal(QDialog& dialog) {
     m_prompts.append({QStringLiteral("modal"),
                       QString::fromLatin1(dialog.metaObject()->className()), dialog.windowTitle()});
+    happenMeanwhile();
     if (m_dialogs.isEmpty())
         return QDialog::Rejected;
     dialog.show();
@@ -72,6 +94,7 @@ int ScriptedPrompter::runModal(QDialog& dialog) {
 
 bool ScriptedPrompter::choosePrinter(QPrinter& printer, QWidget*) {
     m_prompts.append({QStringLiteral("print"), QString(), QString()});
+    happenMeanwhile();
     return !m_prints.isEmpty() && m_prints.dequeue()(printer);
 }
 
@@ -79,5 +102,6 @@ std::unique_ptr<Progress> ScriptedPrompter::progress(QWidget*, const QString& la
                                                      qint64) {
     m_prompts.append({QStringLiteral("progress"), label, QString()});
     return std::make_unique<ScriptedProgress>(
-        m_cancels.isEmpty() ? std::numeric_limits<qint64>::max() : m_cancels.dequeue());
+        m_cancels.isEmpty() ? std::numeric_limits<qint64>::max() : m_cancels.dequeue(),
+        m_meanwhile.isEmpty() ? std::function<void()>() : m_meanwhile.dequeue(), m_duringWork);
 }

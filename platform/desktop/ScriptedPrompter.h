@@ -10,7 +10,8 @@
 // A Prompter for tests and scripted runs: answers come from queues, and every prompt is
 // recorded. With an empty queue a message gets Ok (or No for a Yes/No question), a file
 // dialog is cancelled, a modal dialog is rejected, the print dialog is cancelled and a
-// progress runs to its end.
+// progress runs to its end. What happens elsewhere while a person would look at a prompt (a
+// background result, a keystroke) can be made to happen then.
 class ScriptedPrompter : public Prompter {
 public:
     struct Prompt {
@@ -37,6 +38,12 @@ public:
     void queuePrint(std::function<bool(QPrinter&)> script) { m_prints.enqueue(std::move(script)); }
     // The next progress is cancelled once its work reaches done (while Cancel is offered).
     void queueCancelAt(qint64 done) { m_cancels.enqueue(done); }
+    // The next prompt has happening happen while it is open, before it is answered; a progress
+    // at its first step.
+    void queueMeanwhile(std::function<void()> happening) { m_meanwhile.enqueue(happening); }
+    // step runs at every step of every progress, as what arrives while a progress window
+    // shows; none when empty.
+    void setDuringWork(std::function<void()> step) { m_duringWork = std::move(step); }
 
     const QList<Prompt>& prompts() const { return m_prompts; }
     QStringList messageTexts() const;
@@ -70,4 +77,9 @@ private:
     QQueue<std::function<int(QDialog&)>> m_dialogs;
     QQueue<std::function<bool(QPrinter&)>> m_prints;
     QQueue<qint64> m_cancels;
+    QQueue<std::function<void()>> m_meanwhile;
+    std::function<void()> m_duringWork;
+
+    // What was queued to happen while the prompt is open.
+    void happenMeanwhile();
 };

@@ -1,5 +1,6 @@
 #include "DialogRobot.h"
 
+#include <qpa/qwindowsysteminterface.h>
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
@@ -36,14 +37,23 @@ DialogRobot::DialogRobot(int delay) : m_delay(delay) {
     m_timer.setInterval(kLookEvery);
     connect(&m_timer, &QTimer::timeout, this, &DialogRobot::look);
     m_timer.start();
+    // A window that appears is looked at as soon as the program lets events in, also when
+    // that is only once.
+    qApp->installEventFilter(this);
+}
+
+bool DialogRobot::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Show && qobject_cast<QDialog*>(watched))
+        QMetaObject::invokeMethod(this, &DialogRobot::look, Qt::QueuedConnection);
+    return false;
 }
 
 void DialogRobot::answer(QMessageBox::StandardButton button, const QString& text) {
     m_answers.append({button, text});
 }
 
-void DialogRobot::onProgress(std::function<void(QDialog&)> action) {
-    m_progressActions.append(std::move(action));
+void DialogRobot::onProgress(const QString& label, std::function<void(QDialog&)> action) {
+    m_progressActions.append({label, std::move(action)});
 }
 
 QList<QDialog*> DialogRobot::shownProgressWindows() {
@@ -70,8 +80,8 @@ bool DialogRobot::dialogShown() {
     return !shownProgressWindows().isEmpty() || !shownMessageBoxes().isEmpty();
 }
 
-void DialogRobot::pressKey(QWidget* window, Qt::Key key) {
-    QTest::keyClick(window->window()->windowHandle(), key);
+void DialogRobot::pressKey(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    QTest::keyClick(window->window()->windowHandle(), key, modifiers);
 }
 
 void DialogRobot::click(QWidget* button) {
@@ -81,8 +91,9 @@ void DialogRobot::click(QWidget* button) {
 }
 
 void DialogRobot::closeWindow(QWidget* window) {
-    // As the title bar's close comes from the window system, a modal window blocks it.
-    window->window()->windowHandle()->close();
+    // As the title bar's close comes from the window system, which a modal window blocks.
+    QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::SynchronousDelivery>(
+        window->window()->windowHandle());
 }
 
 void DialogRobot::fault(const QString& what) {
@@ -108,11 +119,15 @@ void DialogRobot::look() {
         if (m_progressWindows.contains(progress))
             continue;
         m_progressWindows.append(progress);
-        m_seen.append(QStringLiteral("progress: ") + labelOf(*progress));
-        if (!m_progressActions.isEmpty()) {
+        const QString label = labelOf(*progress);
+        m_seen.append(QStringLiteral("progress: ") + label);
+        for (int i = 0; i < m_progressActions.size(); ++i) {
+            if (!label.contains(m_progressActions[i].label))
+                continue;
             // The person looks at it for a while, and the work goes on as slowly meanwhile.
             QThread::msleep(static_cast<unsigned long>(m_delay));
-            m_progressActions.takeFirst()(*progress);
+            m_progressActions.takeAt(i).action(*progress);
+            break;
         }
     }
     for (Box& box : m_boxes) {

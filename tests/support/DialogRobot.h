@@ -44,9 +44,9 @@ public:
     // The next message box whose text holds text (any, for the empty text) is answered with
     // button. A box without an answer gets OK, or No when it asks.
     void answer(QMessageBox::StandardButton button, const QString& text = QString());
-    // The next progress window to appear gets action once it has shown for the delay; the
-    // work waits meanwhile, as slow work would.
-    void onProgress(std::function<void(QDialog& progress)> action);
+    // The next progress window to appear whose text holds label gets action once it has shown
+    // for the delay; the work waits meanwhile, as slow work would.
+    void onProgress(const QString& label, std::function<void(QDialog& progress)> action);
 
     // Every window seen, in the order they appeared: "message: <text>", "progress: <label>".
     const QStringList& seen() const { return m_seen; }
@@ -57,17 +57,24 @@ public:
     static bool dialogShown();
 
     // A person's hand: a key pressed in a window, a click on a button, the title bar's close.
-    static void pressKey(QWidget* window, Qt::Key key);
+    static void pressKey(QWidget* window, Qt::Key key, Qt::KeyboardModifiers modifiers = {});
     static void click(QWidget* button);
     static void closeWindow(QWidget* window);
     // The progress windows and message boxes shown now.
     static QList<QDialog*> shownProgressWindows();
     static QList<QMessageBox*> shownMessageBoxes();
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     struct Answer {
         QMessageBox::StandardButton button;
         QString text;
+    };
+    struct ProgressAction {
+        QString label;
+        std::function<void(QDialog&)> action;
     };
     struct Box {
         QPointer<QMessageBox> box;
@@ -82,7 +89,7 @@ private:
     int m_delay;
     QTimer m_timer;
     QList<Answer> m_answers;
-    QList<std::function<void(QDialog&)>> m_progressActions;
+    QList<ProgressAction> m_progressActions;
     QList<Box> m_boxes;
     QList<QPointer<QDialog>> m_progressWindows;
     QStringList m_seen;
