@@ -124,14 +124,23 @@ bool CMyOrvaneDatabaseDlg::LoadDatabase(const QString& path) {
 CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QString& path) {
     if (!PowerClass::FileExists(path))
         return LoadOutcome::NoFile;
-    // Until the store holds the file's entries, the window shows the database it has, as it
-    // was: an open that fails or is cancelled changes nothing there.
     Operation operation(*this);
     const QString oldTitle = windowTitle();
     setWindowTitle(text(texts::PleaseWait));
     QByteArray bytes;
     csvfile::LoadReport report;
     bool previousEntriesKept = true;
+    // The lists give their rows back before the file comes, so that a large database is never
+    // held twice. An open that fails or is cancelled leaves the store as it was, and the lists
+    // show exactly what they showed again.
+    const CViewTab::View allView = m_viewAllPage.view();
+    const CViewTab::View filteredView = m_viewFilteredPage.view();
+    m_viewAllPage.releaseRows();
+    m_viewFilteredPage.releaseRows();
+    const auto showAgain = [&] {
+        m_viewAllPage.showAgain(allView);
+        m_viewFilteredPage.showAgain(filteredView);
+    };
     // The progress runs from reading the file to the entries stored. It is gone when the guard
     // reports a file that cannot be read, which changes nothing.
     const bool read = actionguard::guard(this, [&] {
@@ -155,12 +164,15 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
     });
     if (!read) {
         setWindowTitle(oldTitle);
+        showAgain();
         return LoadOutcome::NoFile;
     }
     if (report.cancelled || !report.storeUsable) {
         setWindowTitle(oldTitle);
         if (!previousEntriesKept || !m_database.isOpen())
             showEmptyUntitledDatabase();
+        else
+            showAgain();
         if (report.cancelled)
             return LoadOutcome::Cancelled;  // as the user asked: nothing to tell
         message(text(texts::FileNotLoaded).arg(QDir::toNativeSeparators(path), report.storeError),
@@ -204,8 +216,8 @@ std::unique_ptr<Progress> CMyOrvaneDatabaseDlg::expectListing(Operation& operati
 
 void CMyOrvaneDatabaseDlg::showDatabase() {
     m_settingsPage.AbandonNewDatabase();  // an unconfirmed new database is abandoned
-    // The rows of the database shown before go before the new ones come, so that a large
-    // database is never held twice; so does a filter typed for them.
+    // The rows of the database shown before go before the new ones come; so does a filter
+    // typed for them.
     m_viewAllPage.releaseRows();
     m_viewFilteredPage.releaseRows();
     m_viewAllPage.FillList(QString(), m_database.sortColumn());

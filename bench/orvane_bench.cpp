@@ -240,6 +240,9 @@ public:
                      .arg(file, 0, 'f', 1));
 
         const QList<QPair<QStringList, void (Measurement::*)()>> measures = {
+            {{QStringLiteral("first_add_entry"), QStringLiteral("first_edit_entry"),
+              QStringLiteral("first_remove_entry")},
+             &Measurement::firstChanges},
             {{QStringLiteral("save")}, &Measurement::save},
             {{QStringLiteral("sort")}, &Measurement::sort},
             {{QStringLiteral("search")}, &Measurement::search},
@@ -497,8 +500,65 @@ private:
 
     // An entry action: the request carried out by the poll timer, the fields typed (not
     // timed: that is the user's time), and the tab click that stores it and refills the list.
-    void entryAction(const QString& measure, const std::function<void()>& request,
-                     const std::function<void(CSearchAddEdit&)>& type, int change) {
+    double timeEntryAction(const QString& measure, const std::function<void()>& request,
+                           const std::function<void(CSearchAddEdit&)>& type) {
+        double elapsed = seconds([&] {
+            request();
+            m_window->OnPollTimer();
+            settle();
+        });
+        check(m_window->tabs()->currentIndex() == CMyOrvaneDatabaseDlg::AddEditTab,
+              QStringLiteral("%1 did not reach the add/edit page").arg(measure));
+        type(m_window->addEditPage());
+        elapsed += seconds([&] { clickTab(CMyOrvaneDatabaseDlg::ViewAllTab); });
+        return elapsed;
+    }
+
+    // Remove Entry on the entry in the middle, answered Yes, until the list shows the rest.
+    double timeRemoval() {
+        viewAll().list()->selectRow(listed() / 2);
+        m_prompter.queueAnswer(Prompter::Answer::Yes);
+        const double elapsed = seconds([&] {
+            viewAll().OnRemoveEntry();
+            settle();
+        });
+        check(questions(m_prompter).size() == 1, QStringLiteral("removing asked no question"));
+        m_prompter.clearPrompts();
+        return elapsed;
+    }
+
+    // The single-entry changes: the time each takes, and by how much it changes the count.
+    struct EntryChange {
+        QString measure;
+        std::function<double()> timed;
+        int entries;
+    };
+    QList<EntryChange> entryChanges() {
+        const auto addRequest = [this] { viewAll().OnAddEntry(); };
+        const auto typeNew = [this](CSearchAddEdit& page) {
+            for (int k = 1; k <= m_columns; ++k)
+                page.field(k)->setText(QStringLiteral("Neuer Eintrag %1 für d'Artagnan").arg(k));
+        };
+        const auto editRequest = [this] {
+            viewAll().list()->selectRow(listed() / 2);
+            viewAll().OnEditEntry();
+        };
+        const auto typeChange = [](CSearchAddEdit& page) {
+            page.field(1)->setText(page.field(1)->text() + QStringLiteral(" (geändert)"));
+        };
+        return {
+            {QStringLiteral("add_entry"),
+             [=] { return timeEntryAction(QStringLiteral("add_entry"), addRequest, typeNew); }, 1},
+            {QStringLiteral("edit_entry"),
+             [=] { return timeEntryAction(QStringLiteral("edit_entry"), editRequest, typeChange); },
+             0},
+            {QStringLiteral("remove_entry"), [this] { return timeRemoval(); }, -1},
+        };
+    }
+
+    // A change timed with its undo and redo, and the anchor reading every entry, on View All
+    // in store order.
+    void entryAction(const EntryChange& change) {
         QList<double> program;
         QList<double> anchor;
         QList<double> undo;
@@ -507,86 +567,44 @@ private:
         listInStoreOrder();
         for (int run = 0; run < m_runs; ++run) {
             const int before = listed();
-            double elapsed = seconds([&] {
-                request();
-                m_window->OnPollTimer();
-                settle();
-            });
-            check(m_window->tabs()->currentIndex() == CMyOrvaneDatabaseDlg::AddEditTab,
-                  QStringLiteral("%1 did not reach the add/edit page").arg(measure));
-            type(m_window->addEditPage());
-            elapsed += seconds([&] { clickTab(CMyOrvaneDatabaseDlg::ViewAllTab); });
-            program.append(elapsed);
-            check(
-                listed() == before + change,
-                QStringLiteral("%1 left %2 entries of %3").arg(measure).arg(listed()).arg(before));
+            program.append(change.timed());
+            check(listed() == before + change.entries, QStringLiteral("%1 left %2 entries of %3")
+                                                           .arg(change.measure)
+                                                           .arg(listed())
+                                                           .arg(before));
             anchor.append(shell.time({QStringLiteral(".output /dev/null"),
                                       QStringLiteral("SELECT * FROM %1;").arg(schema::table())}));
             undoAndRedo(undo, redo);
-            check(listed() == before + change, QStringLiteral("%1 undone and redone left %2 "
-                                                              "entries of %3")
-                                                   .arg(measure)
-                                                   .arg(listed())
-                                                   .arg(before));
+            check(listed() == before + change.entries,
+                  QStringLiteral("%1 undone and redone left %2 entries of %3")
+                      .arg(change.measure)
+                      .arg(listed())
+                      .arg(before));
         }
-        expectNoPrompt(measure);
-        printResult(measure, m_size, program, anchor);
-        printUndoResults(measure, program, undo, redo);
+        expectNoPrompt(change.measure);
+        printResult(change.measure, m_size, program, anchor);
+        printUndoResults(change.measure, program, undo, redo);
     }
 
-    void addEntry() {
-        entryAction(
-            QStringLiteral("add_entry"), [this] { viewAll().OnAddEntry(); },
-            [this](CSearchAddEdit& page) {
-                for (int k = 1; k <= m_columns; ++k)
-                    page.field(k)->setText(
-                        QStringLiteral("Neuer Eintrag %1 für d'Artagnan").arg(k));
-            },
-            1);
-    }
+    void addEntry() { entryAction(entryChanges()[0]); }
+    void editEntry() { entryAction(entryChanges()[1]); }
+    void removeEntry() { entryAction(entryChanges()[2]); }
 
-    void editEntry() {
-        entryAction(
-            QStringLiteral("edit_entry"),
-            [this] {
-                viewAll().list()->selectRow(listed() / 2);
-                viewAll().OnEditEntry();
-            },
-            [](CSearchAddEdit& page) {
-                page.field(1)->setText(page.field(1)->text() + QStringLiteral(" (geändert)"));
-            },
-            0);
-    }
-
-    void removeEntry() {
-        QList<double> program;
-        QList<double> anchor;
-        QList<double> undo;
-        QList<double> redo;
-        Sqlite3 shell(m_anchorStore);
-        listInStoreOrder();
-        for (int run = 0; run < m_runs; ++run) {
-            const int before = listed();
-            viewAll().list()->selectRow(before / 2);
-            m_prompter.queueAnswer(Prompter::Answer::Yes);
-            program.append(seconds([&] {
-                viewAll().OnRemoveEntry();
+    // Each change first after an open, on the list as the open left it (the later changes find
+    // it grown already); the file is opened again for the measures that follow.
+    void firstChanges() {
+        for (const EntryChange& change : entryChanges()) {
+            QList<double> program;
+            for (int run = 0; run < m_runs; ++run) {
+                check(m_window->LoadDatabase(m_csv), QStringLiteral("opening again failed"));
                 settle();
-            }));
-            check(listed() == before - 1,
-                  QStringLiteral("removing left %1 entries of %2").arg(listed()).arg(before));
-            check(questions(m_prompter).size() == 1, QStringLiteral("removing asked no question"));
-            m_prompter.clearPrompts();
-            anchor.append(shell.time({QStringLiteral(".output /dev/null"),
-                                      QStringLiteral("SELECT * FROM %1;").arg(schema::table())}));
-            undoAndRedo(undo, redo);
-            check(listed() == before - 1, QStringLiteral("undone and redone, removing left %1 "
-                                                         "entries of %2")
-                                              .arg(listed())
-                                              .arg(before));
+                program.append(change.timed());
+            }
+            printTime(QStringLiteral("first_") + change.measure, median(program));
         }
-        printResult(QStringLiteral("remove_entry"), m_size, program, anchor);
-        printUndoResults(QStringLiteral("remove_entry"), program, undo, redo);
+        check(m_window->LoadDatabase(m_csv), QStringLiteral("opening again failed"));
+        settle();
+        expectNoPrompt(QStringLiteral("first changes"));
     }
 
     // Adds a column before column 2 (or removes column 2) on the settings page, as the user

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QTableView>
 #include <utility>
@@ -142,6 +143,25 @@ void CViewTab::releaseRows() {
     m_model.reset(QStringList(), ResultGrid(), -1);
     m_lastFill = FillKey();
     showCount();
+}
+
+CViewTab::View CViewTab::view() const {
+    View shown{m_filterField->text(), std::nullopt, m_list->verticalScrollBar()->value()};
+    if (const int row = selectionMark(); row >= 0)
+        shown.chosen = m_model.rowidAt(row);
+    return shown;
+}
+
+void CViewTab::showAgain(const View& view) {
+    m_filterField->setText(view.typed);
+    if (!m_active)
+        return;
+    Refill();  // narrowed by the typed text before it returns
+    if (view.chosen) {
+        if (const int row = m_model.shownRowOf(*view.chosen); row >= 0)
+            m_list->selectRow(row);
+    }
+    m_list->verticalScrollBar()->setValue(view.scrolled);
 }
 
 void CViewTab::PlaceControls(int w, int h) {

@@ -30,8 +30,20 @@ public:
     void Refill() { FillList(m_shownFilter, m_shownOrder); }
 
     // Empties the list (rows, columns and count) and gives its memory back, before a new
-    // database is read.
+    // database is read, so that a large database is never held twice.
     void releaseRows();
+    // What the list shows a person beyond the rows of its query: the text typed into the
+    // filter field, the entry chosen and how far the list is scrolled.
+    struct View {
+        QString typed;
+        std::optional<qint64> chosen;  // its id
+        int scrolled = 0;
+    };
+    View view() const;
+    // After releaseRows(), when the database that was to come did not: reads the rows of the
+    // last fill again, in its order, and shows them as view says. A page not shown takes only
+    // the typed filter, for when it is.
+    void showAgain(const View& view);
     // The next fill reads about this many bytes in this many cells: room is made at once, and
     // listed hears how many rows it has read so far.
     void expectRows(qsizetype bytes, qsizetype cells,

@@ -21,9 +21,10 @@ void EntriesModel::reset(const QStringList& headings, ResultGrid rows, int sortC
     beginResetModel();
     m_headings = headings;
     m_grid = std::move(rows);
-    m_rowShapes.clear();
     m_unlisted = 0;
-    m_byRowid.resize(static_cast<size_t>(m_grid.rowCount()));
+    const size_t count = static_cast<size_t>(m_grid.rowCount());
+    m_byRowid.reserve(count + count / 16);  // the first entries added do not move them all
+    m_byRowid.resize(count);
     std::iota(m_byRowid.begin(), m_byRowid.end(), 0);
     m_sortColumn = sortColumn < columnCount() ? sortColumn : -1;
     m_filtering = false;
@@ -39,7 +40,6 @@ ResultGrid EntriesModel::takeRows() {
     beginResetModel();
     ResultGrid rows = std::move(m_grid);
     m_grid = ResultGrid();
-    m_rowShapes = std::vector<quint32>();
     for (std::vector<int>* list : {&m_byRowid, &m_order, &m_shown})
         *list = std::vector<int>();
     m_filtering = false;
@@ -63,6 +63,7 @@ void EntriesModel::sortBy(int column) {
 
 void EntriesModel::orderRows() {
     m_order = RowOrder(m_grid, m_sortColumn).sorted(m_byRowid);
+    m_order.reserve(m_byRowid.capacity());
     if (!m_filtering)
         return;
     // The rows the filter keeps, in the new order.
@@ -204,7 +205,6 @@ void EntriesModel::dropUnlistedRows() {
             row = renumbered[row];
     }
     m_grid = std::move(listed);
-    m_rowShapes.clear();
     m_unlisted = 0;
 }
 
@@ -260,20 +260,7 @@ std::vector<qint64> EntriesModel::twinsOf(int row) const {
         return twins;
     const int of = gridRow(row);
     const int columns = std::min(columnCount(), m_grid.columnCount());
-    // The shape of a row: the sizes of its cells folded into one number, made once for each
-    // row of the grid. Rows of another shape are passed over without reading them.
-    const auto shapeOf = [&](int gridRow) {
-        quint32 shape = 2166136261u;
-        for (int column = 0; column < columns; ++column) {
-            int size = 0;
-            m_grid.cellData(gridRow, column, &size);
-            shape = (shape ^ static_cast<quint32>(size)) * 16777619u;
-        }
-        return shape;
-    };
-    for (int gridRow = static_cast<int>(m_rowShapes.size()); gridRow < m_grid.rowCount(); ++gridRow)
-        m_rowShapes.push_back(shapeOf(gridRow));
-    const quint32 shape = m_rowShapes[of];
+    const quint32 shape = m_grid.rowShape(of);
     const auto sameValues = [&](int other) {
         for (int column = 0; column < columns; ++column) {
             int size = 0;
@@ -286,11 +273,23 @@ std::vector<qint64> EntriesModel::twinsOf(int row) const {
         return true;
     };
     for (int other = 0; other < m_grid.rowCount(); ++other) {
-        if (m_rowShapes[other] == shape && sameValues(other) &&
+        if (m_grid.rowShape(other) == shape && sameValues(other) &&
             gridRowOf(m_grid.rowid(other)) == other)  // listed, not left behind by a change
             twins.push_back(m_grid.rowid(other));
     }
     return twins;
+}
+
+qint64 EntriesModel::rowidAt(int row) const {
+    return m_grid.rowid(gridRow(row));
+}
+
+int EntriesModel::shownRowOf(qint64 rowid) const {
+    for (int row = 0; row < rowCount(); ++row) {
+        if (rowidAt(row) == rowid)
+            return row;
+    }
+    return -1;
 }
 
 ChosenEntry EntriesModel::entryAt(int row) const {

@@ -59,8 +59,11 @@ public:
     QString cellText(int row, int column) const;
     // The ids of the rows that hold the same values as the shown row, its own id among them.
     std::vector<qint64> twinsOf(int row) const;
-    // The entry of the shown row (0 <= row < rowCount()).
+    // The entry of the shown row (0 <= row < rowCount()), and its id alone.
     ChosenEntry entryAt(int row) const;
+    qint64 rowidAt(int row) const;
+    // The shown row of the entry with this id; -1 when it is not shown.
+    int shownRowOf(qint64 rowid) const;
     // Every row in the list's order, the hidden ones too, as row numbers of grid().
     const ResultGrid& grid() const { return m_grid; }
     const std::vector<int>& order() const { return m_order; }
@@ -99,8 +102,7 @@ private:
     std::vector<int> m_shown;    // those the text filter keeps, in the list's order
     bool m_filtering = false;    // m_shown is what the list shows
     int m_sortColumn = -1;
-    size_t m_unlisted = 0;                     // grid rows left behind by changes
-    mutable std::vector<quint32> m_rowShapes;  // of the grid's rows, as far as twinsOf() needed
+    size_t m_unlisted = 0;  // grid rows left behind by changes
     QString m_filterText;
     textmatch::Needle m_shownNeedle{QString()};  // the text m_shown was sought with
     std::unique_ptr<RowScan> m_scan;

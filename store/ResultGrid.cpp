@@ -15,6 +15,9 @@ void ResultGrid::clear() {
     m_data.clear();
     m_ends.clear();
     m_rowids.clear();
+    m_shapes.clear();
+    m_shape = kShapeSeed;
+    m_cellsInRow = 0;
 }
 
 void ResultGrid::release() {
@@ -22,12 +25,16 @@ void ResultGrid::release() {
     m_data.shrink_to_fit();
     m_ends.shrink_to_fit();
     m_rowids.shrink_to_fit();
+    m_shapes.shrink_to_fit();
 }
 
 void ResultGrid::reserve(qsizetype bytes, qsizetype cells, qsizetype rows) {
-    m_data.reserve(static_cast<size_t>(bytes));
-    m_ends.reserve(static_cast<size_t>(cells));
-    m_rowids.reserve(static_cast<size_t>(rows));
+    // A sixteenth more: room for the changes of a long session before the first move.
+    const auto withRoom = [](qsizetype n) { return static_cast<size_t>(n + n / 16); };
+    m_data.reserve(withRoom(bytes));
+    m_ends.reserve(withRoom(cells));
+    m_rowids.reserve(withRoom(rows));
+    m_shapes.reserve(withRoom(rows));
 }
 
 bool ResultGrid::appendCell(const char* data, qsizetype size) {
@@ -35,6 +42,12 @@ bool ResultGrid::appendCell(const char* data, qsizetype size) {
         return false;
     m_data.insert(m_data.end(), data, data + size);
     m_ends.push_back(static_cast<quint32>(m_data.size()));
+    m_shape = (m_shape ^ static_cast<quint32>(size)) * 16777619u;
+    if (++m_cellsInRow == m_columnCount) {
+        m_shapes.push_back(m_shape);
+        m_shape = kShapeSeed;
+        m_cellsInRow = 0;
+    }
     return true;
 }
 
@@ -47,6 +60,8 @@ bool ResultGrid::appendRow(const ResultGrid& other, int row) {
         if (!appendCell(cell, size)) {
             m_data.resize(bytes);  // no part of the row stays
             m_ends.resize(cells);
+            m_shape = kShapeSeed;
+            m_cellsInRow = 0;
             return false;
         }
     }

@@ -37,7 +37,9 @@ public:
     void rollback();
     // Commits are not waited for on the disk: for a bulk load, whose source is a file (a
     // power cut during it can damage the store, which the next start replaces), and for a
-    // record of the session alone, whose loss costs no entry.
+    // record of the session alone, whose loss costs no entry. The disk gets them in the
+    // background after the commit, so that the next commit that waits for the disk (the
+    // user's first change) does not wait for all of them.
     bool setUnsyncedWrites();
     QString lastError() const { return m_lastError; }
     // True when the last failure means the file is no sound store (missing, not a database,
@@ -59,6 +61,8 @@ private:
     void noteCommit();
 
     sqlite3* m_db = nullptr;
+    QString m_path;
+    bool m_unsynced = false;
     std::optional<std::vector<qint64>> m_changedRows;
     QString m_lastError;
     bool m_damaged = false;
