@@ -259,8 +259,13 @@ void CMyOrvaneDatabaseDlg::buildMenu() {
     action(texts::RedoCommand)
         ->setShortcuts(
             {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
-    connect(&m_database.history(), &History::changed, this,
-            &CMyOrvaneDatabaseDlg::labelUndoActions);
+    connect(&m_database.history(), &History::changed, this, [this] {
+        labelUndoActions();
+        // A change made, taken back or made again: the title says that something is unsaved,
+        // whichever page made it (a removal on a list too). An operation sets its own.
+        if (m_database.isOpen() && !operationRuns())
+            refreshTitle();
+    });
     labelUndoActions();
 }
 

@@ -92,12 +92,17 @@ void CMyOrvaneDatabaseDlg::openLastDatabase() {
         m_pollTimer.start();
         return;
     }
-    const LoadOutcome outcome = loadDatabase(m_power.ReadConfigPath(kLastDataBase));
-    if (outcome == LoadOutcome::Loaded && m_power.ReadConfig(kLastDataBase) != kNoDatabase) {
-        selectTab(ViewAllTab);  // the list already holds the loaded entries
-        showPage(m_viewAllPage);
-        m_pollTimer.start();
-        return;
+    LoadOutcome outcome;
+    {
+        // What the open has to tell comes once the window shows the database.
+        Operation opening(*this);
+        outcome = loadDatabase(m_power.ReadConfigPath(kLastDataBase));
+        if (outcome == LoadOutcome::Loaded && m_power.ReadConfig(kLastDataBase) != kNoDatabase) {
+            selectTab(ViewAllTab);  // the list already holds the loaded entries
+            showPage(m_viewAllPage);
+            m_pollTimer.start();
+            return;
+        }
     }
     // A load that failed or was cancelled has left an untitled database.
     if (outcome != LoadOutcome::Failed && outcome != LoadOutcome::Cancelled) {
@@ -135,9 +140,12 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
     // show exactly what they showed again.
     const CViewTab::View allView = m_viewAllPage.view();
     const CViewTab::View filteredView = m_viewFilteredPage.view();
+    const qint64 listed = m_viewAllPage.listedRows().totalRowCount();
     m_viewAllPage.releaseRows();
     m_viewFilteredPage.releaseRows();
     const auto showAgain = [&] {
+        const std::unique_ptr<Progress> listing =
+            expectListing(operation, currentPath(), listed, 0, 0);
         m_viewAllPage.showAgain(allView);
         m_viewFilteredPage.showAgain(filteredView);
     };
