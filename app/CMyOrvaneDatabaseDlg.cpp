@@ -77,13 +77,8 @@ std::unique_ptr<Progress> CMyOrvaneDatabaseDlg::Operation::progress(const QStrin
         m_window.m_closeRequested);
 }
 
-void CMyOrvaneDatabaseDlg::requestClose() {
-    m_closeRequested = true;
-}
-
-int CMyOrvaneDatabaseDlg::shownTab() const {
-    const QList<const CPage*> tabPages = {&m_viewAllPage, &m_viewFilteredPage, &m_searchPage,
-                                          &m_addEditPage, &m_settingsPage};
+int CMyOrvaneDatabaseDlg::shownTab() {
+    const QList<CPage*> tabPages = pages();  // in the order of the tabs
     for (int tab = 0; tab < tabPages.size(); ++tab) {
         if (tabPages[tab]->m_active)
             return tab;

@@ -127,10 +127,8 @@ private:
         Command m_command;
         std::optional<Prompter::MessageHold> m_messages;
     };
-    // The window is to close once the command that runs has ended.
-    void requestClose();
     // The tab of the page that is shown.
-    int shownTab() const;
+    int shownTab();
 
     void buildMenu();
     void labelMenu();
@@ -247,6 +245,6 @@ private:
     bool m_started = false;                         // the first initialisation has run
     int m_commands = 0;                             // Command objects alive
     int m_operations = 0;                           // Operation objects alive
-    bool m_closeRequested = false;                  // see requestClose()
+    bool m_closeRequested = false;  // to close once the command that runs has ended
     std::unique_ptr<QTemporaryDir> m_scratchStore;  // holds the store useScratchStore() made
 };

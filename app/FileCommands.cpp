@@ -224,10 +224,6 @@ std::unique_ptr<Progress> CMyOrvaneDatabaseDlg::expectListing(Operation& operati
 
 void CMyOrvaneDatabaseDlg::showDatabase() {
     m_settingsPage.AbandonNewDatabase();  // an unconfirmed new database is abandoned
-    // The rows of the database shown before go before the new ones come; so does a filter
-    // typed for them.
-    m_viewAllPage.releaseRows();
-    m_viewFilteredPage.releaseRows();
     m_viewAllPage.FillList(QString(), m_database.sortColumn());
     // The entry being edited belonged to another database.
     m_addEditPage.m_entries.clear();
@@ -560,7 +556,7 @@ bool CMyOrvaneDatabaseDlg::CloseRequested() {
 void CMyOrvaneDatabaseDlg::closeEvent(QCloseEvent* event) {
     // Closing waits for the command that runs, and cancels its operation where it can stop.
     if (m_commands > 0) {
-        requestClose();
+        m_closeRequested = true;
         event->ignore();
         return;
     }

@@ -138,8 +138,7 @@ void CViewTab::setListColors(const QColor& background, const QColor& text) {
 void CViewTab::releaseRows() {
     // A filter typed for the entries of the database that goes would hide those of the next.
     m_filterField->clear();
-    m_model.takeRows().release();
-    // Neither the old columns nor their count stand over the rows that come next.
+    // Rows, memory and columns go: nothing of them, nor their count, stands over what comes.
     m_model.reset(QStringList(), ResultGrid(), -1);
     m_lastFill = FillKey();
     showCount();
