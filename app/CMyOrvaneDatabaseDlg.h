@@ -245,6 +245,6 @@ private:
     bool m_started = false;                         // the first initialisation has run
     int m_commands = 0;                             // Command objects alive
     int m_operations = 0;                           // Operation objects alive
-    bool m_closeRequested = false;  // to close once the command that runs has ended
+    bool m_closeRequested = false;                  // to close once the command that runs has ended
     std::unique_ptr<QTemporaryDir> m_scratchStore;  // holds the store useScratchStore() made
 };

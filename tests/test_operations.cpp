@@ -78,6 +78,36 @@ QStringList shownBy(const CViewTab& page) {
                        chosen ? chosen->values.join("|") : QStringLiteral("none chosen")};
 }
 
+constexpr int kManyEntries = 20'000;
+
+// A window on kPeople, a file of many entries beside it, and the real dialogs with a person at
+// them; a part's work: opening and listing the many entries, or saving them once open.
+struct RobotWorld {
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    const QString people = window.currentPath();
+    const QByteArray bytes = manyEntries(kManyEntries);
+    const QString many = world.env.writeFile("many.csv", bytes);
+    RealDialogs dialogs;
+    DialogRobot robot;
+
+    void openMany() {
+        dialogs.queueFileName(many);
+        window.action(texts::OpenDatabaseCommand)->trigger();
+    }
+    // Opens what the part's work needs first: the many entries, for a save.
+    void prepare(const QString& part) {
+        if (part == "Saving")
+            openMany();
+    }
+    void work(const QString& part) {
+        if (part == "Saving")
+            window.action(texts::SaveDatabaseCommand)->trigger();
+        else
+            openMany();
+    }
+};
+
 QString pdfText(const QString& path) {
     QProcess process;
     process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, "-"});
@@ -191,21 +221,12 @@ void TestOperations::progressWindowsCloseOnlyWithTheirWork_data() {
 void TestOperations::progressWindowsCloseOnlyWithTheirWork() {
     QFETCH(QString, part);
     QFETCH(QString, action);
-    constexpr int kEntries = 20'000;
-    MainWindowHarness world;
-    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
-    const QString people = window.currentPath();
-    const QByteArray bytes = manyEntries(kEntries);
-    const QString many = world.env.writeFile("many.csv", bytes);
-    RealDialogs dialogs;
-    DialogRobot robot;
-    if (part == "Saving") {
-        dialogs.queueFileName(many);
-        window.action(texts::OpenDatabaseCommand)->trigger();
-    }
+    RobotWorld at;
+    CMyOrvaneDatabaseDlg& window = at.window;
+    at.prepare(part);
 
     bool stood = false;
-    robot.onProgress(part, [&](QDialog& progress) {
+    at.robot.onProgress(part, [&](QDialog& progress) {
         if (action == "Escape") {
             DialogRobot::pressKey(&progress, Qt::Key_Escape);
         } else if (action == "title bar") {
@@ -221,22 +242,17 @@ void TestOperations::progressWindowsCloseOnlyWithTheirWork() {
         }
         stood = progress.isVisible() && QApplication::activeModalWidget() == &progress;
     });
-    if (part == "Saving") {
-        window.action(texts::SaveDatabaseCommand)->trigger();
-    } else {
-        dialogs.queueFileName(many);
-        window.action(texts::OpenDatabaseCommand)->trigger();
-    }
+    at.work(part);
 
-    QVERIFY2(robot.faults().isEmpty(), qPrintable(robot.faults().join("; ")));
+    QVERIFY2(at.robot.faults().isEmpty(), qPrintable(at.robot.faults().join("; ")));
     QVERIFY(stood);
     QVERIFY(window.isVisible());
     QCOMPARE(window.tabs()->currentIndex(), int(CMyOrvaneDatabaseDlg::ViewAllTab));
-    QCOMPARE(window.currentPath(), many);
+    QCOMPARE(window.currentPath(), at.many);
     QCOMPARE(window.windowTitle(), "many.csv - " + window.text(texts::ProgramName));
-    QCOMPARE(window.viewAllPage().listRowCount(), kEntries);
-    QCOMPARE(TestEnvironment::readFile(many), bytes);
-    QCOMPARE(TestEnvironment::readFile(people), MainWindowHarness::crlf(kPeople));
+    QCOMPARE(window.viewAllPage().listRowCount(), kManyEntries);
+    QCOMPARE(TestEnvironment::readFile(at.many), at.bytes);
+    QCOMPARE(TestEnvironment::readFile(at.people), MainWindowHarness::crlf(kPeople));
     QVERIFY(!DialogRobot::dialogShown());
 }
 
@@ -253,39 +269,26 @@ void TestOperations::closingDuringAnOperation_data() {
 void TestOperations::closingDuringAnOperation() {
     QFETCH(QString, part);
     QFETCH(bool, cancelled);
-    MainWindowHarness world;
-    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
-    const QString people = window.currentPath();
-    const QByteArray bytes = manyEntries(20'000);
-    const QString many = world.env.writeFile("many.csv", bytes);
-    RealDialogs dialogs;
-    DialogRobot robot;
-    if (part == "Saving") {
-        dialogs.queueFileName(many);
-        window.action(texts::OpenDatabaseCommand)->trigger();
-        QVERIFY(world.addEntry({"Book", "Writer", "2000"}));
-    }
-    robot.onProgress(part, [&](QDialog&) { window.close(); });
+    RobotWorld at;
+    CMyOrvaneDatabaseDlg& window = at.window;
+    at.prepare(part);
+    if (part == "Saving")
+        QVERIFY(at.world.addEntry({"Book", "Writer", "2000"}));
+    at.robot.onProgress(part, [&](QDialog&) { window.close(); });
     // The save question of the close, after a save that stopped: not now, no.
-    robot.answer(QMessageBox::No);
-    if (part == "Saving") {
-        window.action(texts::SaveDatabaseCommand)->trigger();
-    } else {
-        dialogs.queueFileName(many);
-        window.action(texts::OpenDatabaseCommand)->trigger();
-    }
+    at.robot.answer(QMessageBox::No);
+    at.work(part);
     QTRY_VERIFY(!window.isVisible());
 
-    QVERIFY2(robot.faults().isEmpty(), qPrintable(robot.faults().join("; ")));
-    QCOMPARE(TestEnvironment::readFile(many), bytes);  // a stopped save leaves the file
-    const QString last = part == "Opening" ? people : many;
-    QCOMPARE(world.env.config("LastDataBase"), last);
+    QVERIFY2(at.robot.faults().isEmpty(), qPrintable(at.robot.faults().join("; ")));
+    QCOMPARE(TestEnvironment::readFile(at.many), at.bytes);  // a stopped save leaves the file
+    QCOMPARE(at.world.env.config("LastDataBase"), part == "Opening" ? at.people : at.many);
     if (part == "Saving")
-        QVERIFY(robot.seen().contains(
+        QVERIFY(at.robot.seen().contains(
             "message: " +
             window.text(texts::SaveChangesQuestion).replace("%s", QStringLiteral("many.csv"))));
     else
-        QCOMPARE(world.env.storeRows(1).size(), cancelled ? 2 : 20'000);
+        QCOMPARE(at.world.env.storeRows(1).size(), cancelled ? 2 : kManyEntries);
 }
 
 // What the store refuses is told after the progress window has gone, and answered as a
@@ -293,7 +296,7 @@ void TestOperations::closingDuringAnOperation() {
 void TestOperations::refusalsAreToldAfterTheWork() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
-    const QString many = world.env.writeFile("many.csv", manyEntries(20'000));
+    const QString many = world.env.writeFile("many.csv", manyEntries(kManyEntries));
     const QStringList shown = shownBy(window.viewAllPage());
     RealDialogs dialogs;
     DialogRobot robot;
@@ -436,7 +439,7 @@ void TestOperations::cancelledOpenShowsWhatItShowed() {
     QCOMPARE(shown[2],
              window.text(texts::EntryCount) + " " + window.text(texts::ShownOfTotal).arg(5).arg(8));
     const QString title = window.windowTitle();
-    const QByteArray bytes = manyEntries(20'000);
+    const QByteArray bytes = manyEntries(kManyEntries);
     world.env.prompter.queueFileName(world.env.writeFile("many.csv", bytes));
     world.env.prompter.queueCancelAt(bytes.size() / 2);
 
@@ -456,7 +459,7 @@ void TestOperations::listingShowsNothingOfTheOldDatabase() {
     CViewTab& list = window.viewAllPage();
     QStringList whileListed;
     // Enough entries for the listing to report its progress.
-    world.env.prompter.queueFileName(world.env.writeFile("many.csv", manyEntries(20'000)));
+    world.env.prompter.queueFileName(world.env.writeFile("many.csv", manyEntries(kManyEntries)));
     world.env.prompter.queueMeanwhile([] {});  // the file dialog
     world.env.prompter.queueMeanwhile([] {});  // opening
     world.env.prompter.queueMeanwhile([&] {
@@ -468,7 +471,7 @@ void TestOperations::listingShowsNothingOfTheOldDatabase() {
 
     QCOMPARE(whileListed, QStringList({QString(), window.text(texts::EntryCount) + " 0", "0"}));
     QCOMPARE(headings(list), QStringList({"Title", "Author", "Year"}));
-    QCOMPARE(countText(list), window.text(texts::EntryCount) + " 20000");
+    QCOMPARE(countText(list), window.text(texts::EntryCount) + " " + QString::number(kManyEntries));
 }
 
 // The Add/Edit Data page holds its entry by identity: after columns were added before it, it

@@ -107,6 +107,8 @@ private:
     // The save question of Open, answered at random; true when the answer saves.
     bool answerSaveQuestion();
     bool check(QString* failure);
+    // Chooses a row of View All at random, as a click does: false when none is shown.
+    bool chooseRow(int* row, Entry* chosen);
 
     void open(bool cancelled);
     void add();
@@ -219,12 +221,21 @@ void Session::add() {
     m_model.change(after);
 }
 
-void Session::edit() {
+bool Session::chooseRow(int* row, Entry* chosen) {
     const QList<Entry> shown = m_model.shown();
     if (shown.isEmpty())
+        return false;
+    *row = static_cast<int>(m_random.bounded(static_cast<int>(shown.size())));
+    *chosen = shown[*row];
+    MainWindowHarness::chooseRow(list(), *row);
+    return true;
+}
+
+void Session::edit() {
+    int row = 0;
+    Entry chosen;
+    if (!chooseRow(&row, &chosen))
         return;
-    const int row = static_cast<int>(m_random.bounded(static_cast<int>(shown.size())));
-    const Entry chosen = shown[row];
     const int column = static_cast<int>(m_random.bounded(kColumnCount));
     const QString newValue = value();
     m_log.append(QStringLiteral("edit row %1 (%2) column %3 to %4")
@@ -232,7 +243,6 @@ void Session::edit() {
                      .arg(chosen.join('|'))
                      .arg(column)
                      .arg(newValue));
-    MainWindowHarness::chooseRow(list(), row);
     list().OnEditEntry();
     maybeLetEventsIn();  // before the poll timer hands the entry over
     window().OnPollTimer();
@@ -251,13 +261,11 @@ void Session::edit() {
 }
 
 void Session::remove() {
-    const QList<Entry> shown = m_model.shown();
-    if (shown.isEmpty())
+    int row = 0;
+    Entry chosen;
+    if (!chooseRow(&row, &chosen))
         return;
-    const int row = static_cast<int>(m_random.bounded(static_cast<int>(shown.size())));
-    const Entry chosen = shown[row];
     m_log.append(QStringLiteral("remove row %1 (%2)").arg(row).arg(chosen.join('|')));
-    MainWindowHarness::chooseRow(list(), row);
     if (chance(50))
         prompter().queueMeanwhile([this] { QCoreApplication::processEvents(); });
     prompter().queueAnswer(Prompter::Answer::Yes);
