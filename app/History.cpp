@@ -73,5 +73,4 @@ void CMyOrvaneDatabaseDlg::applyStep(bool forward) {
         if (list->m_active)
             list->Refill();
     }
-    MarkTitleModified();
 }

@@ -253,6 +253,7 @@ public:
             {{QStringLiteral("remove_entry")}, &Measurement::removeEntry},
             {{QStringLiteral("add_column"), QStringLiteral("remove_column")},
              &Measurement::columns},
+            {{QStringLiteral("history_memory")}, &Measurement::historyMemory},
         };
         for (const auto& [names, measure] : measures) {
             const bool wanted = std::any_of(names.begin(), names.end(), [&](const QString& name) {
@@ -612,6 +613,18 @@ private:
     // column list is refilled. The anchor runs the same statement on its own copy, so both
     // stores stay alike.
     double changeColumns(bool add, bool timed, QList<double>& anchor) {
+        const int before = m_window->settingsPage().columnList()->topLevelItemCount();
+        const double elapsed = moveColumn(add);
+        const QString statement = add ? addColumnStatement(before) : removeColumnStatement(before);
+        const double anchorTime =
+            Sqlite3(m_anchorStore).time(Sqlite3::storeSettings() + QStringList{statement});
+        if (timed)
+            anchor.append(anchorTime);
+        return elapsed;
+    }
+
+    // The program's part of changeColumns().
+    double moveColumn(bool add) {
         CSettings& page = m_window->settingsPage();
         QTreeWidget* list = page.columnList();
         const int before = list->topLevelItemCount();
@@ -635,12 +648,31 @@ private:
               QStringLiteral("the settings page shows %1 columns, had %2")
                   .arg(list->topLevelItemCount())
                   .arg(before));
-        const QString statement = add ? addColumnStatement(before) : removeColumnStatement(before);
-        const double anchorTime =
-            Sqlite3(m_anchorStore).time(Sqlite3::storeSettings() + QStringList{statement});
-        if (timed)
-            anchor.append(anchorTime);
         return elapsed;
+    }
+
+    // The memory the history holds after 100 column steps: column 2 removed and an empty one
+    // added in its place, in turns; a removal keeps the values it overwrote, an addition next
+    // to nothing. The last measure: the entries lose their columns' values on the way.
+    void historyMemory() {
+        constexpr int kSteps = 100;
+        if (m_entries > 1'000'000)
+            return;  // a hundred moves of every entry would take most of an hour
+        clickTab(CMyOrvaneDatabaseDlg::SettingsTab);
+        for (int step = 0; step < kSteps; ++step)
+            moveColumn(step % 2 == 1);
+        clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+        const History& history = m_window->history();
+        const double held = static_cast<double>(history.memoryUse()) / kMiB;
+        std::printf("RESULT history_memory %s program_mb=%.1f steps=%d budget_mb=%.0f\n",
+                    qPrintable(m_size), held, history.count(),
+                    static_cast<double>(History::kMemoryBudget) / kMiB);
+        std::fflush(stdout);
+        progress(QStringLiteral("history_memory %1: %2 MiB in %3 of %4 steps")
+                     .arg(m_size)
+                     .arg(held, 0, 'f', 1)
+                     .arg(history.count())
+                     .arg(kSteps));
     }
 
     void columns() {

@@ -35,6 +35,12 @@ qint64 unzigzag(quint64 value) {
     return static_cast<qint64>(value >> 1) ^ -static_cast<qint64>(value & 1);
 }
 
+// What follows the step of a row's id: a run of NULLs, a run of empty texts (each with how
+// many rows it covers), or a value of (code - kValue) bytes.
+constexpr quint64 kNullRun = 0;
+constexpr quint64 kEmptyRun = 1;
+constexpr quint64 kValue = 2;
+
 }  // namespace
 
 void ColumnStash::clear() {
@@ -42,45 +48,64 @@ void ColumnStash::clear() {
     m_bytes.shrink_to_fit();
     m_lastRowid = 0;
     m_count = 0;
+    m_run = Run::None;
 }
 
 void ColumnStash::append(qint64 rowid, const char* value, int size) {
+    ++m_count;
+    const Run run = !value ? Run::Null : size == 0 ? Run::Empty : Run::None;
+    if (run != Run::None && run == m_run && rowid == m_lastRowid + 1) {
+        m_bytes.resize(m_runLengthAt);
+        putVarint(m_bytes, ++m_runLength);
+        m_lastRowid = rowid;
+        return;
+    }
     putVarint(m_bytes, zigzag(rowid - m_lastRowid));
     m_lastRowid = rowid;
-    // The length one more than it is, so that 0 can stand for NULL.
-    putVarint(m_bytes, value ? static_cast<quint64>(size) + 1 : 0);
-    if (value)
+    m_run = run;
+    if (run == Run::None) {
+        putVarint(m_bytes, static_cast<quint64>(size) + kValue);
         m_bytes.insert(m_bytes.end(), value, value + size);
-    ++m_count;
+        return;
+    }
+    putVarint(m_bytes, run == Run::Null ? kNullRun : kEmptyRun);
+    m_runLength = 1;
+    m_runLengthAt = m_bytes.size();
+    putVarint(m_bytes, m_runLength);
 }
 
 bool ColumnStash::Reader::next() {
     if (m_position >= m_stash.m_bytes.size())
         return false;
-    m_rowid += unzigzag(getVarint(m_stash.m_bytes, m_position));
-    const quint64 length = getVarint(m_stash.m_bytes, m_position);
-    m_size = static_cast<qint64>(length) - 1;
+    m_first = m_last + unzigzag(getVarint(m_stash.m_bytes, m_position));
+    const quint64 code = getVarint(m_stash.m_bytes, m_position);
+    if (code < kValue) {
+        m_last = m_first + static_cast<qint64>(getVarint(m_stash.m_bytes, m_position)) - 1;
+        m_size = code == kNullRun ? -1 : 0;
+        return true;
+    }
+    m_last = m_first;
+    m_size = static_cast<qint64>(code - kValue);
     m_value = m_stash.m_bytes.data() + m_position;
-    if (m_size > 0)
-        m_position += static_cast<size_t>(m_size);
+    m_position += static_cast<size_t>(m_size);
     return true;
 }
 
 void ColumnStash::Reader::resultFor(qint64 rowid, sqlite3_context* context) {
     // A row before the cursor: the statement visits the rows in another order; start over.
-    if (m_current && rowid < m_rowid) {
+    if (m_current && rowid < m_first) {
         m_position = 0;
-        m_rowid = 0;
+        m_last = 0;
         m_current = false;
     }
     if (!m_current)
         m_current = next();
-    while (m_current && m_rowid < rowid)
+    while (m_current && m_last < rowid)
         m_current = next();
-    if (!m_current || m_rowid != rowid || m_size < 0) {
+    if (!m_current || rowid < m_first || m_size < 0) {
         sqlite3_result_null(context);
         return;
     }
-    sqlite3_result_text(context, reinterpret_cast<const char*>(m_value), static_cast<int>(m_size),
-                        SQLITE_TRANSIENT);
+    const char* text = m_size == 0 ? "" : reinterpret_cast<const char*>(m_value);
+    sqlite3_result_text(context, text, static_cast<int>(m_size), SQLITE_TRANSIENT);
 }

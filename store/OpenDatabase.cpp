@@ -6,8 +6,7 @@ void OpenDatabase::open(const QString& path, const QString& columnNames,
     m_path = path;
     m_columnNames = columnNames;
     m_encoding = encoding;
-    m_modified = modified;
-    m_history.clear();  // the steps of another database, or of another session
+    m_history.clear(!modified);  // the steps of another database, or of another session
 }
 
 void OpenDatabase::close(const QString& columnNames) {
@@ -17,11 +16,10 @@ void OpenDatabase::close(const QString& columnNames) {
 
 void OpenDatabase::saved(textencoding::Encoding encoding) {
     m_encoding = encoding;
-    m_modified = false;
+    m_history.markSaved();
 }
 
 void OpenDatabase::record(std::shared_ptr<StoreStep> step) {
-    m_modified = true;
     if (step->changesColumns())
         m_columnNames = step->columnsAfter();
     m_history.push(std::move(step));
@@ -29,22 +27,20 @@ void OpenDatabase::record(std::shared_ptr<StoreStep> step) {
 
 const StoreStep* OpenDatabase::undo(QString* error) {
     StoreStep* step = m_history.undoStep();
-    if (!step || !step->undo(m_storePath, error))
+    if (!step || !step->undo(m_storePath, !m_history.savedAfterUndo(), error))
         return nullptr;
     if (step->changesColumns())
         m_columnNames = step->columnsBefore();
-    m_modified = true;  // taken back after a save, the entries differ from the file again
     m_history.movedBack();
     return step;
 }
 
 const StoreStep* OpenDatabase::redo(QString* error) {
     StoreStep* step = m_history.redoStep();
-    if (!step || !step->redo(m_storePath, error))
+    if (!step || !step->redo(m_storePath, !m_history.savedAfterRedo(), error))
         return nullptr;
     if (step->changesColumns())
         m_columnNames = step->columnsAfter();
-    m_modified = true;
     m_history.movedForward();
     return step;
 }

@@ -26,8 +26,9 @@ public:
     textencoding::Encoding encoding() const { return m_encoding; }
     // The column View All was last sorted by (a store column), or empty for store order.
     const QString& sortColumn() const { return m_sortColumn; }
-    // The entries or columns hold changes that are not in the file.
-    bool isModified() const { return m_modified; }
+    // The entries or columns hold changes that are not in the file: the history is not where
+    // the file was opened or last saved.
+    bool isModified() const { return !m_history.isSaved(); }
     // The working store that holds the entries.
     const QString& storePath() const { return m_storePath; }
     const History& history() const { return m_history; }
@@ -44,7 +45,6 @@ public:
     void setPath(const QString& path) { m_path = path; }
     // Everything is in the database's file now, written in encoding.
     void saved(textencoding::Encoding encoding);
-    void setModified(bool modified) { m_modified = modified; }
     void setSortColumn(const QString& column) { m_sortColumn = column; }
     void setStorePath(const QString& storePath) { m_storePath = storePath; }
 
@@ -52,8 +52,9 @@ public:
     // the columns their new names, and it goes into the history.
     void record(std::shared_ptr<StoreStep> step);
     // Takes the history's last step back in the store, or makes the next one again, and
-    // returns it; the database then stands as the step left it. Null when there is none, or
-    // when the store refused (its reason in *error): the store is unchanged then.
+    // returns it; the database then stands as the step left it, saved when the history is back
+    // where the file was. Null when there is none, or when the store refused (its reason in
+    // *error): the store is unchanged then.
     const StoreStep* undo(QString* error);
     const StoreStep* redo(QString* error);
 
@@ -63,7 +64,6 @@ private:
     QString m_columnNames;
     textencoding::Encoding m_encoding = textencoding::Encoding::SingleByte;
     QString m_sortColumn;
-    bool m_modified = false;
     QString m_storePath;
     History m_history;
 };

@@ -268,7 +268,9 @@ bool SQLite3PowerClass::moveColumns(const QString& storePath, StoreStep::Kind ki
         m_changedRows = sqlite3_changes(connection.handle());
         return Outcome::Done;
     });
-    if (m_outcome == Outcome::Done)
+    if (m_outcome == Outcome::Done) {
+        step->m_stash.shrinkToFit();  // the history keeps it
         m_step = std::move(step);
+    }
     return changed;
 }

@@ -88,8 +88,8 @@ bool write(const QString& storePath, const Update& update, QString* error) {
     StoreConnection connection;
     const bool opened = connection.open(storePath);
     connection.declareChangedRows({});  // the record alone: no entry changes
-    const bool written = opened && connection.setUnsyncedWrites() && connection.begin() &&
-                         write(connection, update) && connection.commit();
+    const bool written =
+        opened && connection.begin() && write(connection, update) && connection.commit();
     if (!written) {
         connection.rollback();
         if (error)

@@ -38,8 +38,8 @@ Record read(const QString& storePath);
 bool write(StoreConnection& connection, const Update& update);
 
 // Writes update in a transaction of its own; false with the reason in *error when the store
-// refuses. Not waited for on the disk: a power cut can take it back, which costs at most a
-// recovery question at the next start that was not needed.
+// refuses. Waited for on the disk like every change: a write cut short by a power cut leaves
+// the store as it was, never damaged.
 bool write(const QString& storePath, const Update& update, QString* error = nullptr);
 
 }  // namespace storesession

@@ -111,6 +111,16 @@ void StoredRows::clear() {
     m_rowids.clear();
 }
 
+qint64 StoredRows::memoryUse() const {
+    // Each value as the engine keeps it: a cell of its own and the text.
+    constexpr qint64 kPerValue = 64;
+    qint64 held = static_cast<qint64>(m_rowids.capacity() * sizeof(qint64) +
+                                      m_values.capacity() * sizeof(sqlite3_value*));
+    for (sqlite3_value* value : m_values)
+        held += kPerValue + sqlite3_value_bytes(value);
+    return held;
+}
+
 QByteArray StoredRows::condition() const {
     return sqltext::toStatement(sqltext::rowidIn(m_rowids));
 }
@@ -195,12 +205,17 @@ bool StoreStep::moveLeft(StoreConnection& connection, int column, int last, Colu
     });
 }
 
-bool StoreStep::undo(const QString& storePath, QString* error) {
-    return apply(storePath, false, error);
+bool StoreStep::undo(const QString& storePath, bool unsavedAfter, QString* error) {
+    return apply(storePath, false, unsavedAfter, error);
 }
 
-bool StoreStep::redo(const QString& storePath, QString* error) {
-    return apply(storePath, true, error);
+bool StoreStep::redo(const QString& storePath, bool unsavedAfter, QString* error) {
+    return apply(storePath, true, unsavedAfter, error);
+}
+
+qint64 StoreStep::memoryUse() const {
+    return sizeof(*this) + m_before.memoryUse() + m_after.memoryUse() + m_stash.memoryUse() +
+           2 * (m_columnsBefore.size() + m_columnsAfter.size());
 }
 
 void StoreStep::declareChangedRows(StoreConnection& connection) const {
@@ -220,7 +235,7 @@ void StoreStep::declareChangedRows(StoreConnection& connection) const {
     }
 }
 
-bool StoreStep::apply(const QString& storePath, bool forward, QString* error) {
+bool StoreStep::apply(const QString& storePath, bool forward, bool unsavedAfter, QString* error) {
     using Outcome = SQLite3PowerClass::Outcome;
     // A column move made again keeps the overwritten values anew, and only once it stands.
     ColumnStash kept;
@@ -228,8 +243,7 @@ bool StoreStep::apply(const QString& storePath, bool forward, QString* error) {
     storesession::Update session;
     if (changesColumns())
         session.columnNames = forward ? m_columnsAfter : m_columnsBefore;
-    // Taken back or made again after a save, the entries differ from the file once more.
-    session.unsaved = true;
+    session.unsaved = unsavedAfter;
     SQLite3PowerClass store;
     const bool applied = store.Change(storePath, session, [&](StoreConnection& connection) {
         declareChangedRows(connection);
@@ -256,7 +270,9 @@ bool StoreStep::apply(const QString& storePath, bool forward, QString* error) {
             *error = store.m_error;
         return false;
     }
-    if (forward && (m_kind == Kind::AddColumn || m_kind == Kind::RemoveColumn))
+    if (forward && (m_kind == Kind::AddColumn || m_kind == Kind::RemoveColumn)) {
         m_stash = std::move(kept);
+        m_stash.shrinkToFit();
+    }
     return true;
 }

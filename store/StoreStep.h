@@ -21,6 +21,8 @@ public:
     StoredRows& operator=(const StoredRows&) = delete;
 
     qsizetype size() const { return static_cast<qsizetype>(m_rowids.size()); }
+    // About the memory the rows hold.
+    qint64 memoryUse() const;
     bool isEmpty() const { return m_rowids.empty(); }
     const std::vector<qint64>& rowids() const { return m_rowids; }
     // "rowid IN (...)" for these rows.
@@ -57,10 +59,13 @@ public:
     const QString& columnsAfter() const { return m_columnsAfter; }
 
     // Takes the change back, or makes it again, in one transaction with the session record
-    // (unsaved changes, the column names of the new state). False with the store's reason in
-    // *error when the store refuses; the store is unchanged then.
-    bool undo(const QString& storePath, QString* error);
-    bool redo(const QString& storePath, QString* error);
+    // (the column names of the new state, and whether the entries then hold changes that are
+    // not in the file). False with the store's reason in *error when the store refuses; the
+    // store is unchanged then.
+    bool undo(const QString& storePath, bool unsavedAfter, QString* error);
+    bool redo(const QString& storePath, bool unsavedAfter, QString* error);
+    // About the memory the step holds to be taken back and made again.
+    qint64 memoryUse() const;
 
     // The moves a column change makes, in one statement for every entry. moveRight() moves
     // columns column..last-1 one to the right and fills column with the empty text, or with
@@ -74,7 +79,7 @@ public:
 private:
     friend class SQLite3PowerClass;
     explicit StoreStep(Kind kind) : m_kind(kind) {}
-    bool apply(const QString& storePath, bool forward, QString* error);
+    bool apply(const QString& storePath, bool forward, bool unsavedAfter, QString* error);
     // Tells connection which entries the step changes, when it changes entries.
     void declareChangedRows(StoreConnection& connection) const;
 

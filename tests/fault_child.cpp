@@ -13,6 +13,9 @@
 //       own, optionally adds an entry with value in column 1, and runs Save Database. Prints
 //       every message shown, then "entriesChanged=0|1" and "title=<window title>".
 //
+//   fault_child record <store>
+//       Writes a record of the session alone (a sort column) into the working store at store.
+//
 //   fault_child session <world> <change> [<change> ...]
 //       Starts the real main window in the world a test made in folder world, answering every
 //       question as a cancelling user, and makes each change as a user would
@@ -103,6 +106,14 @@ int window(const QStringList& args) {
     return 0;
 }
 
+int record(const QStringList& args) {
+    if (args.isEmpty())
+        return 2;
+    storesession::Update update;
+    update.sortColumn = schema::column(2);
+    return storesession::write(args[0], update) ? 0 : 3;
+}
+
 int session(const QStringList& args) {
     if (args.isEmpty())
         return 2;
@@ -132,6 +143,8 @@ int main(int argc, char** argv) {
         return save(args);
     if (mode == QLatin1String("window"))
         return window(args);
+    if (mode == QLatin1String("record"))
+        return record(args);
     if (mode == QLatin1String("session"))
         return session(args);
     return 2;

@@ -117,6 +117,8 @@ class TestFaults : public QObject {
 private slots:
     void killedWhileSavingLeavesOldOrNewFile_data();
     void killedWhileSavingLeavesOldOrNewFile();
+    void writesSurviveAPowerCut_data();
+    void writesSurviveAPowerCut();
     void fullDiskKeepsFileAndChanges_data();
     void fullDiskKeepsFileAndChanges();
     void immutableTargetChangesNothing();
@@ -189,6 +191,96 @@ void TestFaults::killedWhileSavingLeavesOldOrNewFile() {
                                  : "killed after the new file was complete");
     }
     QCOMPARE(folderEntries(QFileInfo(out).path()), QStringList{"people.csv"});
+}
+
+void TestFaults::writesSurviveAPowerCut_data() {
+    QTest::addColumn<QString>("write");
+    QTest::newRow("a completed save") << "save";
+    QTest::newRow("a record of the session alone") << "record";
+}
+
+// What a write has done survives a power cut, seen in the system calls of a real write
+// (strace). A completed save: the new file reaches the disk before it takes the old one's
+// place, and the folder, which holds that place, after it. A record of the session written
+// alone: the store waits for the disk, so that a cut leaves it as it was, never damaged.
+void TestFaults::writesSurviveAPowerCut() {
+    QFETCH(QString, write);
+    TestEnvironment env;
+    const QString in = env.writeFile(QStringLiteral("in.csv"), bigDatabase(1000));
+    const QString store = env.copyStoreTemplate();
+    const QString folder = env.root() + QStringLiteral("/out");
+    const QString out = env.writeFile(QStringLiteral("out/people.csv"), "old\r\n");
+    const QString log = env.root() + QStringLiteral("/calls.log");
+    const QStringList writing = write == QLatin1String("save")
+                                    ? QStringList{QStringLiteral("save"), in, store, out}
+                                    : QStringList{QStringLiteral("record"), store};
+    FaultChild child(
+        QStringLiteral("strace"),
+        QStringList{QStringLiteral("-f"), QStringLiteral("-o"), log, QStringLiteral("-e"),
+                    QStringLiteral("trace=openat,fsync,fdatasync,rename,renameat,"
+                                   "renameat2,linkat"),
+                    QStringLiteral(FAULT_CHILD)} +
+            writing);
+    child.start();
+    QVERIFY2(child.finish() && child.exitCode() == 0, qPrintable(child.errors()));
+    const QStringList calls =
+        QString::fromUtf8(TestEnvironment::readFile(log)).split(QLatin1Char('\n'));
+    const QRegularExpression synced(QStringLiteral(R"(^(\d+) +(fsync|fdatasync)\((\d+)\) += 0)"));
+    // Whether the writing thread, which the calls begin with, syncs the handle it opened at
+    // calls[from] (the program's other threads do not wait for the disk for it).
+    const QString writer = calls.first().section(QLatin1Char(' '), 0, 0);
+    const auto syncsWhatItOpened = [&](qsizetype from, const QString& handle) {
+        const QString thread = calls[from].section(QLatin1Char(' '), 0, 0);
+        if (thread != writer)
+            return false;
+        for (qsizetype i = from + 1; i < calls.size(); ++i) {
+            const QRegularExpressionMatch sync = synced.match(calls[i]);
+            if (sync.hasMatch() && sync.captured(1) == thread && sync.captured(3) == handle)
+                return true;
+        }
+        return false;
+    };
+
+    if (write == QLatin1String("record")) {
+        const QRegularExpression storeOpened(
+            QStringLiteral(R"(openat\(AT_FDCWD, "%1", .*\) = (\d+))")
+                .arg(QRegularExpression::escape(store)));
+        bool storeSynced = false;
+        for (qsizetype i = 0; i < calls.size() && !storeSynced; ++i) {
+            const QRegularExpressionMatch opened = storeOpened.match(calls[i]);
+            storeSynced = opened.hasMatch() && syncsWhatItOpened(i, opened.captured(1));
+        }
+        QVERIFY2(storeSynced, qPrintable(calls.join('\n')));
+        return;
+    }
+
+    const QRegularExpression placed(
+        QStringLiteral(R"((rename|renameat2?|linkat)\(.*"%1"[^"]*\) = 0)")
+            .arg(QRegularExpression::escape(out)));
+    const QRegularExpression folderOpened(
+        QStringLiteral(R"(openat\(AT_FDCWD, "%1", [^)]*O_DIRECTORY[^)]*\) = (\d+))")
+            .arg(QRegularExpression::escape(folder)));
+    qsizetype place = -1;
+    for (qsizetype i = 0; i < calls.size(); ++i) {
+        if (placed.match(calls[i]).hasMatch())
+            place = i;
+    }
+    QVERIFY2(place > 0, qPrintable(calls.join('\n')));
+    // Made as a temporary file (unnamed, or named after the file): synced before it is placed.
+    qsizetype made = place;
+    while (made > 0 && !calls[made].contains(QLatin1String("O_TMPFILE")) &&
+           !calls[made].contains(QLatin1String("O_CREAT")))
+        --made;
+    bool fileSynced = false;
+    for (qsizetype i = made + 1; i < place; ++i)
+        fileSynced = fileSynced || synced.match(calls[i]).hasMatch();
+    QVERIFY2(made > 0 && fileSynced, qPrintable(calls.mid(made, place - made + 1).join('\n')));
+    bool folderSynced = false;
+    for (qsizetype i = place + 1; i < calls.size() && !folderSynced; ++i) {
+        const QRegularExpressionMatch opened = folderOpened.match(calls[i]);
+        folderSynced = opened.hasMatch() && syncsWhatItOpened(i, opened.captured(1));
+    }
+    QVERIFY2(folderSynced, qPrintable(calls.mid(place).join('\n')));
 }
 
 void TestFaults::fullDiskKeepsFileAndChanges_data() {

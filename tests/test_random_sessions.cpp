@@ -29,6 +29,7 @@ struct Model {
     QList<Entry> entries;        // in store order
     QList<QList<Entry>> states;  // the history: the entries after each step, from the open on
     int position = 0;            // the state shown
+    int saved = 0;               // the state the file holds; -1 when none of them
     bool modified = false;
     QString typed;        // the filter field
     int sortedBy = -1;    // the column View All was last sorted by
@@ -37,6 +38,8 @@ struct Model {
 
     void change(QList<Entry> after) {
         states = states.mid(0, position + 1);
+        if (saved > position)
+            saved = -1;
         states.append(after);
         position = static_cast<int>(states.size()) - 1;
         entries = std::move(after);
@@ -118,6 +121,8 @@ private:
     void sort();
     void undo(bool forward);
     void save();
+    // The model's entries are in its file now.
+    void saved();
 
     QRandomGenerator m_random;
     MainWindowHarness m_world;
@@ -175,10 +180,8 @@ bool Session::answerSaveQuestion() {
     if (chance(50))
         prompter().queueMeanwhile([this] { QCoreApplication::processEvents(); });
     prompter().queueAnswer(save ? Prompter::Answer::Yes : Prompter::Answer::No);
-    if (save) {
-        m_model.files[m_model.path] = Model::bytesOf(m_model.entries);
-        m_model.modified = false;
-    }
+    if (save)
+        saved();
     return save;
 }
 
@@ -204,6 +207,7 @@ void Session::open(bool cancelled) {
     m_model.entries = entries;
     m_model.states = {entries};
     m_model.position = 0;
+    m_model.saved = 0;
     m_model.modified = false;
     m_model.typed.clear();
     m_model.shownOrder = m_model.sortedBy;
@@ -303,13 +307,18 @@ void Session::undo(bool forward) {
         return;
     m_model.position = next;
     m_model.entries = m_model.states[next];
-    m_model.modified = true;
+    m_model.modified = next != m_model.saved;
 }
 
 void Session::save() {
     m_log.append("save");
     window().action(texts::SaveDatabaseCommand)->trigger();
+    saved();
+}
+
+void Session::saved() {
     m_model.files[m_model.path] = Model::bytesOf(m_model.entries);
+    m_model.saved = m_model.position;
     m_model.modified = false;
 }
 

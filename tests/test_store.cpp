@@ -1,4 +1,5 @@
 #include "HighBytes.h"
+#include "History.h"
 #include "SQLite3PowerClass.h"
 #include "Schema.h"
 #include "SqlText.h"
@@ -98,6 +99,9 @@ private slots:
     void rejectedStatementChangesNothing();
     void missingStoreFailsWithoutCreatingFile();
     void clearAllKeepsOnlySentinelRow();
+    void columnMovesComeBackExactly_data();
+    void columnMovesComeBackExactly();
+    void historyKeepsItsBudgetAndItsSavedPlace();
     void likeIgnoresCaseOfEveryLatin1Letter_data();
     void likeIgnoresCaseOfEveryLatin1Letter();
     void unusableStoreFailsAndIsReplacedAtStart_data();
@@ -245,6 +249,108 @@ void TestStore::missingStoreFailsWithoutCreatingFile() {
     QVERIFY(!sql.Delete(store.path(), schema::table(), kClearAll, QString()));
     QCOMPARE(sql.m_outcome, Outcome::Failed);
     QVERIFY(!QFileInfo::exists(store.path()));
+}
+
+void TestStore::columnMovesComeBackExactly_data() {
+    QTest::addColumn<QStringList>("column2");  // SQL values, "" for the empty text
+    QTest::addColumn<bool>("gaps");            // every third row removed before the move
+    QTest::addColumn<bool>("nearlyNothing");   // the step holds next to nothing
+    const QStringList empty(2000, QStringLiteral("''"));
+    const QStringList nulls(2000, QStringLiteral("NULL"));
+    QStringList mixed;
+    for (int i = 0; i < 2000; ++i)
+        mixed.append(i % 7 == 0   ? QStringLiteral("'v%1'").arg(i)
+                     : i % 3 == 0 ? QStringLiteral("NULL")
+                                  : QStringLiteral("''"));
+    QTest::newRow("every value empty") << empty << false << true;
+    QTest::newRow("every value NULL") << nulls << false << true;
+    QTest::newRow("empty and NULL in runs, values between") << mixed << false << false;
+    QTest::newRow("empty values, ids with gaps") << empty << true << false;
+    QTest::newRow("mixed values, ids with gaps") << mixed << true << false;
+}
+
+// A column removed and taken back, and made again, leaves every row as it was, NULL apart from
+// the empty text; an empty column costs the step next to nothing to keep.
+void TestStore::columnMovesComeBackExactly() {
+    QFETCH(QStringList, column2);
+    QFETCH(bool, gaps);
+    QFETCH(bool, nearlyNothing);
+    StoreFixture store;
+    QByteArray sql = "BEGIN;";
+    for (const QString& value : column2)
+        sql +=
+            QStringLiteral("INSERT INTO Table1 (Column1, Column2, Column3) VALUES ('a', %1, 'c');")
+                .arg(value)
+                .toUtf8();
+    if (gaps)
+        sql += "DELETE FROM Table1 WHERE rowid % 3 = 0;";
+    runSql(store.path(), sql + "COMMIT;");
+    const QString everything =
+        QStringLiteral("SELECT rowid, quote(Column1), quote(Column2), quote(Column3) FROM Table1;");
+    const QStringList before = storecontents::query(store.path(), everything);
+
+    SQLite3PowerClass move;
+    QVERIFY(move.RemoveColumn(store.path(), 2, 3, "A;B;C", "A;C"));
+    QVERIFY(move.m_step);
+    const QStringList after = storecontents::query(store.path(), everything);
+    QVERIFY(after != before);
+    if (nearlyNothing)
+        QVERIFY2(move.m_step->memoryUse() < 1024,
+                 qPrintable(QString::number(move.m_step->memoryUse())));
+    QString error;
+    QVERIFY2(move.m_step->undo(store.path(), true, &error), qPrintable(error));
+    QCOMPARE(storecontents::query(store.path(), everything), before);
+    QVERIFY2(move.m_step->redo(store.path(), true, &error), qPrintable(error));
+    QCOMPARE(storecontents::query(store.path(), everything), after);
+    QVERIFY2(move.m_step->undo(store.path(), true, &error), qPrintable(error));
+    QCOMPARE(storecontents::query(store.path(), everything), before);
+}
+
+// The history drops its oldest steps beyond its budget, never the newest, and knows where the
+// saved state is as long as a step leads there.
+void TestStore::historyKeepsItsBudgetAndItsSavedPlace() {
+    StoreFixture store;
+    QByteArray sql = "BEGIN;";
+    for (int i = 0; i < 1000; ++i)
+        sql += QByteArray("INSERT INTO Table1 (Column1, Column2) VALUES ('name ") +
+               QByteArray::number(i) + "', 'a value kept for undo');";
+    runSql(store.path(), sql + "COMMIT;");
+    // Each removal of column 2 keeps its values; each addition of an empty one, nearly nothing.
+    const auto removal = [&] {
+        SQLite3PowerClass move;
+        return move.RemoveColumn(store.path(), 2, 2, "A;B", "A") ? move.m_step : nullptr;
+    };
+    const auto addition = [&] {
+        SQLite3PowerClass move;
+        return move.InsertColumn(store.path(), 2, 1, "A", "A;B") ? move.m_step : nullptr;
+    };
+    const std::shared_ptr<StoreStep> first = removal();
+    QVERIFY(first);
+    const qint64 budget = 3 * first->memoryUse();
+
+    History history;
+    history.setMemoryBudget(budget);
+    history.push(first);
+    history.markSaved();
+    QVERIFY(history.isSaved());
+    for (int round = 0; round < 4; ++round) {
+        history.push(addition());
+        runSql(store.path(), "UPDATE Table1 SET Column2 = 'a value kept for undo';");
+        history.push(removal());
+        QVERIFY(!history.isSaved());
+        QVERIFY(history.memoryUse() <= budget);
+    }
+    // The steps after the save are many; the save itself lies before the oldest kept.
+    QVERIFY(history.count() < 8);
+    QVERIFY(history.count() >= 2);
+    while (history.canUndo())
+        history.movedBack();
+    QVERIFY(!history.isSaved());
+
+    // The newest step stays, whatever it holds.
+    history.setMemoryBudget(1);
+    history.push(removal());
+    QCOMPARE(history.count(), 1);
 }
 
 void TestStore::clearAllKeepsOnlySentinelRow() {

@@ -45,6 +45,8 @@ private slots:
     void keysWalkTheHistory();
     void newChangeDropsRedo();
     void saveKeepsHistoryAndUndoMarksModified();
+    void backAtTheSavedStateNothingIsUnsaved_data();
+    void backAtTheSavedStateNothingIsUnsaved();
     void editPageFollowsUndo();
     void historyEndsWithTheDatabase_data();
     void historyEndsWithTheDatabase();
@@ -78,7 +80,8 @@ void TestUndo::undoneAndRedoneExactly() {
     QVERIFY(undo->isEnabled());
     QCOMPARE(undo->text(), QStringLiteral("  ") + window.text(texts::UndoStepCommand).arg(name));
 
-    // Saved first: undo marks the database modified again.
+    // Saved first: undo marks the database modified again, redo back to the saved state
+    // unmarks it.
     window.action(texts::SaveDatabaseCommand)->trigger();
     QVERIFY(!window.database().isModified());
 
@@ -94,13 +97,17 @@ void TestUndo::undoneAndRedoneExactly() {
         QCOMPARE(redo->text(),
                  QStringLiteral("  ") + window.text(texts::RedoStepCommand).arg(name));
 
+        QVERIFY(storesession::read(world.env.userStore()).unsaved);
+
         redo->trigger();
         QCOMPARE(storeAsItIs(world), after);
         QCOMPARE(window.database().columnNames(), columnsAfter);
         QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()), listedAfter);
         QVERIFY(!redo->isEnabled());
+        QVERIFY(window.windowTitle().startsWith(QStringLiteral("people.csv - ")));
+        QVERIFY(!window.database().isModified());
+        QVERIFY(!storesession::read(world.env.userStore()).unsaved);
     }
-    QVERIFY(window.database().isModified());
 }
 
 void TestUndo::keysWalkTheHistory() {
@@ -164,6 +171,37 @@ void TestUndo::saveKeepsHistoryAndUndoMarksModified() {
     QCOMPARE(TestEnvironment::readFile(path),
              MainWindowHarness::crlf({"Name;Town;Born", "Smith;York;1970", "Miller;Leeds;1982",
                                       "Miller;Leeds;1982", "Jones;;1990"}));
+}
+
+void TestUndo::backAtTheSavedStateNothingIsUnsaved_data() {
+    QTest::addColumn<QStringList>("steps");
+    QTest::newRow("an entry added, undone") << QStringList{"add entry", "undo"};
+    QTest::newRow("a column removed, undone") << QStringList{"remove column", "undo"};
+    QTest::newRow("saved, undone, redone") << QStringList{"remove entry", "save", "undo", "redo"};
+    QTest::newRow("two changes, both undone")
+        << QStringList{"edit entry", "rename column", "undo", "undo"};
+}
+
+// As in every editor: when the history is back where the file was opened or last saved, the
+// title has no marker, closing asks nothing, and the store's record (what the next start
+// offers to recover) says that nothing is unsaved.
+void TestUndo::backAtTheSavedStateNothingIsUnsaved() {
+    QFETCH(QStringList, steps);
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
+    for (const QString& step : steps) {
+        if (step == "redo")
+            window.OnRedo();
+        else
+            QVERIFY(world.makeChange(step));
+    }
+
+    QCOMPARE(window.windowTitle(),
+             QStringLiteral("people.csv - ") + window.text(texts::ProgramName));
+    QVERIFY(!storesession::read(world.env.userStore()).unsaved);
+    world.env.prompter.clearPrompts();
+    QVERIFY(world.close());
+    QVERIFY(world.env.prompter.messageTexts().isEmpty());
 }
 
 // The Add/Edit Data tab goes on editing the entry as undo left it in the store.

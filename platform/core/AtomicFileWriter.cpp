@@ -3,11 +3,29 @@
 #include "FileError.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
+
 constexpr qsizetype kBufferSize = 1 << 20;
+
+// Has the folder of path take a file renamed into it, or removed from it, onto the disk: a
+// power cut could otherwise take back the rename of a file that did reach the disk. A folder
+// that cannot be synced costs only that promise; the file is in place either way.
+void syncFolderOf(const QString& path) {
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    const int handle = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (handle < 0)
+        return;
+    ::fsync(handle);
+    ::close(handle);
 }
+
+}  // namespace
 
 AtomicFileWriter::AtomicFileWriter(const QString& path) : m_path(path), m_file(path) {
     const QFileInfo info(path);
@@ -22,7 +40,13 @@ AtomicFileWriter::AtomicFileWriter(const QString& path) : m_path(path), m_file(p
 
 AtomicFileWriter::~AtomicFileWriter() {
     if (!m_done && m_file.isOpen())
-        m_file.cancelWriting();
+        abandon();
+}
+
+void AtomicFileWriter::abandon() {
+    m_file.cancelWriting();
+    m_file.commit();  // after cancelWriting(): removes the temporary file, replaces nothing
+    syncFolderOf(m_path);
 }
 
 void AtomicFileWriter::write(const char* data, qsizetype size) {
@@ -53,14 +77,16 @@ void AtomicFileWriter::commit() {
         fail(m_file.errorString());
     if (!m_file.commit()) {
         m_done = true;
+        syncFolderOf(m_path);
         throw FileError(FileError::Kind::WriteFailed, m_path, m_file.errorString());
     }
     m_done = true;
+    syncFolderOf(m_path);
 }
 
 void AtomicFileWriter::fail(const QString& reason) {
     if (m_file.isOpen())
-        m_file.cancelWriting();
+        abandon();
     m_done = true;
     throw FileError(FileError::Kind::WriteFailed, m_path, reason);
 }

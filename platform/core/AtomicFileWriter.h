@@ -6,7 +6,8 @@
 #include <vector>
 
 // Writes a file through a temporary file beside it that replaces the old one only when every
-// byte reached the disk. A crash, a full disk or a failed write leaves the old file whole.
+// byte reached the disk, and the folder is synced after the rename: a file written completely
+// survives a power cut. A crash, a full disk or a failed write leaves the old file whole.
 // Every failure raises FileError(WriteFailed) naming the target file.
 class AtomicFileWriter {
 public:
@@ -20,6 +21,8 @@ public:
 
 private:
     void flushBuffer();
+    // Drops the temporary file.
+    void abandon();
     [[noreturn]] void fail(const QString& reason);
 
     QString m_path;
