@@ -668,7 +668,7 @@ private:
                     qPrintable(m_size), held, history.count(),
                     static_cast<double>(History::kMemoryBudget) / kMiB);
         std::fflush(stdout);
-        progress(QStringLiteral("history_memory %1: %2 MiB in %3 of %4 steps")
+        progress(QStringLiteral("history_memory %1: %2 MiB in %3 steps, %4 of them this measure's")
                      .arg(m_size)
                      .arg(held, 0, 'f', 1)
                      .arg(history.count())
