@@ -415,14 +415,11 @@ void CMyOrvaneDatabaseDlg::OnLanguageSelection() {
         return;
     if (!writeSetting(QStringLiteral("Language"), dialog.m_language))
         return;
-    const bool untitled = isUntitled();
+    // An untitled database stays untitled, with its columns; what it held unsaved was saved
+    // under a name just now, or the user chose to let it go.
+    if (isUntitled())
+        m_untitledColumnsKept = m_database.columnNames();
     OnInitDialog();
-    // A database made from a template lives in the program's own file until it is saved:
-    // it stays untitled, so that Save asks for a name instead of writing into that file.
-    if (untitled && m_database.path() == newDatabaseFile()) {
-        m_database.setPath(QString());
-        setTitleForPath(currentPath(), true);
-    }
 }
 
 void CMyOrvaneDatabaseDlg::OnExit() {

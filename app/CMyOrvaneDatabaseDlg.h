@@ -142,7 +142,11 @@ private:
     void openLastDatabase();
 
     enum class LoadOutcome { Loaded, NoFile, Failed, Cancelled };
-    LoadOutcome loadDatabase(const QString& path);
+    // Where a database that opens comes from: a file of the user's, which it then belongs to
+    // (and which is remembered as the last database), or a template the program wrote into a
+    // file of its own, which it never belongs to: it opens untitled.
+    enum class Origin { File, Template };
+    LoadOutcome loadDatabase(const QString& path, Origin origin = Origin::File);
     // After a load that did not happen when the store no longer holds the database the window
     // had (or there was none): the window shows an empty untitled one.
     void showEmptyUntitledDatabase();
@@ -241,8 +245,11 @@ private:
     CNew m_selectDatabase;
     QTimer m_pollTimer;
     QTranslator m_qtTexts;
-    QList<QPair<int, QAction*>> m_actions;          // text number and menu item
-    bool m_started = false;                         // the first initialisation has run
+    QList<QPair<int, QAction*>> m_actions;  // text number and menu item
+    bool m_started = false;                 // the first initialisation has run
+    // The columns of an untitled database that an initialisation (a language change) keeps:
+    // it has no file to open again.
+    std::optional<QString> m_untitledColumnsKept;
     int m_commands = 0;                             // Command objects alive
     int m_operations = 0;                           // Operation objects alive
     bool m_closeRequested = false;                  // to close once the command that runs has ended

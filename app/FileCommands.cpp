@@ -92,6 +92,14 @@ void CMyOrvaneDatabaseDlg::openLastDatabase() {
         m_pollTimer.start();
         return;
     }
+    if (m_untitledColumnsKept) {
+        m_database.close(*std::exchange(m_untitledColumnsKept, std::nullopt));
+        showEmptyUntitledDatabase();
+        refreshTitle();  // marked untitled, as when it was made
+        selectTab(ViewAllTab);
+        SwitchPage();
+        return;
+    }
     LoadOutcome outcome;
     {
         // What the open has to tell comes once the window shows the database.
@@ -107,11 +115,11 @@ void CMyOrvaneDatabaseDlg::openLastDatabase() {
     // A load that failed or was cancelled has left an untitled database.
     if (outcome != LoadOutcome::Failed && outcome != LoadOutcome::Cancelled) {
         OnNewDatabase();
-        // Cancelled: an untitled database, which Save asks a name for.
-        if (!m_database.isOpen()) {
-            m_database.open(QString(), m_database.columnNames(), m_database.encoding(), false);
-            setTitleForPath(currentPath(), false);
-        }
+        // Cancelled: an empty untitled database, which Save asks a name for. What the store
+        // held belongs to a file that is gone, or to changes the user let go. (A new empty
+        // database's columns being defined leave it until they are confirmed.)
+        if (!m_database.isOpen() && !m_settingsPage.m_newDatabase)
+            showEmptyUntitledDatabase();
         for (CPage* page : pages()) {
             if (page->m_active)
                 return;
@@ -126,7 +134,8 @@ bool CMyOrvaneDatabaseDlg::LoadDatabase(const QString& path) {
     return loadDatabase(path) == LoadOutcome::Loaded;
 }
 
-CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QString& path) {
+CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QString& path,
+                                                                     Origin origin) {
     if (!PowerClass::FileExists(path))
         return LoadOutcome::NoFile;
     Operation operation(*this);
@@ -157,7 +166,7 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
         bytes = csvfile::ReadFile(path);
         BusyCursor busy;
         storesession::Update session;
-        session.path = path;
+        session.path = origin == Origin::File ? path : QString();
         session.sortColumn = m_database.sortColumn();
         report = csvfile::LoadIntoStore(bytes, m_database.storePath(), session, shownOn(*progress));
         // A store that is missing or damaged (which can pass the check at start-up and fail
@@ -189,7 +198,8 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
     }
     // The store holds the file's entries: the database switches as a whole. A file just read
     // has no unsaved changes.
-    m_database.open(path, report.columnNames, report.encoding, false);
+    m_database.open(origin == Origin::File ? path : QString(), report.columnNames, report.encoding,
+                    false);
     {
         const std::unique_ptr<Progress> listing =
             expectListing(operation, path, report.storedEntries, bytes.size(),
@@ -197,10 +207,11 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
         bytes = QByteArray();
         showDatabase();
     }
-    setTitleForPath(path, false);
+    refreshTitle();
     // Only now: the store holds this file's entries, and a config.ini that cannot be written
     // must not leave the window on the previous file, which the next save would overwrite.
-    rememberDatabase(path);
+    if (origin == Origin::File)
+        rememberDatabase(path);
 
     QList<int> notKept = report.tooManyValues + report.hiddenValues;
     std::sort(notKept.begin(), notKept.end());
@@ -518,14 +529,7 @@ void CMyOrvaneDatabaseDlg::OnNewDatabase() {
     }
     m_power.m_lines = {m_translation.templateColumns(chosen)};
     m_power.WriteLinesFile(newDatabaseFile());
-    if (!LoadDatabase(newDatabaseFile()))
-        return;
-    // The entries belong to no file: the program's own file is only where they came from.
-    m_database.setPath(QString());
-    setTitleForPath(currentPath(), true);
-    storesession::Update session;
-    session.path = QString();
-    storesession::write(m_database.storePath(), session);
+    loadDatabase(newDatabaseFile(), Origin::Template);
 }
 
 QString CMyOrvaneDatabaseDlg::optionsValue() const {

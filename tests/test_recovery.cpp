@@ -56,6 +56,10 @@ private slots:
     void noQuestionFromADamagedStore();
     void noQuestionAfterAnOrderlyEnd_data();
     void noQuestionAfterAnOrderlyEnd();
+    void templateDatabaseStaysUntitled_data();
+    void templateDatabaseStaysUntitled();
+    void startWithoutTheLastFileIsEmpty_data();
+    void startWithoutTheLastFileIsEmpty();
     void killedDuringAColumnMoveLeavesItWholeOrNotAtAll_data();
     void killedDuringAColumnMoveLeavesItWholeOrNotAtAll();
 };
@@ -201,6 +205,89 @@ void TestRecovery::noQuestionAfterAnOrderlyEnd() {
     QCOMPARE(again.currentPath(), path);
     QCOMPARE(MainWindowHarness::listedRows(again.viewAllPage()).size(),
              end == QLatin1String("discard") || !added ? 3 : 4);
+}
+
+void TestRecovery::templateDatabaseStaysUntitled_data() {
+    QTest::addColumn<QStringList>("changes");
+    QTest::addColumn<bool>("recovered");
+    const QStringList acrossALanguage = {"template alone", "change language", "add entry"};
+    QTest::newRow("across a language change, recovered") << acrossALanguage << true;
+    QTest::newRow("across a language change, declined") << acrossALanguage << false;
+    QTest::newRow("recovered") << QStringList{"new from template"} << true;
+    QTest::newRow("declined") << QStringList{"new from template"} << false;
+}
+
+// A database made from a template belongs to no file: the program's own file it was made from
+// is never remembered as the last database nor written by Save, after a crash whatever the
+// answer, and after a language change.
+void TestRecovery::templateDatabaseStaysUntitled() {
+    QFETCH(QStringList, changes);
+    QFETCH(bool, recovered);
+    MainWindowHarness world;
+    const QString people = killedAfter(world, changes);
+    if (QTest::currentTestFailed())
+        return;
+    const QString programsFile = world.env.userFolder() + QStringLiteral("/newdatabase.csv");
+    const QByteArray made = TestEnvironment::readFile(programsFile);
+    QVERIFY(!made.isEmpty());
+
+    world.env.prompter.queueAnswer(recovered ? Prompter::Answer::Yes : Prompter::Answer::No);
+    CMyOrvaneDatabaseDlg& window = world.start();
+    QCOMPARE(world.env.prompter.messageTexts(), QStringList{question(window, QString())});
+    QVERIFY(world.env.config(QStringLiteral("LastDataBase")) != programsFile);
+    if (!recovered) {
+        // The database the window had before New, as it was last saved.
+        QCOMPARE(window.currentPath(), people);
+        return;
+    }
+    QCOMPARE(window.currentPath(), QStringLiteral("/") + window.text(texts::Untitled));
+    QVERIFY(storesession::read(world.env.userStore()).path.isEmpty());
+    world.env.prompter.clearPrompts();
+    window.action(texts::SaveDatabaseCommand)->trigger();  // asks for a name; cancelled
+    QCOMPARE(world.env.prompter.prompts().value(0).kind, QStringLiteral("save"));
+    QCOMPARE(TestEnvironment::readFile(programsFile), made);
+    QVERIFY(world.env.config(QStringLiteral("LastDataBase")) != programsFile);
+}
+
+void TestRecovery::startWithoutTheLastFileIsEmpty_data() {
+    QTest::addColumn<bool>("recovered");
+    QTest::newRow("recovered") << true;
+    QTest::newRow("declined") << false;
+}
+
+// The last database's file is gone and the New Database dialog is cancelled: the untitled
+// database is empty and its record says so, with the columns shown; what a crash then leaves
+// comes back under those columns, and declined it is never shown again.
+void TestRecovery::startWithoutTheLastFileIsEmpty() {
+    QFETCH(bool, recovered);
+    MainWindowHarness world;
+    const QString people = world.writeDatabase(QStringLiteral("people.csv"), kPeople);
+    world.env.setConfig(QStringLiteral("LastDataBase"), people);
+    world.start();
+    QVERIFY(world.close());
+    QVERIFY(QFile::remove(people));
+    FaultChild child = sessionIn(world, {QStringLiteral("add entry")});
+    child.start();
+    QVERIFY2(child.waitForLine("changed add entry"), qPrintable(child.errors()));
+    child.kill();
+    QVERIFY(child.finish());
+
+    world.env.prompter.queueAnswer(recovered ? Prompter::Answer::Yes : Prompter::Answer::No);
+    CMyOrvaneDatabaseDlg& window = world.start();
+    QCOMPARE(world.env.prompter.messageTexts(), QStringList{question(window, QString())});
+    QCOMPARE(window.currentPath(), QStringLiteral("/") + window.text(texts::Untitled));
+    const QString columns = window.text(texts::DefaultColumnNames);
+    QCOMPARE(window.database().columnNames(), columns);
+    const QStringList shown = MainWindowHarness::listedRows(window.viewAllPage());
+    if (recovered)
+        QCOMPARE(shown, QStringList{"Jones|Hull" + QString(columns.count(';') - 1, '|')});
+    else
+        QVERIFY(shown.isEmpty());
+    const storesession::Record record = storesession::read(world.env.userStore());
+    QVERIFY(record.path.isEmpty());
+    QCOMPARE(record.columnNames, columns);
+    window.action(texts::SaveDatabaseCommand)->trigger();  // asks for a name; cancelled
+    QVERIFY(!QFile::exists(people));
 }
 
 void TestRecovery::killedDuringAColumnMoveLeavesItWholeOrNotAtAll_data() {

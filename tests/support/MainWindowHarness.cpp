@@ -153,6 +153,14 @@ bool MainWindowHarness::makeChange(const QString& change) {
     } else if (change == QLatin1String("undo")) {
         window.OnUndo();
         return true;
+    } else if (change == QLatin1String("template alone")) {
+        env.prompter.queueDialog(chooseNewDatabase(2));
+        window.OnNewDatabase();
+        return true;
+    } else if (change == QLatin1String("change language")) {
+        env.prompter.queueDialog(chooseLanguage(QStringLiteral("Deutsch")));
+        window.OnLanguageSelection();
+        return true;
     } else if (change == QLatin1String("new from template")) {
         env.prompter.queueDialog(chooseNewDatabase(2));
         window.OnNewDatabase();

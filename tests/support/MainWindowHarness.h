@@ -43,7 +43,9 @@ public:
     // columns and two entries: "add entry", "edit entry" (the first), "remove entry" (the
     // second, twins and all), "add column" (before the second), "rename column" (the first),
     // "remove column" (the second), "new from template" (the second template, with one
-    // entry); and the commands "save" and "undo". False when the window did not follow.
+    // entry); and the commands "save", "undo", "template alone" (New with the second template)
+    // and "change language" (to German, letting unsaved changes go). False when the window
+    // did not follow.
     bool makeChange(const QString& change);
     static QStringList changes();
 
