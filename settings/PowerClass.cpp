@@ -4,6 +4,7 @@
 #include "Latin1.h"
 #include "ProgramFolder.h"
 #include "SilentCopy.h"
+#include "TextEncoding.h"
 #include "VirtualRegistry.h"
 
 #include <QDir>
@@ -117,7 +118,7 @@ QString PowerClass::ReadConfigPath(const QString& key) const {
     const QString value = ReadConfig(key);
     if (!value.startsWith(kEncodedPathMarker))
         return value;
-    return QString::fromUtf8(
+    return textencoding::fromUtf8(
         QByteArray::fromPercentEncoding(value.mid(kEncodedPathMarker.size()).toLatin1()));
 }
 

@@ -216,7 +216,7 @@ LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
     if (nextLine(pos, end, &header, &headerLength)) {
         const QByteArray names(header, headerLength);
         report.columnNames = textencoding::isUtf8(report.encoding)
-                                 ? QString::fromUtf8(names)
+                                 ? textencoding::fromUtf8(names)
                                  : textencoding::decodeSingleByte(names);
     }
 

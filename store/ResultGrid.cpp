@@ -1,12 +1,14 @@
 #include "ResultGrid.h"
 
+#include "TextEncoding.h"
+
 #include <limits>
 
 QString ResultGrid::at(qsizetype index) const {
     if (index < 0 || index >= static_cast<qsizetype>(m_ends.size()))
         return {};
     const quint32 begin = index == 0 ? 0 : m_ends[index - 1];
-    return QString::fromUtf8(m_data.data() + begin, m_ends[index] - begin);
+    return textencoding::fromUtf8(m_data.data() + begin, m_ends[index] - begin);
 }
 
 void ResultGrid::clear() {

@@ -2,6 +2,7 @@
 
 #include "Schema.h"
 #include "StoreConnection.h"
+#include "TextEncoding.h"
 
 #include <sqlite3.h>
 
@@ -52,7 +53,7 @@ Record read(const QString& storePath) {
     while ((result = sqlite3_step(statement.handle())) == SQLITE_ROW) {
         const QByteArray key(
             reinterpret_cast<const char*>(sqlite3_column_text(statement.handle(), 0)));
-        const QString value = QString::fromUtf8(
+        const QString value = textencoding::fromUtf8(
             reinterpret_cast<const char*>(sqlite3_column_text(statement.handle(), 1)),
             sqlite3_column_bytes(statement.handle(), 1));
         any = true;

@@ -84,7 +84,7 @@ std::optional<QString> containedText(const unsigned char* pattern, int patternSi
         if (pattern[i] == '%' || pattern[i] == '_')
             return std::nullopt;
     }
-    return QString::fromUtf8(reinterpret_cast<const char*>(pattern) + 1, patternSize - 2);
+    return textencoding::fromUtf8(reinterpret_cast<const char*>(pattern) + 1, patternSize - 2);
 }
 
 Needle::Needle(const QString& text) {

@@ -24,6 +24,8 @@ private slots:
     void fileTravelsExactly_data();
     void fileTravelsExactly();
     void fieldsHoldWhatTheFileCan();
+    void aMarkInTheTextIsText_data();
+    void aMarkInTheTextIsText();
     void saveAsOffersTheEncoding();
     void sortedAsPeopleRead_data();
     void sortedAsPeopleRead();
@@ -107,6 +109,70 @@ void TestEncodings::fileTravelsExactly() {
     QVERIFY(world.close());
     CMyOrvaneDatabaseDlg& again = world.start();
     QCOMPARE(MainWindowHarness::listedRows(again.viewAllPage()).first().section('|', 1), edited);
+}
+
+void TestEncodings::aMarkInTheTextIsText_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("edited");   // field 2 of the first entry changed to Leeds
+    QTest::addColumn<QByteArray>("removed");  // then the first entry removed
+    QTest::addColumn<int>("line");            // the line a single-byte copy cannot hold
+    const QByteArray mark = "\xef\xbb\xbf";
+    QTest::newRow("a value begins with it")
+        << "Name;Note\r\n" + mark + "Smith;York\r\nJones;Hull\r\n"
+        << "Name;Note\r\n" + mark + "Smith;Leeds\r\nJones;Hull\r\n"
+        << QByteArray("Name;Note\r\nJones;Hull\r\n") << 2;
+    QTest::newRow("a later value begins with it")
+        << "Name;Note\r\nSmith;" + mark + "York\r\nJones;Hull\r\n"
+        << QByteArray("Name;Note\r\nSmith;Leeds\r\nJones;Hull\r\n")
+        << QByteArray("Name;Note\r\nJones;Hull\r\n") << 2;
+    QTest::newRow("the first name begins with it, after the file's own mark")
+        << mark + mark + "Name;Note\r\n1;\xe2\x82\xac\r\n"
+        << mark + mark + "Name;Note\r\n1;Leeds\r\n"
+        << mark + mark + "Name;Note\r\n"
+        << 1;
+}
+
+// A U+FEFF in the text (two marked files joined, say) is an ordinary character: the entry
+// holding it can be edited and removed, and the file is saved byte for byte. Only the file's
+// own mark is the file's.
+void TestEncodings::aMarkInTheTextIsText() {
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, edited);
+    QFETCH(QByteArray, removed);
+    QFETCH(int, line);
+    MainWindowHarness world;
+    const QString path = world.env.writeFile(QStringLiteral("file.csv"), file);
+    world.env.setConfig(QStringLiteral("LastDataBase"), path);
+    CMyOrvaneDatabaseDlg& window = world.start();
+    window.action(texts::SaveDatabaseCommand)->trigger();
+    QCOMPARE(TestEnvironment::readFile(path), file);
+
+    // A copy in one byte a character cannot hold the mark, and says where it stands.
+    const QString other = world.env.root() + QStringLiteral("/other.csv");
+    world.env.prompter.queueFileName(other);
+    world.env.prompter.queueFileType(0);
+    window.action(texts::SaveDatabaseAsCommand)->trigger();
+    QVERIFY(!QFile::exists(other));
+    QCOMPARE(world.env.prompter.messageTexts().size(), 1);
+    QVERIFY2(world.env.prompter.messageTexts().first().contains(QStringLiteral(" %1 ").arg(line)),
+             qPrintable(world.env.prompter.messageTexts().first()));
+    world.env.prompter.clearPrompts();
+
+    MainWindowHarness::chooseRow(window.viewAllPage(), 0);
+    window.viewAllPage().OnEditEntry();
+    window.OnPollTimer();
+    MainWindowHarness::typeInto(window.addEditPage().field(2), QStringLiteral("Leeds"));
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+    window.action(texts::SaveDatabaseCommand)->trigger();
+    QCOMPARE(TestEnvironment::readFile(path), edited);
+
+    world.env.prompter.queueAnswer(Prompter::Answer::Yes);
+    MainWindowHarness::chooseRow(window.viewAllPage(), 0);
+    window.viewAllPage().OnRemoveEntry();
+    window.action(texts::SaveDatabaseCommand)->trigger();
+    QCOMPARE(TestEnvironment::readFile(path), removed);
+    QCOMPARE(world.env.prompter.messageTexts(),
+             QStringList{window.text(texts::ConfirmRemoveEntry)});
 }
 
 void TestEncodings::fieldsHoldWhatTheFileCan() {

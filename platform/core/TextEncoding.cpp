@@ -195,6 +195,16 @@ bool utf8ToSingleByte(const char* data, qsizetype size, QByteArray& out) {
                               });
 }
 
+QString fromUtf8(const char* data, qsizetype size) {
+    QString text;
+    while (size >= 3 && std::memcmp(data, kUtf8Mark, 3) == 0) {
+        text += QChar(0xFEFF);
+        data += 3;
+        size -= 3;
+    }
+    return text.isEmpty() ? QString::fromUtf8(data, size) : text + QString::fromUtf8(data, size);
+}
+
 QString decodeSingleByte(const QByteArray& bytes) {
     QString text(bytes.size(), Qt::Uninitialized);
     for (qsizetype i = 0; i < bytes.size(); ++i)

@@ -46,6 +46,14 @@ bool utf8ToSingleByte(const char* data, qsizetype size, QByteArray& out);
 // in both encodings.
 bool hasHighBytes(const char* data, qsizetype size);
 
+// UTF-8 as text, a U+FEFF at the start kept as the character it is: Qt's own conversion takes
+// it for a byte-order mark and drops it. Every conversion of stored or read text goes through
+// here; only a file's own mark is handled apart, once, where the file is read.
+QString fromUtf8(const char* data, qsizetype size);
+inline QString fromUtf8(const QByteArray& bytes) {
+    return fromUtf8(bytes.constData(), bytes.size());
+}
+
 // Text to and from a single-byte file's bytes (characters without a byte become "?").
 QString decodeSingleByte(const QByteArray& bytes);
 QByteArray encodeSingleByte(const QString& text);
