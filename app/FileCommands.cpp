@@ -355,24 +355,7 @@ CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::saveDatabase(
     if (encoding == textencoding::Encoding::Utf8 && !textencoding::isUtf8(m_database.encoding()) &&
         !csvfile::holdsBeyondAscii(columnNames, rows, order, n))
         encoding = textencoding::Encoding::Utf8WithMark;
-    // Saved in one byte a character, the database can hold only what has a byte. Values that
-    // came in under the database's own encoding were held to it already: only a conversion
-    // needs every value looked at.
-    const QPair<int, int> unholdable = encoding == m_database.encoding()
-                                           ? QPair<int, int>(-1, -1)
-                                           : csvfile::unholdable(rows, order, n, encoding);
-    if (unholdable.first >= 0 || !textencoding::canHold(encoding, columnNames)) {
-        refreshTitle();
-        message(
-            text(texts::SingleByteCannotHold)
-                .arg(QDir::toNativeSeparators(path))
-                .arg(unholdable.first + 2)  // the file's line: after the names' line
-                .arg(unholdable.first >= 0 ? rows.value(order[unholdable.first], unholdable.second)
-                                           : columnNames),
-            Prompter::Buttons::Ok, Prompter::Icon::Warning);
-        return SaveOutcome::NotSaved;
-    }
-    bool written = false;  // also when the user cancelled
+    csvfile::WriteResult result;
     bool failed = false;
     {
         Operation saving(*this);
@@ -381,13 +364,31 @@ CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::saveDatabase(
             const std::unique_ptr<Progress> progress =
                 saving.progress(text(texts::SavingProgress).arg(fileNameOf(path)),
                                 static_cast<qint64>(order.size()));
-            written =
+            result =
                 csvfile::Write(path, columnNames, rows, order, n, encoding, shownOn(*progress));
         });
     }
-    if (!written) {
+    if (failed || !result.written())
         refreshTitle();
-        return failed ? SaveOutcome::NotSaved : SaveOutcome::Cancelled;
+    if (failed)
+        return SaveOutcome::NotSaved;
+    using Outcome = csvfile::WriteResult::Outcome;
+    if (result.outcome == Outcome::Cancelled)
+        return SaveOutcome::Cancelled;
+    if (result.outcome != Outcome::Written) {
+        // One byte a character would lose text, or read back as other text: UTF-8 holds it as
+        // it is, if the user wants that.
+        const QString shownPath = QDir::toNativeSeparators(path);
+        const QString line = QString::number(result.line);
+        const QString question =
+            result.outcome == Outcome::Unholdable
+                ? text(texts::SingleByteCannotHold).arg(shownPath, line, result.value)
+                : text(texts::ReadBackAsOtherText)
+                      .arg(shownPath, line, result.value, result.misread);
+        if (message(question, Prompter::Buttons::YesNo, Prompter::Icon::Warning) !=
+            Prompter::Answer::Yes)
+            return SaveOutcome::NotSaved;
+        return saveDatabase(path, textencoding::Encoding::Utf8);
     }
     m_database.saved(encoding);
     recordSaved(path, encoding);

@@ -273,10 +273,11 @@ bool CViewTab::applyStoreChanges(const QString& filter) {
 }
 
 void CViewTab::showCount() {
-    const QString count =
-        m_model.textFilter().isEmpty()
-            ? QString::number(m_model.rowCount())
-            : text(texts::ShownOfTotal).arg(m_model.rowCount()).arg(m_model.totalRowCount());
+    const QString count = m_model.textFilter().isEmpty()
+                              ? QString::number(m_model.rowCount())
+                              : text(texts::ShownOfTotal)
+                                    .arg(QString::number(m_model.rowCount()),
+                                         QString::number(m_model.totalRowCount()));
     m_countText->setText(QStringLiteral("%1 %2").arg(
         text(m_counted ? texts::FoundEntryCount : texts::EntryCount), count));
 }

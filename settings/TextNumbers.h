@@ -134,7 +134,7 @@ enum Number : int {
     RecoverQuestion = 625,  // %1 the database file, or the untitled name
     HistoryLost = 626,
     CharacterRefusedInUtf8 = 627,
-    SingleByteCannotHold = 628,  // %1 the file, %2 the line, %3 the value
+    SingleByteCannotHold = 628,  // a question; %1 the file, %2 the line, %3 the value
     SystemLanguageName = 629,    // the language dialog's line for the system's language
     CsvUtf8FileFilter = 630,
     FilterLabel = 631,
@@ -144,6 +144,7 @@ enum Number : int {
     SavingProgress = 635,
     ListingProgress = 636,  // %1 the database file's name
     ChosenEntryGone = 637,
+    ReadBackAsOtherText = 638,  // a question; %1 the file, %2 the line, %3 the value, %4 as read
 
     // Template k (from 1) of the New Database dialog: its name at FirstTemplate + 10 (k - 1),
     // its column-names line at the number after; see CTranslation::templateName().

@@ -232,28 +232,65 @@ LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
     return report;
 }
 
-bool Write(const QString& path, const QString& columnNames, const ResultGrid& grid,
-           const std::vector<int>& order, int columnCount, textencoding::Encoding encoding,
-           const ProgressCallback& progress) {
+namespace {
+
+// Whether a single-byte file's bytes would read back as UTF-8: every byte from 0x80 on forms
+// UTF-8 with those around it, and there is one. Told a value or name at a time, since ";" and
+// line ends cannot stand inside a sequence.
+class ReadBackWatch {
+public:
+    // bytes: the file's bytes of text, a value or name at line, with a byte from 0x80 on.
+    void see(const QByteArray& bytes, int line, const QString& text) {
+        if (m_broken)
+            return;
+        if (textencoding::detect(bytes.constData(), bytes.size()) ==
+            textencoding::Encoding::SingleByte) {
+            m_broken = true;
+            return;
+        }
+        if (m_first.line == 0)
+            m_first = {WriteResult::Outcome::ReadBackAsUtf8, line, text,
+                       textencoding::fromUtf8(bytes)};
+    }
+    bool readsBackAsUtf8() const { return !m_broken && m_first.line > 0; }
+    const WriteResult& first() const { return m_first; }
+
+private:
+    bool m_broken = false;
+    WriteResult m_first;
+};
+
+}  // namespace
+
+WriteResult Write(const QString& path, const QString& columnNames, const ResultGrid& grid,
+                  const std::vector<int>& order, int columnCount, textencoding::Encoding encoding,
+                  const ProgressCallback& progress) {
     using textencoding::Encoding;
+    const bool singleByte = encoding == Encoding::SingleByte;
+    if (!textencoding::canHold(encoding, columnNames))
+        return {WriteResult::Outcome::Unholdable, 1, columnNames, {}};
     AtomicFileWriter writer(path);
+    ReadBackWatch readBack;
     if (encoding == Encoding::Utf8WithMark)
         writer.write(textencoding::kUtf8Mark, 3);
-    writer.write((textencoding::isUtf8(encoding) ? columnNames.toUtf8()
-                                                 : textencoding::encodeSingleByte(columnNames)) +
-                 "\r\n");
+    const QByteArray names =
+        singleByte ? textencoding::encodeSingleByte(columnNames) : columnNames.toUtf8();
+    if (singleByte && textencoding::hasHighBytes(names.constData(), names.size()))
+        readBack.see(names, 1, columnNames);
+    writer.write(names + "\r\n");
     // A line of more than 26 values would not load again, and names beyond the store's
     // columns have no values to write.
     const int values = std::min(columnCount, schema::kColumnCount);
     const int width = std::min(values, grid.columnCount());
     QByteArray converted;
-    // A cancel leaves the writer uncommitted: the temporary file goes, the old file stays.
+    // Returned before the commit, the writer leaves the old file and removes its own.
     const qint64 rows = static_cast<qint64>(order.size());
     ProgressSteps steps(progress, rows, kWriteStep);
     for (qint64 place = 0; place < rows; ++place) {
         if (!steps.reached(place))
-            return false;
+            return {WriteResult::Outcome::Cancelled, 0, {}, {}};
         const int row = order[static_cast<size_t>(place)];
+        const int line = static_cast<int>(place) + 2;
         for (int c = 0; c < values; ++c) {
             if (c > 0)
                 writer.write(";", 1);
@@ -261,12 +298,11 @@ bool Write(const QString& path, const QString& columnNames, const ResultGrid& gr
                 continue;
             int size = 0;
             const char* cell = grid.cellData(row, c, &size);
-            if (encoding == Encoding::SingleByte && textencoding::hasHighBytes(cell, size)) {
+            if (singleByte && textencoding::hasHighBytes(cell, size)) {
                 converted.clear();
                 if (!textencoding::utf8ToSingleByte(cell, size, converted))
-                    throw FileError(FileError::Kind::WriteFailed, path,
-                                    QStringLiteral("a value holds a character that a "
-                                                   "single-byte file cannot hold"));
+                    return {WriteResult::Outcome::Unholdable, line, grid.value(row, c), {}};
+                readBack.see(converted, line, grid.value(row, c));
                 writer.write(converted);
             } else {
                 writer.write(cell, size);
@@ -275,49 +311,19 @@ bool Write(const QString& path, const QString& columnNames, const ResultGrid& gr
         writer.write("\r\n", 2);
     }
     if (!steps.finished())
-        return false;
+        return {WriteResult::Outcome::Cancelled, 0, {}, {}};
+    if (readBack.readsBackAsUtf8())
+        return readBack.first();
     writer.commit();
-    return true;
+    return {};
 }
 
-bool Write(const QString& path, const QString& columnNames, const ResultGrid& grid, int columnCount,
-           textencoding::Encoding encoding, const ProgressCallback& progress) {
+WriteResult Write(const QString& path, const QString& columnNames, const ResultGrid& grid,
+                  int columnCount, textencoding::Encoding encoding,
+                  const ProgressCallback& progress) {
     std::vector<int> order(static_cast<size_t>(grid.rowCount()));
     std::iota(order.begin(), order.end(), 0);
     return Write(path, columnNames, grid, order, columnCount, encoding, progress);
-}
-
-namespace {
-
-// The first cell among the first columnCount of the rows that order names for which
-// test(cell, size) holds, as the place in order and the column (from 0); {-1, -1} when none.
-template <typename Test>
-QPair<int, int> firstCell(const ResultGrid& grid, const std::vector<int>& order, int columnCount,
-                          const Test& test) {
-    const int width = std::min(std::min(columnCount, schema::kColumnCount), grid.columnCount());
-    for (size_t place = 0; place < order.size(); ++place) {
-        for (int c = 0; c < width; ++c) {
-            int size = 0;
-            const char* cell = grid.cellData(order[place], c, &size);
-            if (test(cell, size))
-                return {static_cast<int>(place), c};
-        }
-    }
-    return {-1, -1};
-}
-
-}  // namespace
-
-QPair<int, int> unholdable(const ResultGrid& grid, const std::vector<int>& order, int columnCount,
-                           textencoding::Encoding encoding) {
-    if (textencoding::isUtf8(encoding))
-        return {-1, -1};
-    QByteArray converted;
-    return firstCell(grid, order, columnCount, [&converted](const char* cell, int size) {
-        converted.clear();
-        return textencoding::hasHighBytes(cell, size) &&
-               !textencoding::utf8ToSingleByte(cell, size, converted);
-    });
 }
 
 bool holdsBeyondAscii(const QString& columnNames, const ResultGrid& grid,
@@ -326,7 +332,16 @@ bool holdsBeyondAscii(const QString& columnNames, const ResultGrid& grid,
         if (c.unicode() >= 0x80)
             return true;
     }
-    return firstCell(grid, order, columnCount, textencoding::hasHighBytes).first >= 0;
+    const int width = std::min(std::min(columnCount, schema::kColumnCount), grid.columnCount());
+    for (const int row : order) {
+        for (int c = 0; c < width; ++c) {
+            int size = 0;
+            const char* cell = grid.cellData(row, c, &size);
+            if (textencoding::hasHighBytes(cell, size))
+                return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace csvfile

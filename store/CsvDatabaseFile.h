@@ -51,23 +51,32 @@ LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
 // The whole file at path. Raises FileError when it cannot be read.
 QByteArray ReadFile(const QString& path);
 
+// How a write that raised nothing ended. Unless written, the old file stays whole: the write
+// was cancelled, or refused because the file would not hold the text as it is: a value or name
+// has a character the encoding has no byte for, or, in one byte a character, the bytes would
+// read back as UTF-8 (every byte from 0x80 on forming UTF-8 with those around it), that is
+// as other text. line (from 1: the names' line) and value say where; misread is how that
+// value would read back.
+struct WriteResult {
+    enum class Outcome { Written, Cancelled, Unholdable, ReadBackAsUtf8 };
+    Outcome outcome = Outcome::Written;
+    int line = 0;
+    QString value;
+    QString misread;
+    bool written() const { return outcome == Outcome::Written; }
+};
+
 // Writes columnNames and the first columnCount cells (at most 26) of the rows of grid that order
 // names, in that order (UTF-8, as the store holds them), to path in encoding, through a
-// temporary file. Raises FileError when the file cannot be written, also when a value has a
-// character the encoding cannot hold (see unholdable()); the old file stays whole. progress,
-// when given, follows the rows written; false when it cancelled, which leaves the old file
-// whole too.
-bool Write(const QString& path, const QString& columnNames, const ResultGrid& grid,
-           const std::vector<int>& order, int columnCount, textencoding::Encoding encoding,
-           const ProgressCallback& progress = {});
+// temporary file. Raises FileError when the file cannot be written; the old file stays whole.
+// progress, when given, follows the rows written and can cancel.
+WriteResult Write(const QString& path, const QString& columnNames, const ResultGrid& grid,
+                  const std::vector<int>& order, int columnCount, textencoding::Encoding encoding,
+                  const ProgressCallback& progress = {});
 // The same for every row of grid, in its order.
-bool Write(const QString& path, const QString& columnNames, const ResultGrid& grid, int columnCount,
-           textencoding::Encoding encoding, const ProgressCallback& progress = {});
-
-// The first cell among the first columnCount of the rows that order names that encoding cannot
-// hold, as the place in order and the column (from 0); {-1, -1} when it holds them all.
-QPair<int, int> unholdable(const ResultGrid& grid, const std::vector<int>& order, int columnCount,
-                           textencoding::Encoding encoding);
+WriteResult Write(const QString& path, const QString& columnNames, const ResultGrid& grid,
+                  int columnCount, textencoding::Encoding encoding,
+                  const ProgressCallback& progress = {});
 
 // Whether columnNames or the first columnCount cells of the rows that order names hold a
 // character beyond ASCII: without one, a UTF-8 file reads as single-byte again unless it

@@ -145,8 +145,7 @@ bool StoreConnection::hasEntriesTable() {
     }
     if (count != schema::kColumnCount || result != SQLITE_DONE) {
         m_lastError = QStringLiteral("the file holds no table %1 with %2 columns")
-                          .arg(schema::table())
-                          .arg(schema::kColumnCount);
+                          .arg(schema::table(), QString::number(schema::kColumnCount));
         m_damaged = true;
         return false;
     }

@@ -76,7 +76,9 @@ int save(const QStringList& args) {
 
     say(QStringLiteral("writing"));
     try {
-        csvfile::Write(out, report.columnNames, sql.m_resultValues, columns, report.encoding);
+        if (!csvfile::Write(out, report.columnNames, sql.m_resultValues, columns, report.encoding)
+                 .written())
+            return 3;
     } catch (const FileError& error) {
         say(QStringLiteral("error: ") + actionguard::describe(error));
         return 3;

@@ -4,6 +4,7 @@
 #include "MainWindowHarness.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -27,6 +28,8 @@ private slots:
     void aMarkInTheTextIsText_data();
     void aMarkInTheTextIsText();
     void saveAsOffersTheEncoding();
+    void singleByteSavesNeverChangeTheText_data();
+    void singleByteSavesNeverChangeTheText();
     void sortedAsPeopleRead_data();
     void sortedAsPeopleRead();
 };
@@ -202,6 +205,76 @@ void TestEncodings::fieldsHoldWhatTheFileCan() {
         world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
         world.env.prompter.queueAnswer(Prompter::Answer::No);  // do not save
     }
+}
+
+void TestEncodings::singleByteSavesNeverChangeTheText_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("route");
+    QTest::addColumn<int>("question");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("misread");
+    // Its bytes 4D 61 DF B2 are UTF-8 for "Ma߲".
+    QTest::newRow("an ASCII file given Maß²")
+        << QByteArray("Name;Note\r\nSmith;York\r\n") << "add" << int(texts::ReadBackAsOtherText)
+        << 3 << QString::fromUtf8("Maß²") << QString::fromUtf8("Ma\u07F2");
+    QTest::newRow("a Latin-1 file whose only other letter went")
+        << QByteArray("Name;Note\r\nM\xfcller;1\r\nCaf\xc3\xa9;2\r\n") << "remove"
+        << int(texts::ReadBackAsOtherText) << 2 << QString::fromUtf8("CafÃ©")
+        << QString::fromUtf8("Café");
+    QTest::newRow("a value back by undo that one byte cannot hold")
+        << QByteArray("Name;Note\r\n\xd0\x96;1\r\nA;2\r\n") << "remove, copy, undo"
+        << int(texts::SingleByteCannotHold) << 2 << QString::fromUtf8("Ж") << QString();
+}
+
+// Saved in one byte a character, a file never comes back as other text: where it cannot hold
+// a value, or its bytes would read back as UTF-8, the user is told where, and offered UTF-8
+// (No saves nothing, Yes saves it in UTF-8).
+void TestEncodings::singleByteSavesNeverChangeTheText() {
+    QFETCH(QByteArray, file);
+    QFETCH(QString, route);
+    QFETCH(int, question);
+    QFETCH(int, line);
+    QFETCH(QString, value);
+    QFETCH(QString, misread);
+    MainWindowHarness world;
+    ScriptedPrompter& prompter = world.env.prompter;
+    const QString path = world.env.writeFile(QStringLiteral("file.csv"), file);
+    world.env.setConfig(QStringLiteral("LastDataBase"), path);
+    CMyOrvaneDatabaseDlg& window = world.start();
+    if (route == "add") {
+        QVERIFY(world.addEntry({value, QStringLiteral("x")}));
+    } else {
+        prompter.queueAnswer(Prompter::Answer::Yes);
+        MainWindowHarness::chooseRow(window.viewAllPage(), 0);
+        window.viewAllPage().OnRemoveEntry();
+    }
+    if (route == "remove, copy, undo") {
+        prompter.queueFileName(world.env.root() + QStringLiteral("/copy.csv"));
+        prompter.queueFileType(0);
+        window.OnSaveDatabaseAs();
+        window.OnUndo();
+    }
+    const QString savedAs = window.currentPath();
+    const QByteArray before = TestEnvironment::readFile(savedAs);
+    const QString expected = window.text(question).arg(QDir::toNativeSeparators(savedAs),
+                                                       QString::number(line), value, misread);
+
+    for (const Prompter::Answer answer : {Prompter::Answer::No, Prompter::Answer::Yes}) {
+        prompter.clearPrompts();
+        prompter.queueAnswer(answer);
+        window.OnSaveDatabase();
+        QCOMPARE(prompter.messageTexts(), QStringList{expected});
+        if (answer == Prompter::Answer::No) {
+            QCOMPARE(TestEnvironment::readFile(savedAs), before);
+            QVERIFY(window.database().isModified());
+        }
+    }
+    QVERIFY(!window.database().isModified());
+    QVERIFY(textencoding::isUtf8(window.database().encoding()));
+    QVERIFY(world.close());
+    CMyOrvaneDatabaseDlg& again = world.start();
+    QVERIFY(MainWindowHarness::listedRows(again.viewAllPage()).join('\n').contains(value));
 }
 
 void TestEncodings::saveAsOffersTheEncoding() {

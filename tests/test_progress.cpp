@@ -214,7 +214,8 @@ void ProgressTest::cancelledWriteKeepsTheFile() {
 
     CancellingCallback progress(cancelAt);
     const bool written = csvfile::Write(path, "Name;Town", entries.m_resultValues, 2,
-                                        textencoding::Encoding::SingleByte, progress.callback());
+                                        textencoding::Encoding::SingleByte, progress.callback())
+                             .written();
 
     QCOMPARE(progress.total, qint64(kBigEntries));
     QVERIFY(std::is_sorted(progress.reports.begin(), progress.reports.end()));
