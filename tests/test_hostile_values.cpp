@@ -2,6 +2,7 @@
 // through the whole program: loaded, found, edited, typed, removed and saved exactly, and the
 // store's table is never altered by them.
 #include "HighBytes.h"
+#include "ImmutableFile.h"
 #include "MainWindowHarness.h"
 #include "SQLite3PowerClass.h"
 
@@ -9,7 +10,9 @@
 
 #include <QAccessible>
 #include <QAction>
+#include <QDir>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -47,6 +50,26 @@ int rowOf(const CViewTab& list, const QString& name, const QString& notes) {
     return -1;
 }
 
+// Whether told is the text with its %1, %2, ... replaced by arguments, each as it stands; a
+// null argument stands for any text (a reason the system gives).
+bool filledIn(const QString& told, const QString& text, const QStringList& arguments) {
+    QString pattern;
+    int from = 0;
+    const QRegularExpression marker(QStringLiteral("%([1-9])"));
+    for (auto found = marker.globalMatch(text); found.hasNext();) {
+        const QRegularExpressionMatch at = found.next();
+        pattern += QRegularExpression::escape(text.mid(from, at.capturedStart() - from));
+        const QString argument = arguments.value(at.captured(1).toInt() - 1);
+        pattern += argument.isNull() ? QStringLiteral(".*") : QRegularExpression::escape(argument);
+        from = at.capturedEnd();
+    }
+    pattern += QRegularExpression::escape(text.mid(from));
+    return QRegularExpression(QRegularExpression::anchoredPattern(pattern),
+                              QRegularExpression::DotMatchesEverythingOption)
+        .match(told)
+        .hasMatch();
+}
+
 }  // namespace
 
 class TestHostileValues : public QObject {
@@ -58,6 +81,8 @@ private slots:
     void typingNextToALoadedCarriageReturn();
     void valuesSetPastTheKeyboard_data();
     void valuesSetPastTheKeyboard();
+    void messagesShowPathsAndValuesAsTheyAre_data();
+    void messagesShowPathsAndValuesAsTheyAre();
 };
 
 void TestHostileValues::valueTravelsExactly_data() {
@@ -255,3 +280,83 @@ void TestHostileValues::valuesSetPastTheKeyboard() {
 
 QTEST_MAIN(TestHostileValues)
 #include "test_hostile_values.moc"
+
+void TestHostileValues::messagesShowPathsAndValuesAsTheyAre_data() {
+    QTest::addColumn<QString>("route");
+    QTest::addColumn<int>("text");
+    QTest::newRow("a value one byte cannot hold")
+        << "save as single-byte" << int(texts::SingleByteCannotHold);
+    QTest::newRow("bytes that read back as UTF-8")
+        << "save Maß²" << int(texts::ReadBackAsOtherText);
+    QTest::newRow("lines with too many values") << "open" << int(texts::LinesNotKept);
+    QTest::newRow("a store that takes nothing")
+        << "open into an immutable store" << int(texts::FileNotLoaded);
+    QTest::newRow("a file that cannot be replaced")
+        << "save over an immutable file" << int(texts::FileNotWritten);
+}
+
+// A text with several arguments shows each as it stands: a path holding "%2" or a value
+// holding "%1" is never taken for a place of the text.
+void TestHostileValues::messagesShowPathsAndValuesAsTheyAre() {
+    QFETCH(QString, route);
+    QFETCH(int, text);
+    MainWindowHarness world;
+    ScriptedPrompter& prompter = world.env.prompter;
+    const QString value = QStringLiteral("%1%2");
+    QStringList lines = {"Name;Note", "A;1", "B;2", QString::fromUtf8("Ж") + value + ";3"};
+    if (route == "open")
+        lines[2] = QStringList(28, QStringLiteral("x")).join(';');
+    if (route == "save Maß²")
+        lines.removeLast();
+    const QString path = world.env.writeFile(QStringLiteral("offer%2%3.csv"),
+                                             (lines.join("\r\n") + "\r\n").toUtf8());
+    const QString shown = QDir::toNativeSeparators(path);
+    world.env.setConfig(QStringLiteral("LastDataBase"), path);
+    QStringList arguments;
+    if (route == "open") {
+        world.start();
+        arguments = QStringList{shown, QStringLiteral("3")};
+    } else if (route == "open into an immutable store") {
+        CMyOrvaneDatabaseDlg& window = world.startWith({"Name;Note", "C;3"});
+        ImmutableFile readOnly(world.env.userStore());
+        if (!readOnly.isSet())
+            QSKIP(qPrintable("the file system cannot make a file immutable: " + readOnly.reason()));
+        prompter.clearPrompts();
+        prompter.queueFileName(path);
+        window.OnOpenDatabase();
+        arguments = QStringList{shown, QString()};
+    } else {
+        CMyOrvaneDatabaseDlg& window = world.start();
+        QString savedAs = path;
+        if (route == "save as single-byte") {
+            savedAs = world.env.root() + QStringLiteral("/copy%3%1.csv");
+            prompter.queueFileName(savedAs);
+            prompter.queueFileType(0);
+            prompter.queueAnswer(Prompter::Answer::No);
+            window.OnSaveDatabaseAs();
+            arguments = QStringList{QDir::toNativeSeparators(savedAs), QStringLiteral("4"),
+                                    QString::fromUtf8("Ж") + value};
+        } else {
+            const QString typed = QString::fromUtf8("Maß²") + value;
+            QVERIFY(world.addEntry({typed, QStringLiteral("4")}));
+            std::unique_ptr<ImmutableFile> readOnly;
+            if (route == "save over an immutable file") {
+                readOnly = std::make_unique<ImmutableFile>(path);
+                if (!readOnly->isSet())
+                    QSKIP(qPrintable("the file system cannot make a file immutable: " +
+                                     readOnly->reason()));
+                arguments = QStringList{shown, QString()};
+            } else {
+                prompter.queueAnswer(Prompter::Answer::No);
+                arguments = QStringList{shown, QStringLiteral("4"), typed,
+                                        QString::fromUtf8("Ma\u07F2") + value};
+            }
+            window.OnSaveDatabase();
+        }
+    }
+    const QString expected = world.window().text(text);
+    const QStringList told = prompter.messageTexts();
+    QVERIFY2(std::any_of(told.begin(), told.end(),
+                         [&](const QString& one) { return filledIn(one, expected, arguments); }),
+             qPrintable(told.join('\n')));
+}
