@@ -49,31 +49,20 @@ void likeFunction(sqlite3_context* context, int argc, sqlite3_value** argv) {
     }
     const unsigned char* pattern = sqlite3_value_text(argv[0]);
     const int patternSize = sqlite3_value_bytes(argv[0]);
-    const unsigned char* text = sqlite3_value_text(argv[1]);
+    const char* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
     const int textSize = sqlite3_value_bytes(argv[1]);
-    // A search for a text anywhere ("%mann%") looks for it as the filter of a list does; the
-    // engine keeps the needle for as long as the statement's pattern stays the same.
-    if (argc == 2) {
-        auto* needle =
-            static_cast<std::optional<textmatch::Needle>*>(sqlite3_get_auxdata(context, 0));
-        if (!needle) {
-            needle = new std::optional<textmatch::Needle>;
-            if (const std::optional<QString> contained =
-                    textmatch::containedText(pattern, patternSize))
-                needle->emplace(*contained);
-            sqlite3_set_auxdata(context, 0, needle, [](void* kept) {
-                delete static_cast<std::optional<textmatch::Needle>*>(kept);
-            });
-            needle =
-                static_cast<std::optional<textmatch::Needle>*>(sqlite3_get_auxdata(context, 0));
-        }
-        if (needle && *needle) {
-            sqlite3_result_int(context,
-                               (*needle)->foundIn(reinterpret_cast<const char*>(text), textSize));
-            return;
-        }
+    // The engine keeps the pattern taken apart for as long as the statement's pattern stays
+    // the same; when it cannot, the pattern is taken apart for this text alone.
+    auto* kept = static_cast<textmatch::Pattern*>(sqlite3_get_auxdata(context, 0));
+    std::optional<textmatch::Pattern> once;
+    if (!kept || kept->escape() != escape) {
+        sqlite3_set_auxdata(context, 0, new textmatch::Pattern(pattern, patternSize, escape),
+                            [](void* made) { delete static_cast<textmatch::Pattern*>(made); });
+        kept = static_cast<textmatch::Pattern*>(sqlite3_get_auxdata(context, 0));
+        if (!kept)
+            kept = &once.emplace(pattern, patternSize, escape);
     }
-    sqlite3_result_int(context, textmatch::like(pattern, patternSize, text, textSize, escape));
+    sqlite3_result_int(context, kept->matches(text, textSize));
 }
 
 }  // namespace

@@ -3,40 +3,61 @@
 #include <QString>
 #include <optional>
 #include <string>
+#include <vector>
 
-// Matching UTF-8 text as the search does: letter case ignored for every letter of every
-// script (the engine's own LIKE folds only A to Z), one character being one code point.
+// Matching UTF-8 text as a person reads it, for the search and the filter of the lists:
+// - texts that are canonically equivalent are equal ("é" as one code point or as "e" and a
+//   combining accent, as files from some systems hold it);
+// - letter case is ignored in every script, with full case folding ("STRASSE" finds "Straße");
+// - a character is what a person sees as one (a grapheme cluster): "e" is not found inside
+//   "é", whichever way it is stored, and "_" stands for "é" as for "e".
+// The engine's own LIKE does none of this: it folds only A to Z and counts bytes.
 namespace textmatch {
-
-// LIKE: "%" stands for any run of characters, "_" for one; escape (a code point, or -1 for
-// none) makes the character after it stand for itself.
-bool like(const unsigned char* pattern, int patternSize, const unsigned char* text, int textSize,
-          qint32 escape = -1);
 
 // The code point at s[*i] (of size bytes), advancing *i; a byte that starts no valid sequence
 // reads as itself.
 char32_t nextCodePoint(const unsigned char* s, int size, int* i);
 
-// The code point as compared when case is ignored.
-char32_t folded(char32_t c);
-
-// The X of a pattern "%X%" in which X holds no "%" or "_": like() then asks whether a text
-// contains X, which a Needle answers faster. Nothing for any other pattern.
-std::optional<QString> containedText(const unsigned char* pattern, int patternSize);
-
-// A text sought inside others, letter case ignored as like() ignores it; every character
-// stands for itself ("%" too).
+// A text sought inside others; every character stands for itself ("%" too).
 class Needle {
 public:
     explicit Needle(const QString& text);
 
-    bool isEmpty() const { return m_folded.empty(); }
-    // True when the UTF-8 text of size bytes contains the needle.
+    // True when the UTF-8 text of size bytes holds the needle, starting and ending between
+    // characters.
     bool foundIn(const char* text, int size) const;
 
 private:
-    std::u32string m_folded;  // the needle's code points, folded
-    std::string m_ascii;      // the same in bytes, when they are all ASCII
+    friend class Pattern;
+    Needle() = default;
+    void setKey(std::u32string key);
+
+    std::u32string m_key;  // the needle as compared
+    std::string m_ascii;   // the same in bytes, when they are all ASCII
+};
+
+// A LIKE pattern: "%" stands for any run of characters, "_" for one; escape (a code point, or
+// -1 for none) makes the character after it stand for itself, as does an escape that ends the
+// pattern.
+class Pattern {
+public:
+    Pattern(const unsigned char* pattern, int size, qint32 escape = -1);
+
+    qint32 escape() const { return m_escape; }
+    // True when the UTF-8 text of size bytes matches the whole pattern.
+    bool matches(const char* text, int size) const;
+
+private:
+    struct Token {
+        enum class Kind { Text, OneCharacter, AnyRun };
+        Kind kind;
+        std::u32string key;  // for Text: the text as compared
+    };
+
+    qint32 m_escape;
+    std::vector<Token> m_tokens;
+    // "%X%" with a text X asks whether a text holds X, which a needle answers faster.
+    std::optional<Needle> m_contained;
 };
 
 }  // namespace textmatch

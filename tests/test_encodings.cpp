@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 
@@ -32,6 +33,8 @@ private slots:
     void singleByteSavesNeverChangeTheText();
     void sortedAsPeopleRead_data();
     void sortedAsPeopleRead();
+    void foundAsPeopleRead_data();
+    void foundAsPeopleRead();
 };
 
 void TestEncodings::fileTravelsExactly_data() {
@@ -332,6 +335,51 @@ void TestEncodings::saveAsOffersTheEncoding() {
     prompter.queueFileName(QString());  // cancelled
     window.OnSaveDatabaseAs();
     QCOMPARE(prompter.preselectedFileType(), 0);
+}
+
+void TestEncodings::foundAsPeopleRead_data() {
+    QTest::addColumn<QString>("sought");  // typed into the Search tab's field 1
+    QTest::addColumn<QStringList>("searched");
+    QTest::addColumn<QString>("filter");  // typed above View All
+    QTest::addColumn<QStringList>("filtered");
+    const auto u = [](const char* text) { return QString::fromUtf8(text); };
+    const QString ecole = u("e\u0301cole|Paris");
+    QTest::newRow("composed typed, decomposed stored")
+        << u("\u00E9cole") << QStringList{ecole} << u("\u00C9COL") << QStringList{ecole};
+    QTest::newRow("capitals without the sharp s")
+        << "STRASSE" << QStringList{u("Stra\u00DFe|Bonn")} << "strasse"
+        << QStringList{u("Stra\u00DFe|Bonn")};
+    QTest::newRow("one character as seen") << "_cole" << QStringList{ecole, "Ecole|Lyon"} << "cole"
+                                           << QStringList{ecole, "Ecole|Lyon"};
+    QTest::newRow("no letter inside an accented one")
+        << "cafe%" << QStringList{"Cafeteria|Oslo"} << "cafe" << QStringList{"Cafeteria|Oslo"};
+}
+
+// Search, View Filtered and the filter above a list find what a reader sees, however it is
+// stored: a file from another system may hold letters and their accents apart.
+void TestEncodings::foundAsPeopleRead() {
+    QFETCH(QString, sought);
+    QFETCH(QStringList, searched);
+    QFETCH(QString, filter);
+    QFETCH(QStringList, filtered);
+    MainWindowHarness world;
+    const QString path = world.env.writeFile(
+        QStringLiteral("file.csv"), utf8("Name;Town\r\ne\u0301cole;Paris\r\nStra\u00DFe;Bonn\r\n"
+                                         "Ecole;Lyon\r\nCafe\u0301;Oslo\r\nCafeteria;Oslo\r\n"));
+    world.env.setConfig(QStringLiteral("LastDataBase"), path);
+    CMyOrvaneDatabaseDlg& window = world.start();
+
+    world.clickTab(CMyOrvaneDatabaseDlg::SearchTab);
+    MainWindowHarness::typeInto(window.searchPage().field(1), sought);
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewFilteredTab);
+    QCOMPARE(MainWindowHarness::listedRows(window.viewFilteredPage()), searched);
+
+    world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
+    CViewTab& list = window.viewAllPage();
+    QSignalSpy applied(&list.listedRows(), &EntriesModel::filterApplied);
+    MainWindowHarness::typeInto(list.filterField(), filter);
+    QVERIFY(applied.count() > 0 || applied.wait());
+    QCOMPARE(MainWindowHarness::listedRows(list), filtered);
 }
 
 void TestEncodings::sortedAsPeopleRead_data() {

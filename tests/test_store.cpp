@@ -6,6 +6,7 @@
 #include "StoreContents.h"
 #include "StorePath.h"
 #include "TestEnvironment.h"
+#include "TextMatch.h"
 
 #include <sqlite3.h>
 #include <QDir>
@@ -104,6 +105,8 @@ private slots:
     void historyKeepsItsBudgetAndItsSavedPlace();
     void likeIgnoresCaseOfEveryLatin1Letter_data();
     void likeIgnoresCaseOfEveryLatin1Letter();
+    void likeMatchesAsPeopleRead_data();
+    void likeMatchesAsPeopleRead();
     void unusableStoreFailsAndIsReplacedAtStart_data();
     void unusableStoreFailsAndIsReplacedAtStart();
     void damagedStoreNeverGivesPartialResult();
@@ -415,6 +418,79 @@ void TestStore::likeIgnoresCaseOfEveryLatin1Letter() {
     if (!escape.isEmpty())
         condition += QStringLiteral(" ESCAPE ") + sqltext::literal(escape);
     QCOMPARE(store.firstColumnWhere(condition), expected);
+}
+
+namespace {
+
+// Texts that look alike to a reader but are stored differently, in store order.
+QStringList readValues() {
+    const auto u = [](const char* text) { return QString::fromUtf8(text); };
+    return {u("e\u0301cole"),                 // 0 école as files from some systems hold it
+            u("\u00C9COLE"),                  // 1 capital, composed
+            u("ecole"),                       // 2 another word to a reader
+            u("Stra\u00DFe"),                 // 3
+            u("STRASSE"),                     // 4
+            u("q\u0301"),                     // 5 an accent no letter is composed with
+            u("\u212Bngstr\u00F6m"),          // 6 with the Angstrom sign for Å
+            u("\u1112\u1161\u11AB"),          // 7 한 as three jamo
+            u("\uD55C"),                      // 8 한 as one syllable
+            u("\U0001F469\u200D\U0001F467"),  // 9 woman, joiner, girl: one picture
+            u("\uFB01le"),                    // 10 with the ligature fi
+            u("\u03A3\u0391\u03A3")};         // 11 Greek capitals, final sigma to come
+}
+
+}  // namespace
+
+void TestStore::likeMatchesAsPeopleRead_data() {
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QList<int>>("found");  // places in readValues()
+    const auto u = [](const char* text) { return QString::fromUtf8(text); };
+    QTest::newRow("composed finds decomposed") << u("\u00E9cole") << QList<int>{0, 1};
+    QTest::newRow("decomposed finds composed") << u("E\u0301COLE") << QList<int>{0, 1};
+    QTest::newRow("plain e finds no accented e") << u("e%") << QList<int>{2};
+    QTest::newRow("inside a word, as a contained text") << u("%cole%") << QList<int>{0, 1, 2};
+    QTest::newRow("_ is one character however stored") << u("_cole") << QList<int>{0, 1, 2};
+    QTest::newRow("full case folding") << u("strasse") << QList<int>{3, 4};
+    QTest::newRow("full case folding, the other way") << u("STRA\u00DFE") << QList<int>{3, 4};
+    QTest::newRow("sharp s is one character") << u("stra_e") << QList<int>{3};
+    QTest::newRow("half a sharp s is not found") << u("stras%") << QList<int>{4};
+    QTest::newRow("sharp s found as ss inside") << u("%ss%") << QList<int>{3, 4};
+    QTest::newRow("a letter is not found under its accent") << u("q%") << QList<int>{};
+    QTest::newRow("the accent with its letter") << u("Q\u0301") << QList<int>{5};
+    QTest::newRow("Angstrom sign is A with ring") << u("\u00E5%") << QList<int>{6};
+    QTest::newRow("syllable and jamo are one") << u("\uD55C") << QList<int>{7, 8};
+    QTest::newRow("syllable is one character") << u("_") << QList<int>{5, 7, 8, 9};
+    QTest::newRow("a picture of several code points") << u("\U0001F469%") << QList<int>{};
+    QTest::newRow("the ligature is f and i") << u("%FI%") << QList<int>{10};
+    QTest::newRow("Greek folds every sigma alike") << u("\u03C3\u03B1\u03C2") << QList<int>{11};
+}
+
+// Search and filter compare texts as a reader sees them: equivalent spellings are equal,
+// case is folded fully, and a character is what the reader sees as one.
+void TestStore::likeMatchesAsPeopleRead() {
+    QFETCH(QString, pattern);
+    QFETCH(QList<int>, found);
+    StoreFixture store;
+    const QStringList values = readValues();
+    for (const QString& value : values)
+        QVERIFY(store.insert({value}));
+    QStringList expected;
+    for (int place : found)
+        expected.append(values[place]);
+
+    QCOMPARE(store.firstColumnWhere(QStringLiteral("Column1 LIKE ") + sqltext::literal(pattern)),
+             expected);
+    // The filter above a list looks for the same texts inside values.
+    if (pattern.startsWith('%') && pattern.endsWith('%')) {
+        const textmatch::Needle needle(pattern.mid(1, pattern.size() - 2));
+        QStringList held;
+        for (const QString& value : values) {
+            const QByteArray bytes = value.toUtf8();
+            if (needle.foundIn(bytes.constData(), static_cast<int>(bytes.size())))
+                held.append(value);
+        }
+        QCOMPARE(held, expected);
+    }
 }
 
 void TestStore::unusableStoreFailsAndIsReplacedAtStart_data() {
