@@ -178,6 +178,8 @@ private:
     // After the number of columns changed: the search criteria beyond the columns go, and
     // View Filtered lists by those that are left.
     void fitSearchToColumns();
+    // After Add Entry or Edit Entry: the cursor in the Add/Edit Data tab's first field.
+    void focusFirstField();
     // Fills every page afresh from the open database and the store.
     void showDatabase();
     // What "LastDataBase" says of the open database: its path, the untitled path, or "---"

@@ -5,6 +5,7 @@
 
 #include "ActionGuard.h"
 
+#include <QLineEdit>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <utility>
@@ -153,15 +154,22 @@ void CMyOrvaneDatabaseDlg::OnPollTimer() {
             selectTab(AddEditTab);
             if (!SwitchPage())
                 return;
+            focusFirstField();
         }
         if (list->m_addRequested) {
             selectTab(AddEditTab);
             list->m_addRequested = false;
             m_addEditPage.m_addMode = true;
             m_addEditPage.PreparePage();
-            SwitchPage();
+            if (SwitchPage())
+                focusFirstField();
         }
     }
+}
+
+void CMyOrvaneDatabaseDlg::focusFirstField() {
+    // The button that asked went away with its page: the person means to type.
+    m_addEditPage.field(1)->setFocus(Qt::OtherFocusReason);
 }
 
 void CMyOrvaneDatabaseDlg::MarkTitleModified() {

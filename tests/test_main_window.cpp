@@ -272,6 +272,7 @@ void MainWindowTest::listRequestsHandOverToAddEdit() {
     QCOMPARE(addEdit.field(3)->text(), QStringLiteral("1982"));
     QVERIFY(!addEdit.field(4)->isEnabled());
     QCOMPARE(addEdit.heading()->text(), window.text(90));
+    QCOMPARE(QApplication::focusWidget(), addEdit.field(1));  // ready to type
     QVERIFY(!window.pollTimer().isActive());
 
     window.action(217)->trigger();  // View Filtered
@@ -280,6 +281,7 @@ void MainWindowTest::listRequestsHandOverToAddEdit() {
     QVERIFY(addEdit.m_addMode);
     QCOMPARE(addEdit.field(1)->text(), QString());
     QCOMPARE(addEdit.heading()->text(), window.text(85));
+    QCOMPARE(QApplication::focusWidget(), addEdit.field(1));
 }
 
 void MainWindowTest::widthsTravelBetweenLists() {
