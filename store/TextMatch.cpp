@@ -111,6 +111,7 @@ struct Block {
 };
 constexpr quint32 kJoins = 0xFFFFFFFFu;
 constexpr quint32 kLongKey = 0x80000000u;
+static_assert((kJoins & kLongKey) != 0, "a test for kLongKey also finds kJoins");
 constexpr char32_t kLastCodePoint = 0x10FFFF;
 
 bool standsAlone(char32_t c) {
@@ -304,6 +305,24 @@ private:
     bool m_everyPlace = true;  // every code point of m_key is a character
 };
 
+// Whether an ASCII needle is in the text's key exactly where it is in the text's bytes: true
+// when each character beyond ASCII is a code point of its own whose key is one code point
+// beyond ASCII. Then every code point is a character, the key of an ASCII byte is that byte in
+// lower case, and no other byte or key can be part of the needle.
+bool asciiStandsInPlace(const unsigned char* text, int size) {
+    for (int i = 0; i < size;) {
+        if (text[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        const char32_t c = nextCodePoint(text, size, &i);
+        const quint32 entry = blockOf(c).entries[c & 0xFF];
+        if ((entry & kLongKey) || entry < 0x80)
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 Needle::Needle(const QString& text) {
@@ -322,11 +341,12 @@ void Needle::setKey(std::u32string key) {
 bool Needle::foundIn(const char* text, int size) const {
     if (m_key.empty())
         return true;
-    // Most values are ASCII: compared byte by byte. An ASCII text's key is ASCII, so a needle
-    // whose key is not cannot be in it.
-    if (!textencoding::hasHighBytes(text, size)) {
-        if (m_ascii.empty())
+    if (m_ascii.empty()) {
+        // An ASCII text's key is ASCII: a needle whose key is not cannot be in it.
+        if (!textencoding::hasHighBytes(text, size))
             return false;
+    } else if (asciiStandsInPlace(reinterpret_cast<const unsigned char*>(text), size)) {
+        // Most values are ASCII, or ASCII with letters such as é or ü: compared byte by byte.
         const auto equal = [](char a, char b) { return static_cast<char>(lowerAscii(a)) == b; };
         return std::search(text, text + size, m_ascii.begin(), m_ascii.end(), equal) != text + size;
     }

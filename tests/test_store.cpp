@@ -436,7 +436,8 @@ QStringList readValues() {
             u("\uD55C"),                      // 8 한 as one syllable
             u("\U0001F469\u200D\U0001F467"),  // 9 woman, joiner, girl: one picture
             u("\uFB01le"),                    // 10 with the ligature fi
-            u("\u03A3\u0391\u03A3")};         // 11 Greek capitals, final sigma to come
+            u("\u03A3\u0391\u03A3"),          // 11 Greek capitals, final sigma to come
+            u("wei\u017Fe")};                 // 12 with a long s, which folds to s
 }
 
 }  // namespace
@@ -462,6 +463,7 @@ void TestStore::likeMatchesAsPeopleRead_data() {
     QTest::newRow("syllable is one character") << u("_") << QList<int>{5, 7, 8, 9};
     QTest::newRow("a picture of several code points") << u("\U0001F469%") << QList<int>{};
     QTest::newRow("the ligature is f and i") << u("%FI%") << QList<int>{10};
+    QTest::newRow("a long s is an s") << u("%IS%") << QList<int>{12};
     QTest::newRow("Greek folds every sigma alike") << u("\u03C3\u03B1\u03C2") << QList<int>{11};
 }
 
