@@ -20,6 +20,7 @@
 namespace {
 
 constexpr int kDotsPerInch = 600;
+constexpr qsizetype kMostPreviewedLines = 60000;
 // Height of a character cell (ascent plus descent) in device units.
 constexpr int kCellHeight = 90;
 
@@ -68,15 +69,29 @@ QFont printFont(QPaintDevice& device, const QStringList& lines) {
 
 bool LinePrinter::PrintLines(const QStringList& lines) {
     QPrinter printer(QPrinter::HighResolution);
-    printer.setResolution(kDotsPerInch);
-    if (!Prompter::current().choosePrinter(printer, m_parent))
+    // The preview shows the page setup that prints, and the print dialog starts from it.
+    prepare(printer);
+    // Each call draws the whole document; the last one is the printout, if any.
+    Outcome printed = Outcome::Cancelled;
+    // Qt's preview holds every page in memory before it shows one: beyond about a thousand
+    // pages (the list of some five thousand entries) the print dialog comes alone.
+    const bool withPreview = lines.size() <= kMostPreviewedLines;
+    if (!Prompter::current().previewAndPrint(
+            printer, m_parent, [&](QPrinter& device) { printed = paint(device, lines); },
+            withPreview))
         return finish(Outcome::Cancelled);
-    if (!acceptPaper(printer)) {
+    if (printed == Outcome::PaperRefused) {
         Prompter::current().message(
             m_parent, QStringLiteral("The paper format you selected is not supported!"),
             QStringLiteral("Orvane Printing Error"), Prompter::Buttons::Ok, Prompter::Icon::None);
-        return finish(Outcome::PaperRefused);
     }
+    return finish(printed);
+}
+
+LinePrinter::Outcome LinePrinter::paint(QPrinter& printer, const QStringList& lines) const {
+    // The print dialog may have chosen other paper since the preview.
+    if (!acceptPaper(printer))
+        return Outcome::PaperRefused;
     prepare(printer);
 
     BusyCursor busy;
@@ -85,15 +100,15 @@ bool LinePrinter::PrintLines(const QStringList& lines) {
         // Without a print system Qt falls back to PDF output with no file to write to.
         const bool noPrinter =
             printer.outputFormat() == QPrinter::NativeFormat || printer.outputFileName().isEmpty();
-        return finish(noPrinter ? Outcome::NoPrinter : Outcome::Failed);
+        return noPrinter ? Outcome::NoPrinter : Outcome::Failed;
     }
     if (!draw(painter, printer, lines)) {
         // Half a document is of no use: cancel the job where the printer allows it.
         printer.abort();
         painter.end();
-        return finish(Outcome::Failed);
+        return Outcome::Failed;
     }
-    return finish(painter.end() ? Outcome::Printed : Outcome::Failed);
+    return painter.end() ? Outcome::Printed : Outcome::Failed;
 }
 
 bool LinePrinter::finish(Outcome outcome) {

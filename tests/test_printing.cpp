@@ -1,15 +1,23 @@
 #include "CViewTab.h"
 #include "DesktopTestEnvironment.h"
+#include "DialogRobot.h"
 #include "PrintLayout.h"
 #include "StoreContents.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTimer>
 
 #include <cmath>
 #include <functional>
@@ -69,6 +77,7 @@ public:
     }
 
     QString pdfPath() const { return env.root() + QStringLiteral("/entries.pdf"); }
+    QString previewPath() const { return env.root() + QStringLiteral("/preview.pdf"); }
 
     // The print dialog answers with a PDF file on the given paper.
     PrinterScript pdfOn(QPageSize::PageSizeId paper,
@@ -93,10 +102,19 @@ public:
         QFAIL("the page has no Print Entries button");
     }
 
+    // The kinds of the prompts shown, in their order.
+    QStringList promptKinds() const {
+        QStringList kinds;
+        for (const ScriptedPrompter::Prompt& prompt : env.prompter.prompts())
+            kinds.append(prompt.kind);
+        return kinds;
+    }
+
     // Every message shown, as "caption: text".
-    QStringList messages() const {
+    QStringList messages() const { return messagesOf(env.prompter); }
+    static QStringList messagesOf(const ScriptedPrompter& prompter) {
         QStringList shown;
-        for (const ScriptedPrompter::Prompt& prompt : env.prompter.prompts()) {
+        for (const ScriptedPrompter::Prompt& prompt : prompter.prompts()) {
             if (prompt.kind == QLatin1String("message"))
                 shown.append(prompt.caption + QStringLiteral(": ") + prompt.text);
         }
@@ -118,6 +136,81 @@ const QStringList kPeople = {QStringLiteral("Smith;York;1970"), QStringLiteral("
                              QStringLiteral("Miller;Bristol;1962"),
                              QStringLiteral("Jones;Hull;1990")};
 
+// 25 entries print 150 lines: three pages of at most 59.
+QStringList threePagesOfPeople() {
+    QStringList entries;
+    for (int i = 1; i <= 25; ++i)
+        entries.append(QStringLiteral("Person %1;Town %1;19%1").arg(i, 2, 10, QLatin1Char('0')));
+    return entries;
+}
+
+int pdfPages(const QString& pdf) {
+    const QRegularExpressionMatch pages =
+        QRegularExpression(QStringLiteral(R"(Pages:\s+(\d+)\n)")).match(run("pdfinfo", {pdf}));
+    return pages.hasMatch() ? pages.captured(1).toInt() : -1;
+}
+
+// The real print preview (and the real message boxes), recorded as the scripted prompts are.
+class RealPreview : public RealDialogs {
+public:
+    bool previewAndPrint(QPrinter& printer, QWidget* parent,
+                         const std::function<void(QPrinter&)>& paint, bool withPreview) override {
+        record(QStringLiteral("preview"), QString(), printer.docName());
+        printed = m_real.previewAndPrint(printer, parent, paint, withPreview);
+        return printed;
+    }
+    bool printed = false;
+
+private:
+    QtPrompter m_real;
+};
+
+// A person at the print preview: once it has stood for the delay, notes how many pages it
+// shows and does what they were told with it. A preview still open long after that is stuck:
+// it is closed, so that the test ends and can tell.
+class PreviewReader : public QObject {
+public:
+    explicit PreviewReader(std::function<void(QPrintPreviewDialog&)> act, int delay = 700)
+        : m_act(std::move(act)), m_delay(delay) {
+        m_timer.setInterval(10);
+        connect(&m_timer, &QTimer::timeout, this, &PreviewReader::look);
+        m_timer.start();
+    }
+    int shownPages = -1;
+    bool stuck = false;
+
+private:
+    static constexpr int kActionTakes = 5000;  // ms
+
+    void look() {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* preview = qobject_cast<QPrintPreviewDialog*>(window);
+            if (!preview || !preview->isVisible())
+                continue;
+            if (!m_shown.isValid())
+                m_shown.start();
+            if (m_acted.isValid()) {
+                if (m_acted.hasExpired(kActionTakes)) {
+                    stuck = true;
+                    m_timer.stop();
+                    preview->reject();
+                }
+            } else if (m_shown.hasExpired(m_delay)) {
+                m_acted.start();
+                shownPages = preview->findChild<QPrintPreviewWidget*>()->pageCount();
+                m_act(*preview);
+            }
+            return;
+        }
+    }
+
+    std::function<void(QPrintPreviewDialog&)> m_act;
+    int m_delay;
+    QTimer m_timer;
+    QElapsedTimer m_shown;
+    QElapsedTimer m_acted;
+};
+
 }  // namespace
 
 class TestPrinting : public QObject {
@@ -131,6 +224,14 @@ private slots:
     void paper();
     void failuresAreReported_data();
     void failuresAreReported();
+    void previewShowsThePagesThatArePrinted_data();
+    void previewShowsThePagesThatArePrinted();
+    void closingThePreviewPrintsNothingAndSaysNothing_data();
+    void closingThePreviewPrintsNothingAndSaysNothing();
+    void realPreviewShowsThePagesAndClosesWithoutPrinting_data();
+    void realPreviewShowsThePagesAndClosesWithoutPrinting();
+    void realPreviewPrintsWhatItShows();
+    void listTooLongToPreviewGoesToThePrintDialog();
 };
 
 void TestPrinting::layout_data() {
@@ -305,8 +406,6 @@ void TestPrinting::failuresAreReported_data() {
     QTest::addColumn<PrinterScript>("dialog");
     QTest::addColumn<QList<int>>("messages");
 
-    QTest::newRow("dialog cancelled")
-        << PrinterScript([](QPrinter&) { return false; }) << QList<int>{520};
     QTest::newRow("file cannot be written") << PrinterScript([](QPrinter& printer) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(QStringLiteral("/nonexistent-folder/entries.pdf"));
@@ -339,6 +438,174 @@ void TestPrinting::failuresAreReported() {
     for (int number : messages)
         expected.append(fixture.pageMessage(number));
     QCOMPARE(fixture.messages(), expected);
+}
+
+void TestPrinting::previewShowsThePagesThatArePrinted_data() {
+    QTest::addColumn<QStringList>("entries");
+    QTest::addColumn<int>("paper");
+    QTest::addColumn<int>("pages");
+
+    QTest::newRow("one page") << kPeople << int(QPageSize::A4) << 1;
+    QTest::newRow("three pages, Letter chosen to print")
+        << threePagesOfPeople() << int(QPageSize::Letter) << 3;
+}
+
+// The preview comes first, and shows the very pages that are then printed.
+void TestPrinting::previewShowsThePagesThatArePrinted() {
+    QFETCH(QStringList, entries);
+    QFETCH(int, paper);
+    QFETCH(int, pages);
+
+    ListPageFixture fixture(entries);
+    fixture.env.prompter.setPreviewFile(fixture.previewPath());
+    bool printedDuringPreview = true;
+    fixture.env.prompter.queueMeanwhile(
+        [&] { printedDuringPreview = QFile::exists(fixture.pdfPath()); });
+    fixture.env.prompter.queuePrint(fixture.pdfOn(QPageSize::PageSizeId(paper)));
+    fixture.clickPrint();
+
+    QCOMPARE(fixture.messages(), QStringList());
+    QVERIFY(fixture.env.prompter.queuesEmpty());
+    QCOMPARE(fixture.promptKinds(), QStringList({"preview", "print"}));
+    QVERIFY(!printedDuringPreview);
+    const ScriptedPrompter::Prompt preview = fixture.env.prompter.prompts().first();
+    QCOMPARE(preview.text, QString::number(pages));
+    QCOMPARE(preview.caption, QStringLiteral("Printing Screen"));
+
+    QCOMPARE(pdfPages(fixture.previewPath()), pages);
+    QCOMPARE(pdfPages(fixture.pdfPath()), pages);
+    const QString printed = run("pdftotext", {"-layout", fixture.pdfPath(), "-"});
+    QVERIFY2(printed.contains(entries.last().section(QLatin1Char(';'), 0, 0)), qPrintable(printed));
+    QCOMPARE(run("pdftotext", {"-layout", fixture.previewPath(), "-"}), printed);
+    const QRegularExpression pageSize(QStringLiteral(R"(Page size:[^\n]*)"));
+    QCOMPARE(pageSize.match(run("pdfinfo", {fixture.previewPath()})).captured(),
+             pageSize.match(run("pdfinfo", {fixture.pdfPath()})).captured());
+}
+
+// Qt's preview draws every page before it shows one: a list of more than a thousand pages
+// would keep the window busy for minutes. It prints all the same.
+void TestPrinting::listTooLongToPreviewGoesToThePrintDialog() {
+    QStringList entries;
+    for (int i = 0; i < 10001; ++i)
+        entries.append(QStringLiteral("Person %1;Town %1;%1").arg(i));
+    ListPageFixture fixture(entries);
+    fixture.env.prompter.queuePrint(fixture.pdfOn(QPageSize::A4));
+    fixture.clickPrint();
+
+    QCOMPARE(fixture.promptKinds(), QStringList({"print"}));
+    QCOMPARE(fixture.messages(), QStringList());
+    QVERIFY(pdfPages(fixture.pdfPath()) > 1000);
+}
+
+void TestPrinting::closingThePreviewPrintsNothingAndSaysNothing_data() {
+    QTest::addColumn<bool>("printDialog");
+    QTest::newRow("preview closed") << false;
+    QTest::newRow("print dialog cancelled, then the preview closed") << true;
+}
+
+void TestPrinting::closingThePreviewPrintsNothingAndSaysNothing() {
+    QFETCH(bool, printDialog);
+
+    ListPageFixture fixture(kPeople);
+    if (printDialog)
+        fixture.env.prompter.queuePrint([](QPrinter&) { return false; });
+    fixture.clickPrint();
+
+    QCOMPARE(fixture.promptKinds(),
+             printDialog ? QStringList({"preview", "print"}) : QStringList({"preview"}));
+    QCOMPARE(fixture.messages(), QStringList());
+    QVERIFY(!QFile::exists(fixture.pdfPath()));
+}
+
+void TestPrinting::realPreviewShowsThePagesAndClosesWithoutPrinting_data() {
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("Escape") << true;
+    QTest::newRow("closed by its title bar") << false;
+}
+
+// Qt's own preview dialog, left open for a while as a person would: it shows every page, and
+// closing it prints nothing and says nothing.
+void TestPrinting::realPreviewShowsThePagesAndClosesWithoutPrinting() {
+    QFETCH(bool, escape);
+
+    ListPageFixture fixture(threePagesOfPeople());
+    RealPreview prompter;
+    DialogRobot robot;
+    PreviewReader person([escape](QPrintPreviewDialog& preview) {
+        if (escape)
+            DialogRobot::pressKey(&preview, Qt::Key_Escape);
+        else
+            DialogRobot::closeWindow(&preview);
+    });
+    fixture.page.OnPrintEntries();
+
+    QVERIFY(!person.stuck);
+    QCOMPARE(person.shownPages, 3);
+    QVERIFY(!prompter.printed);
+    QCOMPARE(ListPageFixture::messagesOf(prompter), QStringList());
+    QCOMPARE(robot.seen(), QStringList());
+    QVERIFY2(robot.faults().isEmpty(), qPrintable(robot.faults().join("; ")));
+    for (QWidget* window : QApplication::topLevelWidgets())
+        QVERIFY(!(qobject_cast<QPrintPreviewDialog*>(window) && window->isVisible()));
+}
+
+// Print in Qt's preview opens the print dialog; what it prints is what the preview showed.
+void TestPrinting::realPreviewPrintsWhatItShows() {
+    if (!QPrinterInfo::availablePrinterNames().isEmpty())
+        QSKIP("a printer is installed here: the print dialog would offer it first");
+
+    ListPageFixture fixture(threePagesOfPeople());
+    RealPreview prompter;
+    DialogRobot robot;
+    const QString pdf = fixture.pdfPath();
+    QString printDialogOptions;
+    // The person in the print dialog chooses the file and prints.
+    QTimer inPrintDialog;
+    inPrintDialog.setInterval(10);
+    QObject::connect(&inPrintDialog, &QTimer::timeout, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QPrintDialog*>(window);
+            if (!dialog || !dialog->isVisible())
+                continue;
+            inPrintDialog.stop();
+            printDialogOptions = dialog->testOption(QAbstractPrintDialog::PrintPageRange)
+                                     ? QStringLiteral("page range")
+                                     : QStringLiteral("whole document");
+            auto* file = dialog->findChild<QLineEdit*>(QStringLiteral("filename"));
+            if (!file) {
+                printDialogOptions = QStringLiteral("no file name to enter");
+                dialog->reject();
+                return;
+            }
+            file->setText(pdf);
+            DialogRobot::pressKey(dialog, Qt::Key_Return);
+            return;
+        }
+    });
+    PreviewReader person([&](QPrintPreviewDialog& preview) {
+        inPrintDialog.start();
+        // The tool bar of a preview this size shows only its first buttons: Print is in its
+        // overflow menu, and does there what it does on the bar.
+        for (QAction* action : preview.findChildren<QAction*>()) {
+            if (action->text() == QPrintPreviewDialog::tr("Print")) {
+                action->trigger();
+                return;
+            }
+        }
+        QFAIL("the preview has no Print");
+    });
+    fixture.page.OnPrintEntries();
+
+    QVERIFY(!person.stuck);
+    QVERIFY(prompter.printed);
+    QCOMPARE(printDialogOptions, QStringLiteral("whole document"));
+    QCOMPARE(ListPageFixture::messagesOf(prompter), QStringList());
+    QCOMPARE(robot.seen(), QStringList());
+    QCOMPARE(person.shownPages, 3);
+    QCOMPARE(pdfPages(pdf), 3);
+    const QString text = run("pdftotext", {"-layout", pdf, "-"});
+    for (const char* word : {"Person 01", "Town 13", "1925"})
+        QVERIFY2(text.contains(QLatin1String(word)), qPrintable(text));
 }
 
 QTEST_MAIN(TestPrinting)

@@ -3,12 +3,14 @@
 #include "ProgressWindow.h"
 #include "UnattendedPrompter.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
+#include <QPrintPreviewDialog>
 #include <QPrinter>
 
 #include <algorithm>
@@ -71,6 +73,27 @@ private:
     bool m_cancellable = true;
 };
 
+// The print dialog for a printout that is always the whole document: no selection, no page
+// range. True when the user confirmed.
+bool confirmPrint(QPrinter& printer, QWidget* parent) {
+    QPrintDialog dialog(&printer, parent);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+// An action of the preview's tool bar, by the text Qt gives it (in the language Qt shows);
+// nullptr when this Qt has none.
+QAction* previewAction(const QPrintPreviewDialog& preview, const char* text) {
+    const QString shown = QCoreApplication::translate("QPrintPreviewDialog", text);
+    for (QAction* action : preview.findChildren<QAction*>()) {
+        if (action->text() == shown)
+            return action;
+    }
+    return nullptr;
+}
+
 }  // namespace
 
 Prompter& Prompter::current() {
@@ -131,6 +154,19 @@ Prompter::Answer QtPrompter::showMessage(QWidget* parent, const QString& text,
         box.setDefaultButton(QMessageBox::Yes);
         return box.exec() == QMessageBox::Yes ? Answer::Yes : Answer::No;
     }
+    if (buttons == Buttons::YesNoCancel) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        box.setEscapeButton(QMessageBox::Cancel);
+        switch (box.exec()) {
+            case QMessageBox::Yes:
+                return Answer::Yes;
+            case QMessageBox::No:
+                return Answer::No;
+            default:
+                return Answer::Cancel;
+        }
+    }
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();
     return Answer::Ok;
@@ -157,12 +193,36 @@ int QtPrompter::runModal(QDialog& dialog) {
     return dialog.exec();
 }
 
-bool QtPrompter::choosePrinter(QPrinter& printer, QWidget* parent) {
-    QPrintDialog dialog(&printer, parent);
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-    return dialog.exec() == QDialog::Accepted;
+bool QtPrompter::previewAndPrint(QPrinter& printer, QWidget* parent,
+                                 const std::function<void(QPrinter&)>& paint, bool withPreview) {
+    if (!withPreview) {
+        if (!confirmPrint(printer, parent))
+            return false;
+        paint(printer);
+        return true;
+    }
+    QPrintPreviewDialog preview(&printer, parent);
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&paint](QPrinter* device) { paint(*device); });
+    // Turning the page or setting it up would change the preview alone: the printout keeps the
+    // page setup it was given.
+    for (const char* text : {"Portrait", "Landscape", "Page setup"}) {
+        if (QAction* action = previewAction(preview, text))
+            action->setEnabled(false);
+    }
+    // Qt's own Print asks with a print dialog that offers a page range, which paint does not
+    // know: print through the program's print dialog instead. Cancelling it leaves the preview
+    // open, as Qt's does.
+    if (QAction* print = previewAction(preview, "Print")) {
+        print->disconnect(&preview);
+        QObject::connect(print, &QAction::triggered, &preview, [&] {
+            if (!confirmPrint(printer, &preview))
+                return;
+            paint(printer);
+            preview.accept();
+        });
+    }
+    return preview.exec() == QDialog::Accepted;
 }
 
 std::unique_ptr<Progress> QtPrompter::progress(QWidget* parent, const QString& label,

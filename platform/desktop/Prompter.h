@@ -3,6 +3,7 @@
 #include <QList>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class QDialog;
@@ -22,13 +23,14 @@ public:
 };
 
 // Every modal question the program asks goes through the current Prompter: message boxes,
-// file dialogs, the print dialog and the modal runs of the program's own dialogs. The real
+// file dialogs, the print preview and the modal runs of the program's own dialogs. The real
 // one shows Qt's dialogs; tests install a ScriptedPrompter that answers from a queue.
 class Prompter {
 public:
-    enum class Buttons { Ok, YesNo };
+    // YesNoCancel: Cancel (and Escape, and closing the box) keeps everything as it was.
+    enum class Buttons { Ok, YesNo, YesNoCancel };
     enum class Icon { None, Question, Warning, Information };
-    enum class Answer { Ok, Yes, No };
+    enum class Answer { Ok, Yes, No, Cancel };
 
     virtual ~Prompter() = default;
 
@@ -62,8 +64,15 @@ public:
                                  int* chosen) = 0;
     // Runs dialog modally and returns its result code (QDialog::Accepted or Rejected).
     virtual int runModal(QDialog& dialog) = 0;
-    // Shows the print dialog for printer; true when the user confirmed.
-    virtual bool choosePrinter(QPrinter& printer, QWidget* parent) = 0;
+    // Shows the pages that paint draws on printer in a print preview, from which the user can
+    // print them through the print dialog. paint draws the whole document, the same way for the
+    // preview and for the printout: it is called for every rendering of the preview and, once
+    // the user has confirmed the print dialog, once more to print. It opens no window. True when
+    // paint was called to print (how that went is paint's to tell); false when the preview was
+    // closed without printing. Without withPreview the print dialog comes alone: a document of
+    // many thousand pages would take minutes and gigabytes to preview.
+    virtual bool previewAndPrint(QPrinter& printer, QWidget* parent,
+                                 const std::function<void(QPrinter&)>& paint, bool withPreview) = 0;
     // The progress of work of total units, described by label, with a Cancel button that says
     // cancelText; shown only when the work takes long enough for a person to wait.
     virtual std::unique_ptr<Progress> progress(QWidget* parent, const QString& label,
@@ -100,7 +109,8 @@ public:
     QString saveFileName(QWidget* parent, const QString& caption, const QString& initialPath,
                          const QStringList& filters, int* chosen) override;
     int runModal(QDialog& dialog) override;
-    bool choosePrinter(QPrinter& printer, QWidget* parent) override;
+    bool previewAndPrint(QPrinter& printer, QWidget* parent,
+                         const std::function<void(QPrinter&)>& paint, bool withPreview) override;
     std::unique_ptr<Progress> progress(QWidget* parent, const QString& label,
                                        const QString& cancelText, qint64 total) override;
 

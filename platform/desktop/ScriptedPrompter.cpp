@@ -2,6 +2,8 @@
 
 #include <QDialog>
 #include <QMetaObject>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
 
 #include <limits>
 #include <utility>
@@ -59,7 +61,9 @@ Prompter::Answer ScriptedPrompter::showMessage(QWidget*, const QString& text,
     happenMeanwhile();
     if (buttons == Buttons::Ok)
         return Answer::Ok;
-    return m_answers.isEmpty() ? Answer::No : m_answers.dequeue();
+    if (m_answers.isEmpty())  // an unscripted question keeps everything it can
+        return buttons == Buttons::YesNoCancel ? Answer::Cancel : Answer::No;
+    return m_answers.dequeue();
 }
 
 QString ScriptedPrompter::openFileName(QWidget*, const QString& caption, const QString& folder,
@@ -92,10 +96,37 @@ int ScriptedPrompter::runModal(QDialog& dialog) {
     return result;
 }
 
-bool ScriptedPrompter::choosePrinter(QPrinter& printer, QWidget*) {
+bool ScriptedPrompter::previewAndPrint(QPrinter& printer, QWidget*,
+                                       const std::function<void(QPrinter&)>& paint,
+                                       bool withPreview) {
+    if (withPreview)
+        showPreview(printer, paint);
+    if (m_prints.isEmpty())
+        return false;
     m_prompts.append({QStringLiteral("print"), QString(), QString()});
+    if (!m_prints.dequeue()(printer))
+        return false;
+    paint(printer);
+    return true;
+}
+
+void ScriptedPrompter::showPreview(QPrinter& printer, const std::function<void(QPrinter&)>& paint) {
+    QPrintPreviewWidget preview(&printer);
+    QObject::connect(&preview, &QPrintPreviewWidget::paintRequested, &preview,
+                     [&paint](QPrinter* device) { paint(*device); });
+    preview.updatePreview();
+    m_prompts.append(
+        {QStringLiteral("preview"), QString::number(preview.pageCount()), printer.docName()});
+    if (!m_previewFile.isEmpty()) {
+        // The same drawing on the same printer, only put into a file.
+        const QPrinter::OutputFormat format = printer.outputFormat();
+        const QString file = printer.outputFileName();
+        printer.setOutputFileName(m_previewFile);
+        paint(printer);
+        printer.setOutputFileName(file);
+        printer.setOutputFormat(format);
+    }
     happenMeanwhile();
-    return !m_prints.isEmpty() && m_prints.dequeue()(printer);
 }
 
 std::unique_ptr<Progress> ScriptedPrompter::progress(QWidget*, const QString& label, const QString&,

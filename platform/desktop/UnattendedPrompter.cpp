@@ -24,7 +24,16 @@ Prompter::Answer UnattendedPrompter::showMessage(QWidget*, const QString& text,
     std::fprintf(stderr, "%s: %s\n", caption.toLocal8Bit().constData(),
                  text.toLocal8Bit().constData());
     std::fflush(stderr);
-    return buttons == Buttons::Ok ? Answer::Ok : Answer::No;
+    // Nobody answers: nothing is lost, nothing changes.
+    switch (buttons) {
+        case Buttons::Ok:
+            return Answer::Ok;
+        case Buttons::YesNo:
+            return Answer::No;
+        case Buttons::YesNoCancel:
+            break;
+    }
+    return Answer::Cancel;
 }
 
 QString UnattendedPrompter::openFileName(QWidget*, const QString&, const QString&, const QString&) {
@@ -40,7 +49,8 @@ int UnattendedPrompter::runModal(QDialog&) {
     return QDialog::Rejected;
 }
 
-bool UnattendedPrompter::choosePrinter(QPrinter&, QWidget*) {
+bool UnattendedPrompter::previewAndPrint(QPrinter&, QWidget*, const std::function<void(QPrinter&)>&,
+                                         bool) {
     return false;
 }
 

@@ -4,8 +4,8 @@
 
 // The prompter of a run that nobody can watch (the offscreen platform): a modal window would
 // wait for ever for an answer nobody can give. Every message goes to standard error instead,
-// and every question gets the answer of a user who cancels: No, no file, dialog rejected. Long
-// work shows no progress and is never cancelled.
+// and every question gets the answer of a user who cancels: No, no file, dialog rejected,
+// preview closed without printing. Long work shows no progress and is never cancelled.
 class UnattendedPrompter : public Prompter {
 public:
     // True when windows cannot be seen, so that nobody could answer them.
@@ -16,7 +16,8 @@ public:
     QString saveFileName(QWidget* parent, const QString& caption, const QString& initialPath,
                          const QStringList& filters, int* chosen) override;
     int runModal(QDialog& dialog) override;
-    bool choosePrinter(QPrinter& printer, QWidget* parent) override;
+    bool previewAndPrint(QPrinter& printer, QWidget* parent,
+                         const std::function<void(QPrinter&)>& paint, bool withPreview) override;
     std::unique_ptr<Progress> progress(QWidget* parent, const QString& label,
                                        const QString& cancelText, qint64 total) override;
 
