@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 CNew::CNew(QWidget* parent)
     : QDialog(parent),
       m_group(new QGroupBox(this)),
@@ -15,14 +17,8 @@ CNew::CNew(QWidget* parent)
       m_list(new QTreeWidget(this)),
       m_okButton(new QPushButton(this)),
       m_cancelButton(new QPushButton(this)) {
-    // Wide enough for the descriptive template names of every language.
-    setFixedSize(dlu::x(300), dlu::y(190));
-    m_group->setGeometry(dlu::rect(7, 7, 286, 154));
-    m_explanation->setGeometry(dlu::rect(14, 19, 272, 24));
     m_explanation->setWordWrap(true);
-    m_list->setGeometry(dlu::rect(14, 46, 272, 108));
-    m_okButton->setGeometry(dlu::rect(183, 168, 50, 15));
-    m_cancelButton->setGeometry(dlu::rect(239, 168, 54, 15));
+    placeControls();
     m_list->setRootIsDecorated(false);
     m_list->setColumnCount(1);
     m_list->header()->setSectionsClickable(false);
@@ -53,6 +49,7 @@ void CNew::OnInitDialog() {
     m_cancelButton->setToolTip(m_translation.GetText(texts::CancelTip));
     m_okButton->setToolTip(m_translation.GetText(texts::OkTip));
     m_list->setAccessibleName(m_translation.GetText(texts::DatabaseListHeading));
+    placeControls();
 
     QList<QTreeWidgetItem*> lines{
         new QTreeWidgetItem({m_translation.GetText(texts::NewEmptyDatabase)})};
@@ -61,6 +58,29 @@ void CNew::OnInitDialog() {
     m_list->addTopLevelItems(lines);
     m_list->setCurrentItem(lines.first());
     m_list->setFocus();
+}
+
+void CNew::placeControls() {
+    // The design: a dialog of 300 by 190 units (wide enough for the descriptive template names
+    // of every language), the explanation and the list in a group box, OK and Cancel below it
+    // at the right. The explanation takes as many lines as its language needs, pushing the
+    // list, the group's end and the buttons down; the buttons grow to their captions, leftwards.
+    const QSize explanation = dlu::textSize(*m_explanation, dlu::rect(0, 0, 272, 24).size());
+    m_explanation->setGeometry(QRect(QPoint(dlu::x(14), dlu::y(19)), explanation));
+    const int listTop = m_explanation->geometry().bottom() + 1 + dlu::y(3);
+    m_list->setGeometry(dlu::x(14), listTop, dlu::x(272), dlu::y(108));
+    const int groupTop = dlu::y(7);
+    const int groupBottom = m_list->geometry().bottom() + 1 + dlu::y(7);
+    m_group->setGeometry(dlu::x(7), groupTop, dlu::x(286), groupBottom - groupTop);
+    const QSize ok = dlu::textSize(*m_okButton, dlu::rect(0, 0, 50, 15).size());
+    const QSize cancel = dlu::textSize(*m_cancelButton, dlu::rect(0, 0, 54, 15).size());
+    const int buttonHeight = std::max(ok.height(), cancel.height());
+    const int buttonTop = groupBottom + dlu::y(7);
+    const int right = dlu::x(293);
+    m_cancelButton->setGeometry(right - cancel.width(), buttonTop, cancel.width(), buttonHeight);
+    m_okButton->setGeometry(m_cancelButton->x() - dlu::x(6) - ok.width(), buttonTop, ok.width(),
+                            buttonHeight);
+    setFixedSize(dlu::x(300), buttonTop + buttonHeight + dlu::y(7));
 }
 
 void CNew::OnOK() {

@@ -30,6 +30,9 @@ public slots:
     void OnOK();
 
 private:
+    // Places the controls for the texts shown and sizes the dialog.
+    void placeControls();
+
     PowerClass m_power;
     CTranslation m_translation;
     QGroupBox* m_group;

@@ -1,10 +1,58 @@
 #include "CPage.h"
 
+#include <QApplication>
+#include <QEvent>
+
+#include <cmath>
+
+namespace {
+
+// Relative luminance as WCAG defines it, from 0 (black) to 1 (white).
+double luminance(const QColor& color) {
+    const auto linear = [](double c) {
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    const QColor rgb = color.toRgb();
+    return 0.2126 * linear(rgb.redF()) + 0.7152 * linear(rgb.greenF()) +
+           0.0722 * linear(rgb.blueF());
+}
+
+}  // namespace
+
 CPage::CPage(QWidget* parent, OpenDatabase& database) : QWidget(parent), m_database(database) {
     setAutoFillBackground(true);
-    QPalette white = palette();
-    white.setColor(QPalette::Window, Qt::white);
-    setPalette(white);
+    CPage::followPalette();
+}
+
+bool CPage::lightPalette() {
+    const QPalette palette = QApplication::palette();
+    const double text = luminance(palette.color(QPalette::Active, QPalette::WindowText));
+    const double window = luminance(palette.color(QPalette::Active, QPalette::Window));
+    // 4.5:1 against white, the least contrast for text that WCAG AA allows.
+    return text < window && (1.0 + 0.05) / (text + 0.05) >= 4.5;
+}
+
+void CPage::paintOwnBackground(QWidget& widget) {
+    // Only the window colour is the widget's own; every other role comes from the palette.
+    QPalette own;
+    if (lightPalette())
+        own.setColor(QPalette::Window, Qt::white);
+    widget.setPalette(own);  // nothing happens when it is the palette the widget has
+}
+
+void CPage::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::StyleChange || event->type() == QEvent::FontChange)
+        placeControls();
+    if (event->type() == QEvent::PaletteChange && !m_followingPalette) {
+        m_followingPalette = true;
+        followPalette();
+        m_followingPalette = false;
+    }
+}
+
+void CPage::followPalette() {
+    paintOwnBackground(*this);
 }
 
 void CPage::OnInitDialog() {

@@ -9,8 +9,9 @@
 #include <memory>
 
 // What every tab page shares: the page flag set by page switching, the open database it shows
-// and changes (which the window owns), its own settings object and texts, and a white
-// background. F1 anywhere in the window reaches the main window's help command.
+// and changes (which the window owns), its own settings object and texts, and the program's
+// white background while the desktop's palette is light (the palette's own under a dark one).
+// F1 anywhere in the window reaches the main window's help command.
 class CPage : public QWidget {
     Q_OBJECT
 public:
@@ -23,6 +24,15 @@ public:
 
     bool m_active = false;
 
+    // The desktop's palette (the application's) is light: its window text is darker than its
+    // window, and dark enough to read on white. Only then does the program show its own
+    // colours (white pages, the lists' green and blue); under a dark palette every widget
+    // keeps the palette's own roles, which its authors made readable together.
+    static bool lightPalette();
+    // Gives widget the program's white background while the desktop's palette is light, and
+    // nothing of its own under a dark one. Runs again whenever the palette changes.
+    static void paintOwnBackground(QWidget& widget);
+
     QString text(int number) const { return m_translation.GetText(number); }
     OpenDatabase& database() const { return m_database; }
 
@@ -31,6 +41,15 @@ public:
     void reportStoreRefused(const QString& reason);
 
 protected:
+    // A change of the desktop's palette reaches the page as a change of its own: the program's
+    // colours follow it (followPalette()).
+    void changeEvent(QEvent* event) override;
+    // Shows the program's own colours or the palette's, as lightPalette() says.
+    virtual void followPalette();
+    // Places the controls again, each as large as its text needs in the font and style shown;
+    // runs when they change too.
+    virtual void placeControls() {}
+
     const QString& storePath() const { return m_database.storePath(); }
     const QString& columnNames() const { return m_database.columnNames(); }
     int columnCount() const { return m_database.columnCount(); }
@@ -54,4 +73,5 @@ protected:
 
 private:
     OpenDatabase& m_database;
+    bool m_followingPalette = false;  // setting its colours changes the page's palette too
 };

@@ -13,18 +13,10 @@
 
 CSearchAddEdit::CSearchAddEdit(QWidget* parent, OpenDatabase& database)
     : CPage(parent, database), m_heading(new QLabel(this)) {
-    resize(dlu::x(399), dlu::y(238));
-    m_heading->setGeometry(dlu::rect(7, 7, 385, 16));
     m_heading->setWordWrap(true);
     for (int k = 1; k <= kFieldCount; ++k) {
-        const bool left = k <= 13;
-        const int row = left ? k : k - 13;
-        const double y = 25 + 16 * (row - 1);
         auto* label = new QLabel(this);
         auto* field = new QLineEdit(this);
-        // The label as high as its field, so that both texts stand on one line.
-        label->setGeometry(dlu::rect(left ? 7 : 210, y, 63, 12));
-        field->setGeometry(dlu::rect(left ? 76 : 279, y, 113, 12));
         label->setBuddy(field);
         m_labels[k - 1] = label;
         m_fields[k - 1] = field;
@@ -32,10 +24,53 @@ CSearchAddEdit::CSearchAddEdit(QWidget* parent, OpenDatabase& database)
     // The keyboard walks the fields in column order: down the left half, then the right.
     for (int k = 1; k < kFieldCount; ++k)
         setTabOrder(m_fields[k - 1], m_fields[k]);
+    placeControls();
+}
+
+void CSearchAddEdit::placeControls() {
+    // The design: a page of 399 by 238 units, the heading across it, and the fields in two
+    // halves of 13, each a label of 63 units and a field of 113, 6 apart, 16 units a row. A
+    // label takes what its name needs from its field, down to a field of 60 units; a longer
+    // name shows whole in the label's tooltip. The rows and the heading grow as high as the
+    // style's fields and the language's longest heading need, and the page with them.
+    const int headingWidth = dlu::x(385);
+    int headingHeight = dlu::y(16);
+    for (const int heading : {texts::SearchHeading, texts::AddHeading, texts::EditHeading}) {
+        const QRect lines = m_heading->fontMetrics().boundingRect(QRect(0, 0, headingWidth, 10000),
+                                                                  Qt::TextWordWrap, text(heading));
+        headingHeight = std::max(headingHeight, lines.height());
+    }
+    m_heading->setGeometry(dlu::x(7), dlu::y(7), headingWidth,
+                           std::max(headingHeight, m_heading->heightForWidth(headingWidth)));
+
+    const int half = dlu::x(63 + 6 + 113);
+    const int gap = dlu::x(6);
+    const int widest = half - gap - dlu::x(60);
+    int labelWidth = dlu::x(63);
+    for (const QLabel* label : m_labels)
+        labelWidth = std::max(labelWidth, std::min(widest, label->sizeHint().width()));
+    const int fieldHeight = dlu::fieldHeight(*m_fields[0], dlu::y(12));
+    const int pitch = std::max(dlu::y(16), fieldHeight + dlu::y(4));
+    const int top = m_heading->geometry().bottom() + 1 + dlu::y(2);
+    int bottom = 0;
+    for (int k = 1; k <= kFieldCount; ++k) {
+        const bool left = k <= 13;
+        const int row = left ? k : k - 13;
+        const int x = left ? dlu::x(7) : dlu::x(210);
+        const int y = top + pitch * (row - 1);
+        QLabel* label = m_labels[k - 1];
+        // The label as high as its field, so that both texts stand on one line.
+        label->setGeometry(x, y, labelWidth, fieldHeight);
+        label->setToolTip(label->sizeHint().width() > labelWidth ? label->text() : QString());
+        m_fields[k - 1]->setGeometry(x + labelWidth + gap, y, half - labelWidth - gap, fieldHeight);
+        bottom = std::max(bottom, y + fieldHeight);
+    }
+    resize(dlu::x(399), std::max(dlu::y(238), bottom + dlu::y(7)));
 }
 
 void CSearchAddEdit::OnInitDialog() {
     CPage::OnInitDialog();
+    placeControls();  // for the headings of the language
     const auto rule =
         m_searchMode ? FieldValidator::Rule::SearchText : FieldValidator::Rule::FieldValue;
     for (QLineEdit* field : m_fields) {
@@ -75,6 +110,7 @@ void CSearchAddEdit::PreparePage() {
         label(k)->setText(names[k - 1]);
         field(k)->setAccessibleName(names[k - 1]);
     }
+    placeControls();  // for the names of the columns
 }
 
 void CSearchAddEdit::BuildSearchFilter() {

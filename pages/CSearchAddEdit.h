@@ -45,6 +45,10 @@ public:
     bool m_addMode = false;
     bool m_searchMode = false;
 
+protected:
+    // Places heading, labels and fields for the texts shown, and sizes the page.
+    void placeControls() override;
+
 private:
     std::array<QLineEdit*, kFieldCount> m_fields;
     std::array<QLabel*, kFieldCount> m_labels;

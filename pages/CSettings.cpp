@@ -32,11 +32,7 @@ CSettings::CSettings(QWidget* parent, OpenDatabase& database)
       m_nameLabel(new QLabel(this)) {
     resize(dlu::x(399), dlu::y(238));
     m_list->setGeometry(dlu::rect(7, 6, 142, 225));
-    m_addButton->setGeometry(dlu::rect(161, 6, 86, 16));
-    m_removeButton->setGeometry(dlu::rect(161, 30, 86, 16));
-    m_saveButton->setGeometry(dlu::rect(161, 54, 86, 16));
-    m_nameLabel->setGeometry(dlu::rect(161, 82, 231, 11));
-    m_nameField->setGeometry(dlu::rect(161, 96, 135, 13));
+    placeControls();
 
     m_list->setColumnCount(2);
     m_list->setRootIsDecorated(false);
@@ -89,6 +85,26 @@ void CSettings::OnInitDialog() {
     m_saveButton->setToolTip(text(texts::SaveChangesTip));
     m_list->setToolTip(text(texts::ColumnListTip));
     m_list->setAccessibleName(text(texts::SettingsTab).remove(QLatin1Char('&')));
+    placeControls();
+}
+
+void CSettings::placeControls() {
+    // The design: three buttons of 86 by 16 units, 8 apart, beside the list; below them the
+    // label and the field of a column's name. Buttons as wide and high as their longest
+    // caption needs, the label as wide as its text; what stands below them moves down.
+    QSize button = dlu::rect(0, 0, 86, 16).size();
+    for (const QPushButton* each : {m_addButton, m_removeButton, m_saveButton})
+        button = dlu::textSize(*each, button);
+    const int left = dlu::x(161);
+    const int pitch = button.height() + dlu::y(8);
+    m_addButton->setGeometry(QRect(QPoint(left, dlu::y(6)), button));
+    m_removeButton->setGeometry(QRect(QPoint(left, dlu::y(6) + pitch), button));
+    m_saveButton->setGeometry(QRect(QPoint(left, dlu::y(6) + 2 * pitch), button));
+    const int labelTop = m_saveButton->geometry().bottom() + 1 + dlu::y(12);
+    const QSize label = dlu::textSize(*m_nameLabel, dlu::rect(0, 0, 231, 11).size());
+    m_nameLabel->setGeometry(QRect(QPoint(left, labelTop), label));
+    m_nameField->setGeometry(left, labelTop + label.height() + dlu::y(3), dlu::x(135),
+                             dlu::fieldHeight(*m_nameField, dlu::y(13)));
 }
 
 int CSettings::itemCount() const {
@@ -105,8 +121,9 @@ QString CSettings::listNames(int leftOut) const {
 void CSettings::FillColumnList() {
     m_list->clear();
     m_list->setHeaderLabels({text(texts::PositionHeading), text(texts::ColumnNameHeading)});
-    m_list->setColumnWidth(0, kPositionWidth);
-    m_list->setColumnWidth(1, kNameWidth);
+    // The design's widths, or what the headings need.
+    m_list->setColumnWidth(0, std::max(kPositionWidth, m_list->header()->sectionSizeHint(0)));
+    m_list->setColumnWidth(1, std::max(kNameWidth, m_list->header()->sectionSizeHint(1)));
     m_power.SplitFields(shownColumnNames(), QLatin1Char(';'));
     QList<QTreeWidgetItem*> items;
     for (int i = 0; i < m_power.m_fields.size(); ++i)
@@ -118,6 +135,7 @@ void CSettings::FillColumnList() {
     m_nameField->setEnabled(false);
     m_nameLabel->setText(text(texts::ColumnNameLabel));
     m_nameLabel->setEnabled(false);
+    placeControls();
     m_removeButton->setEnabled(false);
     m_saveButton->setEnabled(false);
     m_addButton->setEnabled(true);
@@ -162,6 +180,7 @@ void CSettings::OnAddColumn() {
     m_addButton->setEnabled(false);
     setGivenText(m_nameField, QString());
     m_nameLabel->setText(text(texts::NewColumnNameLabel));
+    placeControls();
     m_addingColumn = true;
     m_nameField->setFocus();
 }

@@ -57,6 +57,7 @@ public slots:
     void OnRemoveColumn();
 
 protected:
+    void placeControls() override;
     // A new database is single-byte until it is saved otherwise.
     textencoding::Encoding encoding() const override {
         return m_newDatabase ? textencoding::Encoding::SingleByte : CPage::encoding();

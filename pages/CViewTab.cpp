@@ -19,6 +19,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTableView>
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -128,10 +129,21 @@ void CViewTab::OnInitDialog() {
 }
 
 void CViewTab::setListColors(const QColor& background, const QColor& text) {
-    m_model.setColors(background, text);
-    QPalette colors = m_list->palette();
-    colors.setColor(QPalette::Base, background);
-    colors.setColor(QPalette::Text, text);
+    m_ownBackground = background;
+    m_ownText = text;
+    followPalette();
+}
+
+void CViewTab::followPalette() {
+    CPage::followPalette();
+    const bool own = lightPalette() && m_ownBackground.isValid() && m_ownText.isValid();
+    m_model.setColors(own ? m_ownBackground : QColor(), own ? m_ownText : QColor());
+    // The empty part of the list below the last entry, in the colours of the entries.
+    QPalette colors;
+    if (own) {
+        colors.setColor(QPalette::Base, m_ownBackground);
+        colors.setColor(QPalette::Text, m_ownText);
+    }
     m_list->setPalette(colors);
 }
 
@@ -163,17 +175,50 @@ void CViewTab::showAgain(const View& view) {
     m_list->verticalScrollBar()->setValue(view.scrolled);
 }
 
+QSize CViewTab::buttonSize() const {
+    QSize size(105, 24);  // the design's, and more where a caption needs it
+    for (const QPushButton* button :
+         {m_addButton, m_editButton, m_removeButton, m_copyButton, m_printButton})
+        size = dlu::textSize(*button, size);
+    return size;
+}
+
+QSize CViewTab::minimumClientSize() const {
+    const QSize button = buttonSize();
+    const int pitch = button.height() + 9;
+    // The list at least as wide as two columns; the count between Remove Entry and Copy Entry.
+    const int width = 55 + 2 * kDefaultWidth + button.width();
+    const int countTop = 11 + 2 * pitch + button.height() + 26;
+    const int height = countTop + countHeight(button.width()) + 8 + 2 * pitch + 60 - 9;
+    return QSize(width, height);
+}
+
+int CViewTab::countHeight(int width) const {
+    return dlu::textSize(*m_countText, QSize(width, 115)).height();
+}
+
 void CViewTab::PlaceControls(int w, int h) {
-    m_addButton->setGeometry(w - 142, 11, 105, 24);
-    m_editButton->setGeometry(w - 142, 44, 105, 24);
-    m_removeButton->setGeometry(w - 142, 77, 105, 24);
-    m_countText->setGeometry(w - 137, 127, 105, 115);
-    m_copyButton->setGeometry(w - 142, h - 117, 105, 24);
-    m_printButton->setGeometry(w - 142, h - 84, 105, 24);
-    const int labelWidth = m_filterLabel->sizeHint().width();
-    m_filterLabel->setGeometry(10, 11, labelWidth, 24);
-    m_filterField->setGeometry(16 + labelWidth, 11, w - 166 - labelWidth, 24);
-    m_list->setGeometry(10, 41, w - 160, h - 100);
+    // The design's buttons are 105 by 24 pixels, 37 from the right edge, 9 apart; the list
+    // and the filter field end 8 before them.
+    m_clientSize = QSize(w, h);
+    const QSize button = buttonSize();
+    const int pitch = button.height() + 9;
+    const int left = w - 37 - button.width();
+    m_addButton->setGeometry(QRect(QPoint(left, 11), button));
+    m_editButton->setGeometry(QRect(QPoint(left, 11 + pitch), button));
+    m_removeButton->setGeometry(QRect(QPoint(left, 11 + 2 * pitch), button));
+    const int countTop = m_removeButton->geometry().bottom() + 1 + 26;
+    m_countText->setGeometry(left + 5, countTop, button.width(), countHeight(button.width()));
+    m_printButton->setGeometry(QRect(QPoint(left, h - 60 - button.height()), button));
+    m_copyButton->setGeometry(QRect(QPoint(left, h - 60 - button.height() - pitch), button));
+    const int listRight = left - 8;
+    const QSize label = dlu::textSize(*m_filterLabel, QSize(0, 24));
+    const int fieldHeight = dlu::fieldHeight(*m_filterField, 24);
+    const int rowHeight = std::max(label.height(), fieldHeight);
+    m_filterLabel->setGeometry(10, 11, label.width(), rowHeight);
+    m_filterField->setGeometry(16 + label.width(), 11, listRight - 16 - label.width(), rowHeight);
+    const int listTop = 11 + rowHeight + 6;
+    m_list->setGeometry(10, listTop, listRight - 10, h - 59 - listTop);
 }
 
 int CViewTab::selectionMark() const {
@@ -236,12 +281,16 @@ void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
     if (arrow >= 0 && arrow < n)
         header->setSortIndicator(arrow, Qt::AscendingOrder);
     if (listed) {
-        for (quint32& width : m_columnWidths) {
-            if (width == 0)
-                width = kDefaultWidth;
-        }
+        // A column without a remembered width gets the default one, or what its name needs. A
+        // remembered width is the user's and stays, also narrower than the name, which the
+        // header's tooltip then shows whole.
         while (m_columnWidths.size() < n)
-            m_columnWidths.append(kDefaultWidth);
+            m_columnWidths.append(0);
+        for (int j = 0; j < m_columnWidths.size(); ++j) {
+            if (m_columnWidths[j] == 0)
+                m_columnWidths[j] = static_cast<quint32>(
+                    j < n ? std::max(kDefaultWidth, header->sectionSizeHint(j)) : kDefaultWidth);
+        }
         for (int j = 0; j < n; ++j)
             m_list->setColumnWidth(j, static_cast<int>(m_columnWidths[j] & 0xFFFF));
     }
@@ -379,7 +428,7 @@ void CViewTab::OnPrintEntries() {
     const bool printed = printer.PrintLines(m_power.m_lines);
     // The lines of a long list are large; nothing reads them after printing.
     m_power.m_lines = QStringList();
-    if (!printed) {
+    if (!printed && printer.outcome() != LinePrinter::Outcome::Cancelled) {
         if (printer.outcome() == LinePrinter::Outcome::NoPrinter)
             message(texts::NoPrinter);
         message(texts::NotPrinted);

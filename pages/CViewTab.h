@@ -51,8 +51,13 @@ public:
         m_expected = {bytes, cells, std::move(listed)};
     }
 
-    // Places the controls for a main window client area of w by h pixels.
+    // Places the controls for a main window client area of w by h pixels. Buttons grow where
+    // their captions need it; the list and the filter field give them the room.
     void PlaceControls(int w, int h);
+    // The smallest client area in which the page shows every text whole.
+    QSize minimumClientSize() const;
+    // The list's own colours, shown while the desktop's palette is light; under a dark one the
+    // list shows the palette's.
     void setListColors(const QColor& background, const QColor& text);
 
     // The row of the chosen entry, or -1.
@@ -93,12 +98,23 @@ public slots:
     void OnCopyEntry();
     void OnPrintEntries();
 
+protected:
+    void followPalette() override;
+    void placeControls() override {
+        if (!m_clientSize.isEmpty())
+            PlaceControls(m_clientSize.width(), m_clientSize.height());
+    }
+
 private:
     void showSortMenu(const QPoint& position);
     // Brings the list, which shows the query of filter, up to date with the store's changes
     // since; false when it must be read again.
     bool applyStoreChanges(const QString& filter);
     void showCount();
+    // The size of every button: the design's, or what the longest caption needs.
+    QSize buttonSize() const;
+    // The height of the entry count at width, room for its longest text.
+    int countHeight(int width) const;
 
     QPushButton* m_addButton;
     QPushButton* m_editButton;
@@ -131,5 +147,8 @@ private:
     Expected m_expected;
     SQLite3PowerClass::Outcome m_listOutcome = SQLite3PowerClass::Outcome::Done;
     QString m_listError;
-    QString m_sortColumn;  // View Filtered's; View All's is the database's
+    QString m_sortColumn;    // View Filtered's; View All's is the database's
+    QSize m_clientSize;      // the window's client area the controls were last placed for
+    QColor m_ownBackground;  // see setListColors()
+    QColor m_ownText;
 };

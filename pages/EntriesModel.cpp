@@ -300,6 +300,8 @@ ChosenEntry EntriesModel::entryAt(int row) const {
 }
 
 void EntriesModel::setColors(const QColor& background, const QColor& text) {
+    if (background == m_background && text == m_text)
+        return;
     m_background = background;
     m_text = text;
     if (rowCount() > 0)
@@ -329,9 +331,9 @@ QVariant EntriesModel::data(const QModelIndex& index, int role) const {
         case Qt::AccessibleTextRole:
             return cellText(index.row(), index.column());
         case Qt::BackgroundRole:
-            return m_background;
+            return m_background.isValid() ? QVariant(m_background) : QVariant();
         case Qt::ForegroundRole:
-            return m_text;
+            return m_text.isValid() ? QVariant(m_text) : QVariant();
         default:
             return {};
     }
@@ -339,8 +341,8 @@ QVariant EntriesModel::data(const QModelIndex& index, int role) const {
 
 QVariant EntriesModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation == Qt::Horizontal &&
-        (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) && section >= 0 &&
-        section < m_headings.size())
+        (role == Qt::DisplayRole || role == Qt::AccessibleTextRole || role == Qt::ToolTipRole) &&
+        section >= 0 && section < m_headings.size())
         return m_headings[section];
     return QAbstractTableModel::headerData(section, orientation, role);
 }

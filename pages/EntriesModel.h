@@ -53,6 +53,7 @@ public:
     // Every row the list holds, those the text filter hides included.
     int totalRowCount() const { return static_cast<int>(m_order.size()); }
 
+    // The colours of every cell; invalid colours leave the cells to the view's palette.
     void setColors(const QColor& background, const QColor& text);
     const QStringList& headings() const { return m_headings; }
     // Value of the shown row in column (from 0); the empty text for a cell the list lacks.
@@ -107,6 +108,6 @@ private:
     textmatch::Needle m_shownNeedle{QString()};  // the text m_shown was sought with
     std::unique_ptr<RowScan> m_scan;
     quint64 m_scanNumber = 0;
-    QColor m_background = QColor(0xF0, 0xFF, 0xF0);
-    QColor m_text = QColor(0x14, 0x14, 0xFF);
+    QColor m_background;  // see setColors()
+    QColor m_text;
 };

@@ -27,15 +27,28 @@ CLanguage::CLanguage(QWidget* parent)
       m_combo(new QComboBox(m_group)),
       m_okButton(new QPushButton(this)) {
     setWindowTitle(kTitle);
-    setFixedSize(dlu::rect(0, 0, 186, 74).size());
-    m_group->setGeometry(dlu::rect(7, 7, 172, 38));
-    m_combo->setGeometry(dlu::rect(7, 16, 158, 14));
-    m_okButton->setGeometry(dlu::rect(129, 53, 50, 14));
     m_combo->setEditable(true);
     // A typed text only chooses among the languages; it never becomes one.
     m_combo->setInsertPolicy(QComboBox::NoInsert);
     m_okButton->setDefault(true);
     connect(m_okButton, &QPushButton::clicked, this, &CLanguage::OnOK);
+    placeControls();
+}
+
+void CLanguage::placeControls() {
+    // The design: a dialog of 186 by 74 units, the list in a group box, OK below it at the
+    // right. The group grows to its caption and its field's height, OK to its caption.
+    const int fieldHeight = dlu::fieldHeight(*m_combo, dlu::y(14));
+    const int groupHeight = dlu::y(16) + fieldHeight + dlu::y(8);
+    const QSize group = dlu::textSize(*m_group, dlu::rect(0, 0, 172, 0).size());
+    m_group->setGeometry(dlu::x(7), dlu::y(7), group.width(),
+                         std::max(group.height(), groupHeight));
+    m_combo->setGeometry(dlu::x(7), dlu::y(16), group.width() - dlu::x(14), fieldHeight);
+    const QSize ok = dlu::textSize(*m_okButton, dlu::rect(0, 0, 50, 14).size());
+    const int right = m_group->geometry().right() + 1;
+    const int top = m_group->geometry().bottom() + 1 + dlu::y(8);
+    m_okButton->setGeometry(QRect(QPoint(right - ok.width(), top), ok));
+    setFixedSize(right + dlu::x(7), top + ok.height() + dlu::y(7));
 }
 
 void CLanguage::OnInitDialog() {
@@ -103,6 +116,7 @@ void CLanguage::labelWindow(const CTranslation& translation) {
     title = title.trimmed();
     setWindowTitle(title.isEmpty() ? kTitle : title);
     m_okButton->setText(translation.okText());
+    placeControls();
 }
 
 void CLanguage::OnOK() {

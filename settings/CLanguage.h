@@ -34,6 +34,8 @@ private:
     void readSections(const QStringList& lines, const CTranslation& translation);
     void showSelection();
     void labelWindow(const CTranslation& translation);
+    // Places the controls for the texts shown and sizes the dialog.
+    void placeControls();
 
     QGroupBox* m_group;
     QComboBox* m_combo;

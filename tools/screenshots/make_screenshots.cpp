@@ -98,6 +98,23 @@ const Book kGerman = {
 
 const QString kColumnWidths = QStringLiteral("90;80;130;75;85;110;115;110;190;85;150");
 
+// A dark palette as desktops make them: light text on dark grey.
+QPalette darkPalette() {
+    const QColor window(0x35, 0x35, 0x35);
+    const QColor base(0x2a, 0x2a, 0x2a);
+    QPalette dark(Qt::white, window, window.lighter(150), window.darker(150), window.darker(120),
+                  Qt::white, Qt::red, base, window);
+    dark.setColor(QPalette::AlternateBase, window);
+    dark.setColor(QPalette::ToolTipBase, window);
+    dark.setColor(QPalette::ToolTipText, Qt::white);
+    dark.setColor(QPalette::Link, QColor(0x2a, 0x82, 0xda));
+    dark.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
+    dark.setColor(QPalette::HighlightedText, Qt::black);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(QPalette::Disabled, role, QColor(0x7f, 0x7f, 0x7f));
+    return dark;
+}
+
 bool g_failed = false;
 
 void fail(const QString& why) {
@@ -137,10 +154,10 @@ public:
     }
     bool allTaken() const { return m_shots.isEmpty(); }
 
-    Answer message(QWidget* parent, const QString& text, const QString& caption, Buttons buttons,
-                   Icon icon) override {
+    Answer showMessage(QWidget* parent, const QString& text, const QString& caption,
+                       Buttons buttons, Icon icon) override {
         photographNextModal();
-        return QtPrompter::message(parent, text, caption, buttons, icon);
+        return QtPrompter::showMessage(parent, text, caption, buttons, icon);
     }
     int runModal(QDialog& dialog) override {
         photographNextModal();
@@ -153,7 +170,10 @@ public:
                          int*) override {
         return {};
     }
-    bool choosePrinter(QPrinter&, QWidget*) override { return false; }
+    bool previewAndPrint(QPrinter&, QWidget*, const std::function<void(QPrinter&)>&,
+                         bool) override {
+        return false;
+    }
 
 private:
     void photographNextModal() {
@@ -262,6 +282,14 @@ int main(int argc, char** argv) {
     window.viewAllPage().list()->selectRow(3);
     settle();
     save(window.grab(), QStringLiteral("view-all"));
+
+    // The same on a dark desktop: the window follows the palette when it changes.
+    const QPalette desktop = QApplication::palette();
+    QApplication::setPalette(darkPalette());
+    settle();
+    save(window.grab(), QStringLiteral("view-all-dark"));
+    QApplication::setPalette(desktop);
+    settle();
 
     photographMenu(window, window.action(texts::FileMenu), QStringLiteral("file-menu"));
     photographMenu(window, window.action(texts::ViewMenu), QStringLiteral("view-menu"));
