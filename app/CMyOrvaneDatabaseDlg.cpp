@@ -4,6 +4,7 @@
 #include "CAboutDlg.h"
 #include "CLanguage.h"
 #include "DialogUnits.h"
+#include "RecentDatabases.h"
 #include "Schema.h"
 #include "Shell.h"
 #include "StorePath.h"
@@ -12,16 +13,22 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QHash>
 #include <QLibraryInfo>
+#include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QShortcut>
 #include <QStyle>
+#include <QTabBar>
 #include <QTabWidget>
 
 namespace {
 
+// The lists' own colours, shown while the desktop's palette is light.
 const QColor kListBackground(0xF0, 0xFF, 0xF0);
 const QColor kListText(0x14, 0x14, 0xFF);
 
@@ -102,14 +109,12 @@ CMyOrvaneDatabaseDlg::CMyOrvaneDatabaseDlg(QWidget* parent)
     setCentralWidget(m_client);
     m_client->installEventFilter(this);
     m_client->setAutoFillBackground(true);
-    QPalette white = m_client->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    m_client->setPalette(white);
+    CPage::paintOwnBackground(*m_client);
     // The tab control draws the tabs and the frame; the pages lie over it.
     for (int tab = 0; tab < TabCount; ++tab) {
         auto* pane = new QWidget();
         pane->setAutoFillBackground(true);
-        pane->setPalette(white);
+        CPage::paintOwnBackground(*pane);
         m_tabs->addTab(pane, QString());
     }
     m_tabs->setFocusPolicy(Qt::TabFocus);
@@ -131,6 +136,12 @@ CMyOrvaneDatabaseDlg::CMyOrvaneDatabaseDlg(QWidget* parent)
             guarded(&CMyOrvaneDatabaseDlg::OnPollTimer);
     });
     connect(m_tabs, &QTabWidget::currentChanged, this, &CMyOrvaneDatabaseDlg::OnTabChanged);
+    m_handedFilesTimer.setInterval(100);
+    connect(&m_handedFilesTimer, &QTimer::timeout, this, &CMyOrvaneDatabaseDlg::openHandedFiles);
+    // Files dropped anywhere on the window, also on a field that would take their names as
+    // text.
+    setAcceptDrops(true);
+    qApp->installEventFilter(this);
     buildMenu();
 }
 
@@ -158,6 +169,7 @@ void CMyOrvaneDatabaseDlg::buildMenu() {
         QStyle::StandardPixmap fallback;
         void (CMyOrvaneDatabaseDlg::*command)();
         QKeySequence shortcut;
+        QString ownIcon = {};  // in place of fallback, where that is too small for scale 2
     };
     const QKeySequence saveAs = QKeySequence(QKeySequence::SaveAs).isEmpty()
                                     ? QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)
@@ -174,14 +186,19 @@ void CMyOrvaneDatabaseDlg::buildMenu() {
            &CMyOrvaneDatabaseDlg::OnOpenDatabase, QKeySequence::Open},
           {texts::SaveDatabaseCommand, "document-save", QStyle::SP_DialogSaveButton,
            &CMyOrvaneDatabaseDlg::OnSaveDatabase, QKeySequence::Save},
-          {texts::SaveDatabaseAsCommand, "document-save-as", QStyle::SP_DriveFDIcon,
-           &CMyOrvaneDatabaseDlg::OnSaveDatabaseAs, saveAs},
+          {texts::SaveDatabaseAsCommand,
+           "document-save-as",
+           {},
+           &CMyOrvaneDatabaseDlg::OnSaveDatabaseAs,
+           saveAs,
+           QStringLiteral(":/icons/document-save-as.svg")},
           {0, {}, {}, nullptr, {}},
           {texts::LanguageSelectionCommand,
            "preferences-desktop-locale",
-           QStyle::SP_ComputerIcon,
+           {},
            &CMyOrvaneDatabaseDlg::OnLanguageSelection,
-           {}},
+           {},
+           QStringLiteral(":/icons/preferences-desktop-locale.svg")},
           {0, {}, {}, nullptr, {}},
           {texts::ExitCommand, "application-exit", QStyle::SP_DialogCloseButton,
            &CMyOrvaneDatabaseDlg::OnExit, quit}}},
@@ -234,8 +251,9 @@ void CMyOrvaneDatabaseDlg::buildMenu() {
                 menu->addSeparator();
                 continue;
             }
-            QAction* action = menu->addAction(
-                QIcon::fromTheme(item.icon, style()->standardIcon(item.fallback)), QString());
+            const QIcon fallback =
+                item.ownIcon.isEmpty() ? style()->standardIcon(item.fallback) : QIcon(item.ownIcon);
+            QAction* action = menu->addAction(QIcon::fromTheme(item.icon, fallback), QString());
             action->setIconVisibleInMenu(true);
             if (!item.shortcut.isEmpty())
                 action->setShortcut(item.shortcut);
@@ -249,6 +267,25 @@ void CMyOrvaneDatabaseDlg::buildMenu() {
             }
             m_actions.append({item.text, action});
         }
+    }
+    // The recent databases, between Save As and Language Selection; shown when there are any.
+    QMenu* fileMenu = action(texts::FileMenu)->menu();
+    m_recentSeparator = fileMenu->insertSeparator(action(texts::LanguageSelectionCommand));
+    fileMenu->setToolTipsVisible(true);  // the full path, where no status bar shows it
+    for (int i = 0; i < recentdatabases::kMost; ++i) {
+        auto* item = new QAction(QIcon::fromTheme(QStringLiteral("text-csv"),
+                                                  style()->standardIcon(QStyle::SP_FileIcon)),
+                                 QString(), fileMenu);
+        item->setIconVisibleInMenu(true);
+        fileMenu->insertAction(m_recentSeparator, item);
+        connect(item, &QAction::triggered, this, [this, item] {
+            const QString path = item->data().toString();
+            if (operationRuns())
+                return;  // one operation at a time
+            Command opening(*this);
+            actionguard::guard(this, [&] { openDirectly(path); });
+        });
+        m_recentActions.append(item);
     }
     // Both keys that desktops use for Redo.
     action(texts::RedoCommand)
@@ -278,6 +315,29 @@ void CMyOrvaneDatabaseDlg::labelMenu() {
         action->setText(popupTitle ? text(number) : QStringLiteral("  ") + text(number));
     }
     labelUndoActions();
+}
+
+void CMyOrvaneDatabaseDlg::labelRecentDatabases() {
+    const QStringList paths = recentDatabases();
+    for (int i = 0; i < m_recentActions.size(); ++i) {
+        QAction* item = m_recentActions[i];
+        item->setVisible(i < paths.size());
+        if (i >= paths.size())
+            continue;
+        const QString path = QDir::toNativeSeparators(paths[i]);
+        const QString name = QFileInfo(paths[i]).fileName();
+        // Two of the same name are told apart by their folders.
+        bool nameTwice = false;
+        for (const QString& other : paths)
+            nameTwice |= other != paths[i] && QFileInfo(other).fileName() == name;
+        QString shown = nameTwice ? path : name;
+        shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        item->setText(QStringLiteral("  &%1  %2").arg(i + 1).arg(shown));
+        item->setData(paths[i]);
+        item->setStatusTip(path);
+        item->setToolTip(path);
+    }
+    m_recentSeparator->setVisible(!paths.isEmpty());
 }
 
 void CMyOrvaneDatabaseDlg::labelUndoActions() {
@@ -323,6 +383,7 @@ void CMyOrvaneDatabaseDlg::OnInitDialog() {
                            m_translation.textOr(texts::FileNotRead, {}),
                            m_translation.textOr(texts::FileNotWritten, {})});
     labelMenu();
+    labelRecentDatabases();
     resolveStorePath();
     buildTabs();
     setUpPages();
@@ -386,18 +447,82 @@ void CMyOrvaneDatabaseDlg::resolveStorePath() {
     m_scratchStore.reset();
 }
 
+void CMyOrvaneDatabaseDlg::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    // The desktop's palette changed: the client area and the tab panes follow it, as the
+    // pages do themselves.
+    if (event->type() == QEvent::PaletteChange) {
+        CPage::paintOwnBackground(*m_client);
+        for (int tab = 0; tab < m_tabs->count(); ++tab)
+            CPage::paintOwnBackground(*m_tabs->widget(tab));
+    }
+    // Another style or font: the tabs and the pages need other room.
+    if (event->type() == QEvent::StyleChange || event->type() == QEvent::FontChange)
+        OnSize(m_client->width(), m_client->height());
+}
+
 void CMyOrvaneDatabaseDlg::OnSize(int w, int h) {
+    // The pages lie on the tab pane below the tabs: at the design's places for tabs 28 pixels
+    // high, lower for higher ones (a larger font, another style).
+    const QSize tabs = m_tabs->tabBar()->sizeHint();
+    const int lower = std::max(0, tabs.height() - 28);
     m_tabs->setGeometry(7, 7, w - 14, h - 14);
     for (CViewTab* page : {&m_viewAllPage, &m_viewFilteredPage}) {
-        page->setGeometry(15, 38, w - 29, h - 54);
-        page->PlaceControls(w, h);
+        page->setGeometry(15, 38 + lower, w - 29, h - 54 - lower);
+        page->PlaceControls(w, h - lower);
     }
+    // The smallest client area that shows every tab and every page whole.
+    QSize least(7 + tabs.width() + 8 + 7, 0);
+    for (CPage* page :
+         std::initializer_list<CPage*>{&m_searchPage, &m_addEditPage, &m_settingsPage}) {
+        page->move(15, 36 + lower);
+        const QPoint corner = page->geometry().bottomRight();
+        least = least.expandedTo(QSize(corner.x() + 12, corner.y() + 12));
+    }
+    for (const CViewTab* page : {&m_viewAllPage, &m_viewFilteredPage})
+        least = least.expandedTo(page->minimumClientSize() + QSize(0, lower));
+    if (m_client->minimumSize() != least)
+        m_client->setMinimumSize(least);  // the window grows when it is smaller
 }
 
 bool CMyOrvaneDatabaseDlg::eventFilter(QObject* watched, QEvent* event) {
     if (watched == m_client && event->type() == QEvent::Resize)
         OnSize(m_client->width(), m_client->height());
+    const QEvent::Type type = event->type();
+    if (type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        auto* drop = static_cast<QDropEvent*>(event);
+        if (!widget || widget->window() != this || !drop->mimeData()->hasUrls())
+            return QMainWindow::eventFilter(watched, event);
+        // One operation at a time: the pointer shows that the window takes no drop now.
+        if (operationRuns()) {
+            drop->ignore();
+            return true;
+        }
+        drop->setDropAction(Qt::CopyAction);
+        drop->accept();
+        if (type == QEvent::Drop) {
+            const QList<QUrl> urls = drop->mimeData()->urls();
+            // After the drop has ended: the file manager waits for it.
+            QTimer::singleShot(0, this, [this, urls] {
+                const QString path = droppedFile(urls);
+                if (!path.isEmpty())
+                    handFile(path);
+            });
+        }
+        return true;
+    }
     return QMainWindow::eventFilter(watched, event);
+}
+
+QString CMyOrvaneDatabaseDlg::droppedFile(const QList<QUrl>& urls) {
+    const QString path =
+        urls.size() == 1 && urls[0].isLocalFile() ? urls[0].toLocalFile() : QString();
+    if (path.isEmpty() || QFileInfo(path).isDir()) {
+        message(text(texts::DropOneFile), Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        return QString();
+    }
+    return path;
 }
 
 void CMyOrvaneDatabaseDlg::OnLanguageSelection() {

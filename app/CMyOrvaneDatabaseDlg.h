@@ -18,6 +18,7 @@
 
 class QAction;
 class QTabWidget;
+class QUrl;
 
 // The main window: menu, five tabs with their pages, page switching and the file commands.
 // Pages never call each other; what one page hands to another travels through SwitchPage.
@@ -78,6 +79,11 @@ public:
     bool operationRuns() const { return m_operations > 0; }
     // The database's file; the untitled path while it has none, empty while none is open.
     QString currentPath() const;
+    // The file to open at start-up in place of the last database (given on the command line);
+    // one that cannot be opened is reported and the last database opens. Before OnInitDialog.
+    void setStartFile(const QString& path) { m_startFile = path; }
+    // The databases the File menu lists as recent, newest first.
+    QStringList recentDatabases() const;
 
 public slots:
     void OnNewDatabase();
@@ -91,9 +97,16 @@ public slots:
     void OnAbout();
     void OnUndo();
     void OnRedo();
+    // A file handed to the window from outside (a later start of the program, a drop): the
+    // window comes forward and opens it as Open does, with the save question (which can
+    // cancel), once no command, question or operation runs. Files wait in the order they
+    // came. An empty path only brings the window forward.
+    void handFile(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Follows a change of the desktop's palette (the pages follow it themselves).
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -210,6 +223,17 @@ private:
     void keepColumnWidths(const CViewTab& list);
     void OnTabChanged(int tab);
     void OnViewCommand(int tab);
+    // The File menu's items of the recent databases, after Save As.
+    void labelRecentDatabases();
+    // Opens path without a file dialog (a recent database, a handed file): as Open does after
+    // its dialog, with Cancel in the save question. A file that is gone is reported, and
+    // taken out of the recent databases.
+    void openDirectly(const QString& path);
+    void openHandedFiles();
+    // False after telling the user that there is no file at path.
+    bool existsOrTell(const QString& path);
+    // The path of a drop, or empty after telling the user why it cannot be opened.
+    QString droppedFile(const QList<QUrl>& urls);
     // Runs a user command inside the one guard that reports file errors.
     void guarded(void (CMyOrvaneDatabaseDlg::*command)());
 
@@ -219,7 +243,9 @@ private:
     void addHelpKey(QWidget* dialog, const QString& topic);
     // The save question; true when the command that asked may go on (nothing unsaved, saved,
     // or the user chose not to save). *outcome tells which, or why not.
-    bool AskToSave(SaveOutcome* outcome = nullptr);
+    // offerCancel: the question has Cancel too, for commands that have no dialog of their own
+    // where the user could still turn back.
+    bool AskToSave(SaveOutcome* outcome = nullptr, bool offerCancel = false);
     SaveOutcome SaveAsFile();
     bool CloseRequested();
     bool isUntitled() const { return m_database.isUntitled(); }
@@ -256,4 +282,9 @@ private:
     int m_operations = 0;                           // Operation objects alive
     bool m_closeRequested = false;                  // to close once the command that runs has ended
     std::unique_ptr<QTemporaryDir> m_scratchStore;  // holds the store useScratchStore() made
+    QString m_startFile;                            // see setStartFile()
+    QStringList m_handedFiles;                      // handed over, waiting their turn
+    QTimer m_handedFilesTimer;                      // looks whether the window is free for them
+    QList<QAction*> m_recentActions;                // the File menu's recent databases
+    QAction* m_recentSeparator = nullptr;
 };

@@ -7,6 +7,7 @@
 #include "CsvDatabaseFile.h"
 #include "FileError.h"
 #include "Prompter.h"
+#include "RecentDatabases.h"
 #include "SQLite3PowerClass.h"
 #include "Schema.h"
 #include "StorePath.h"
@@ -70,7 +71,19 @@ void CMyOrvaneDatabaseDlg::rememberDatabase(const QString& path, const QStringLi
         writeSetting(kLastDataBase, path, SettingKind::Path);
         if (!widths.isEmpty())
             writeSetting(QStringLiteral("LastColumnWidths"), widths.join(QLatin1Char(';')));
+        recentdatabases::add(m_power, path);
     });
+    labelRecentDatabases();
+}
+
+QStringList CMyOrvaneDatabaseDlg::recentDatabases() const {
+    QStringList paths;
+    // A config.ini that cannot be read lists nothing; the commands that write it say why.
+    try {
+        paths = recentdatabases::read(m_power);
+    } catch (const FileError&) {
+    }
+    return paths;
 }
 
 bool CMyOrvaneDatabaseDlg::writeSetting(const QString& key, const QString& value,
@@ -86,10 +99,14 @@ bool CMyOrvaneDatabaseDlg::writeSetting(const QString& key, const QString& value
 void CMyOrvaneDatabaseDlg::openLastDatabase() {
     // Only the program's start offers what a session that ended badly left; a language
     // change reloads the file, after its own save question.
+    const QString startFile = std::exchange(m_startFile, QString());
     if (!m_started && recoverSession()) {
         selectTab(ViewAllTab);
         showPage(m_viewAllPage);
         m_pollTimer.start();
+        // The recovered changes come first; the file follows with the save question.
+        if (!startFile.isEmpty())
+            handFile(startFile);
         return;
     }
     if (m_untitledColumnsKept) {
@@ -100,11 +117,17 @@ void CMyOrvaneDatabaseDlg::openLastDatabase() {
         SwitchPage();
         return;
     }
-    LoadOutcome outcome;
+    LoadOutcome outcome = LoadOutcome::NoFile;
     {
         // What the open has to tell comes once the window shows the database.
         Operation opening(*this);
-        outcome = loadDatabase(m_power.ReadConfigPath(kLastDataBase));
+        if (!startFile.isEmpty()) {
+            // The file given to the program, else the last database, as after a failed Open.
+            if (existsOrTell(startFile))
+                outcome = loadDatabase(startFile);
+        }
+        if (outcome != LoadOutcome::Loaded)
+            outcome = loadDatabase(m_power.ReadConfigPath(kLastDataBase));
         if (outcome == LoadOutcome::Loaded && m_power.ReadConfig(kLastDataBase) != kNoDatabase) {
             selectTab(ViewAllTab);  // the list already holds the loaded entries
             showPage(m_viewAllPage);
@@ -415,13 +438,17 @@ bool CMyOrvaneDatabaseDlg::BringPagesUpToDate() {
     return SwitchPage();
 }
 
-bool CMyOrvaneDatabaseDlg::AskToSave(SaveOutcome* outcome) {
+bool CMyOrvaneDatabaseDlg::AskToSave(SaveOutcome* outcome, bool offerCancel) {
     SaveOutcome result = SaveOutcome::Saved;
     if (m_database.isModified()) {
         const QString question = text(texts::SaveChangesQuestion)
                                      .replace(QStringLiteral("%s"), fileNameOf(currentPath()));
-        if (message(question, Prompter::Buttons::YesNo, Prompter::Icon::Question) !=
-            Prompter::Answer::Yes)
+        const Prompter::Answer answer = message(
+            question, offerCancel ? Prompter::Buttons::YesNoCancel : Prompter::Buttons::YesNo,
+            Prompter::Icon::Question);
+        if (answer == Prompter::Answer::Cancel)
+            result = SaveOutcome::Cancelled;
+        else if (answer != Prompter::Answer::Yes)
             result = SaveOutcome::Discarded;
         else if (isUntitled())
             result = SaveAsFile();
@@ -500,12 +527,60 @@ void CMyOrvaneDatabaseDlg::OnOpenDatabase() {
                                                           text(texts::CsvFileFilter));
     if (path.isEmpty())
         return;
-    if (!PowerClass::FileExists(path)) {
-        message(actionguard::describe(FileError(FileError::Kind::NotFound, path)),
-                Prompter::Buttons::Ok, Prompter::Icon::Warning);
+    if (existsOrTell(path))
+        LoadDatabase(path);
+}
+
+bool CMyOrvaneDatabaseDlg::existsOrTell(const QString& path) {
+    if (PowerClass::FileExists(path))
+        return true;
+    message(actionguard::describe(FileError(FileError::Kind::NotFound, path)),
+            Prompter::Buttons::Ok, Prompter::Icon::Warning);
+    return false;
+}
+
+void CMyOrvaneDatabaseDlg::openDirectly(const QString& path) {
+    // A file that is gone is said before anything is asked.
+    if (!existsOrTell(path)) {
+        recentdatabases::remove(m_power, path);
+        labelRecentDatabases();
         return;
     }
+    abandonNewDatabase();
+    if (!BringPagesUpToDate() || !AskToSave(nullptr, true))
+        return;
     LoadDatabase(path);
+}
+
+void CMyOrvaneDatabaseDlg::handFile(const QString& path) {
+    // Forward, also from behind other windows or minimized: the user asked for this window.
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+    if (path.isEmpty())
+        return;
+    m_handedFiles.append(path);
+    openHandedFiles();
+}
+
+void CMyOrvaneDatabaseDlg::openHandedFiles() {
+    // Never inside a command: its question, dialog or operation would go on with another
+    // database under it.
+    const bool free = m_started && m_commands == 0 && !QApplication::activeModalWidget() &&
+                      !QApplication::activePopupWidget();
+    if (!free) {
+        m_handedFilesTimer.start();
+        return;
+    }
+    m_handedFilesTimer.stop();
+    if (m_handedFiles.isEmpty())
+        return;
+    const QString path = m_handedFiles.takeFirst();
+    Command opening(*this);
+    actionguard::guard(this, [&] { openDirectly(path); });
+    if (!m_handedFiles.isEmpty())
+        m_handedFilesTimer.start();
 }
 
 void CMyOrvaneDatabaseDlg::OnNewDatabase() {

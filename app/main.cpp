@@ -3,6 +3,6 @@
 int main(int argc, char** argv) {
     CMyOrvaneDatabaseApp app(argc, argv);
     if (!app.InitInstance())
-        return 1;
+        return app.exitCode();
     return app.exec();
 }

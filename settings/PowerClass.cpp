@@ -104,15 +104,39 @@ bool PowerClass::WriteConfig(const QString& key, const QString& value) {
     if (!latin1::isRepresentable(value) || value.contains(QLatin1Char('\n')) ||
         value.contains(QLatin1Char('\r')))
         return false;
-    const QString path = configFile();
-    QStringList lines = latin1::readLines(path);
-    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
-        if (lines[i] == key)
-            lines[i + 1] = value;
-    }
-    writeFileAtomically(path, latin1::joinLines(lines));
+    writeValues({key}, {value}, false);
     return true;
 }
+
+void PowerClass::writeValues(const QStringList& keys, const QStringList& values, bool addKeys) {
+    const QString path = configFile();
+    QStringList lines = latin1::readLines(path);
+    for (qsizetype k = 0; k < keys.size(); ++k) {
+        bool found = false;
+        for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+            if (lines[i] == keys[k]) {
+                lines[i + 1] = values[k];
+                found = true;
+            }
+        }
+        if (!found && addKeys)
+            lines << keys[k] << values[k];
+    }
+    writeFileAtomically(path, latin1::joinLines(lines));
+}
+
+namespace {
+
+// How config.ini keeps path: as it is where ISO 8859-1 can spell it, else marked and encoded.
+QString configValueOfPath(const QString& path) {
+    const bool plain = latin1::isRepresentable(path) && !path.contains(QLatin1Char('\n')) &&
+                       !path.contains(QLatin1Char('\r')) && !path.startsWith(kEncodedPathMarker);
+    if (plain)
+        return path;
+    return kEncodedPathMarker + QString::fromLatin1(path.toUtf8().toPercentEncoding("/ "));
+}
+
+}  // namespace
 
 QString PowerClass::ReadConfigPath(const QString& key) const {
     const QString value = ReadConfig(key);
@@ -123,12 +147,15 @@ QString PowerClass::ReadConfigPath(const QString& key) const {
 }
 
 bool PowerClass::WriteConfigPath(const QString& key, const QString& path) {
-    const bool plain = latin1::isRepresentable(path) && !path.contains(QLatin1Char('\n')) &&
-                       !path.contains(QLatin1Char('\r')) && !path.startsWith(kEncodedPathMarker);
-    if (plain)
-        return WriteConfig(key, path);
-    return WriteConfig(
-        key, kEncodedPathMarker + QString::fromLatin1(path.toUtf8().toPercentEncoding("/ ")));
+    return WriteConfig(key, configValueOfPath(path));
+}
+
+bool PowerClass::WriteConfigPaths(const QStringList& keys, const QStringList& paths) {
+    QStringList values;
+    for (const QString& path : paths)
+        values.append(configValueOfPath(path));
+    writeValues(keys, values, true);
+    return true;
 }
 
 QString PowerClass::ReadRegistryString(int root, const QString& valueName) const {

@@ -8,7 +8,8 @@
 // pages.
 //
 // config.ini is a plain list of lines in ISO 8859-1: a key line holding exactly the key, and
-// the value on the line after it. Writes replace values but never add keys.
+// the value on the line after it. Writes replace values but never add keys, except
+// WriteConfigPaths, whose keys came after the files of earlier versions.
 class PowerClass {
 public:
     enum RegistryRoot { ShellFolderRoot = 0, CurrentUserRoot = 1, LocalMachineRoot = 2 };
@@ -37,6 +38,9 @@ public:
     // absolute path looks like. Every path reads back exactly. Raise FileError as above.
     QString ReadConfigPath(const QString& key) const;
     bool WriteConfigPath(const QString& key, const QString& path);
+    // Writes paths[i] under keys[i] by the rule above, in one rewrite of the file; a key the
+    // file lacks is added at its end. Always true: every path can be kept. Raises FileError.
+    bool WriteConfigPaths(const QStringList& keys, const QStringList& paths);
 
     QString ReadRegistryString(int root, const QString& valueName) const;
     static void CopyWithShell(const QString& source, const QString& destination, bool showProgress);
@@ -64,6 +68,8 @@ public:
 
 private:
     QString configFile() const;
+    // Puts values[i] after every line equal to keys[i]; addKeys: a key not found is appended.
+    void writeValues(const QStringList& keys, const QStringList& values, bool addKeys);
     QString templateConfigPath() const;
 };
 

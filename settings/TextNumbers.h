@@ -145,6 +145,7 @@ enum Number : int {
     ListingProgress = 636,  // %1 the database file's name
     ChosenEntryGone = 637,
     ReadBackAsOtherText = 638,  // a question; %1 the file, %2 the line, %3 the value, %4 as read
+    DropOneFile = 639,
 
     // Template k (from 1) of the New Database dialog: its name at FirstTemplate + 10 (k - 1),
     // its column-names line at the number after; see CTranslation::templateName().

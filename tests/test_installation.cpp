@@ -5,6 +5,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QMimeDatabase>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -42,6 +43,7 @@ private slots:
     void launcherStartsTheProgramInItsFolder();
     void desktopEntryNamesTheLauncherAndIcon();
     void desktopEntryIsValid();
+    void desktopEntryOpensCsvFiles();
     void helpPage_data();
     void helpPage();
     void helpLinksLeadSomewhere();
@@ -160,6 +162,23 @@ void InstallationTest::desktopEntryIsValid() {
     QVERIFY(validate.waitForFinished(60000));
     const QByteArray complaints = validate.readAll();
     QVERIFY2(validate.exitCode() == 0 && complaints.trimmed().isEmpty(), complaints.constData());
+}
+
+void InstallationTest::desktopEntryOpensCsvFiles() {
+    // "Open With" and a double-click hand the file over: the entry takes one (%f) and declares
+    // the type the desktop's shared MIME database gives a CSV file, whichever name it uses.
+    QVERIFY(desktopValue("Exec").endsWith(QLatin1String(" %f")));
+    const QStringList declared = desktopValue("MimeType").split(';', Qt::SkipEmptyParts);
+    QTemporaryDir folder;
+    const QString csv = folder.filePath("people.csv");
+    QFile file(csv);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Name;Town\r\nSmith;York\r\n");
+    file.close();
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(csv);
+    QVERIFY2(declared.contains(type.name()), qPrintable(type.name()));
+    for (const QString& alias : type.aliases())
+        QVERIFY2(declared.contains(alias), qPrintable(alias));
 }
 
 void InstallationTest::helpPage_data() {

@@ -122,7 +122,7 @@ void MainWindowTest::menuFollowsLanguage() {
     for (QAction* popup : popups) {
         QVERIFY(!popup->text().startsWith(QLatin1Char(' ')));
         for (QAction* item : popup->menu()->actions()) {
-            if (item->isSeparator())
+            if (item->isSeparator() || !item->isVisible())  // a recent database not there yet
                 continue;
             QVERIFY2(item->text().startsWith(QStringLiteral("  ")) &&
                          item->text().at(2) != QLatin1Char(' '),

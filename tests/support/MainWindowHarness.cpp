@@ -11,8 +11,9 @@
 #include <QTest>
 #include <QTreeWidget>
 
-CMyOrvaneDatabaseDlg& MainWindowHarness::start() {
+CMyOrvaneDatabaseDlg& MainWindowHarness::start(const QString& startFile) {
     m_window = std::make_unique<CMyOrvaneDatabaseDlg>();
+    m_window->setStartFile(startFile);
     m_window->show();
     m_window->OnInitDialog();
     return *m_window;

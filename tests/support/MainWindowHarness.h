@@ -17,8 +17,9 @@ public:
 
     DesktopTestEnvironment env;
 
-    // Builds, shows and initialises the main window, as the program's start does.
-    CMyOrvaneDatabaseDlg& start();
+    // Builds, shows and initialises the main window, as the program's start does; startFile
+    // as given on the command line.
+    CMyOrvaneDatabaseDlg& start(const QString& startFile = QString());
     CMyOrvaneDatabaseDlg& window() { return *m_window; }
     // Closes the window as the user would and forgets it; returns whether it closed.
     bool close();
