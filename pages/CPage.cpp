@@ -1,23 +1,9 @@
 #include "CPage.h"
 
+#include "Contrast.h"
+
 #include <QApplication>
 #include <QEvent>
-
-#include <cmath>
-
-namespace {
-
-// Relative luminance as WCAG defines it, from 0 (black) to 1 (white).
-double luminance(const QColor& color) {
-    const auto linear = [](double c) {
-        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    const QColor rgb = color.toRgb();
-    return 0.2126 * linear(rgb.redF()) + 0.7152 * linear(rgb.greenF()) +
-           0.0722 * linear(rgb.blueF());
-}
-
-}  // namespace
 
 CPage::CPage(QWidget* parent, OpenDatabase& database) : QWidget(parent), m_database(database) {
     setAutoFillBackground(true);
@@ -26,10 +12,10 @@ CPage::CPage(QWidget* parent, OpenDatabase& database) : QWidget(parent), m_datab
 
 bool CPage::lightPalette() {
     const QPalette palette = QApplication::palette();
-    const double text = luminance(palette.color(QPalette::Active, QPalette::WindowText));
-    const double window = luminance(palette.color(QPalette::Active, QPalette::Window));
-    // 4.5:1 against white, the least contrast for text that WCAG AA allows.
-    return text < window && (1.0 + 0.05) / (text + 0.05) >= 4.5;
+    const QColor text = palette.color(QPalette::Active, QPalette::WindowText);
+    const QColor window = palette.color(QPalette::Active, QPalette::Window);
+    return contrast::luminance(text) < contrast::luminance(window) &&
+           contrast::ratio(text, Qt::white) >= contrast::kLeastForText;
 }
 
 void CPage::paintOwnBackground(QWidget& widget) {

@@ -6,6 +6,8 @@
 #include "CAboutDlg.h"
 #include "CLanguage.h"
 #include "CNew.h"
+#include "Contrast.h"
+#include "DarkPalette.h"
 #include "MainWindowHarness.h"
 
 #include <QAbstractButton>
@@ -29,44 +31,9 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include <cmath>
 #include <memory>
 
 namespace {
-
-// WCAG 2 relative luminance and contrast ratio.
-double luminance(const QColor& color) {
-    const auto linear = [](double c) {
-        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    const QColor rgb = color.toRgb();
-    return 0.2126 * linear(rgb.redF()) + 0.7152 * linear(rgb.greenF()) +
-           0.0722 * linear(rgb.blueF());
-}
-
-double contrast(const QColor& a, const QColor& b) {
-    const double la = luminance(a);
-    const double lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-// A dark palette as desktops make them: light text on dark grey.
-QPalette darkPalette() {
-    const QColor window(0x35, 0x35, 0x35);
-    const QColor base(0x2a, 0x2a, 0x2a);
-    QPalette dark(Qt::white, window, window.lighter(150), window.darker(150), window.darker(120),
-                  Qt::white, Qt::red, base, window);
-    dark.setColor(QPalette::AlternateBase, window);
-    dark.setColor(QPalette::ToolTipBase, window);
-    dark.setColor(QPalette::ToolTipText, Qt::white);
-    dark.setColor(QPalette::Link, QColor(0x2a, 0x82, 0xda));
-    dark.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
-    dark.setColor(QPalette::HighlightedText, Qt::black);
-    dark.setColor(QPalette::PlaceholderText, QColor(0xa0, 0xa0, 0xa0));
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        dark.setColor(QPalette::Disabled, role, QColor(0x7f, 0x7f, 0x7f));
-    return dark;
-}
 
 const QStringList kSections = {"[1033]", "[1031]", "[1036]", "[1034]", "[1043]", "[1046]"};
 
@@ -114,7 +81,7 @@ enum class Selection { Checked, Palettes };
 QStringList poorContrasts(QWidget* root, Selection selection = Selection::Checked) {
     QStringList poor;
     const auto check = [&poor](const QString& what, const QColor& text, const QColor& back) {
-        const double ratio = contrast(text, back);
+        const double ratio = contrast::ratio(text, back);
         if (ratio < 4.5)
             poor.append(QStringLiteral("%1: %2 on %3 (%4:1)")
                             .arg(what, text.name(), back.name())
@@ -592,7 +559,7 @@ void LookTest::helpPagesKeepContrast() {
         {"accent", "note"},      {"text", "code"},        {"text", "key"},
         {"text", "heading-cell"}};
     for (const auto& [text, background] : pairs) {
-        const double ratio = contrast(colors.value(text), colors.value(background));
+        const double ratio = contrast::ratio(colors.value(text), colors.value(background));
         QVERIFY2(ratio >= 4.5,
                  qPrintable(
                      QStringLiteral("%1 on %2: %3:1").arg(text, background).arg(ratio, 0, 'f', 2)));

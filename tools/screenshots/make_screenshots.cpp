@@ -7,6 +7,7 @@
 // Run it on an X server (tools/make-screenshots uses xvfb-run): the menu picture is taken from
 // the screen. Exits non-zero when a picture could not be made or a dialog came unexpectedly.
 #include "CMyOrvaneDatabaseDlg.h"
+#include "DarkPalette.h"
 #include "PowerClass.h"
 #include "Prompter.h"
 #include "TestEnvironment.h"
@@ -97,23 +98,6 @@ const Book kGerman = {
 };
 
 const QString kColumnWidths = QStringLiteral("90;80;130;75;85;110;115;110;190;85;150");
-
-// A dark palette as desktops make them: light text on dark grey.
-QPalette darkPalette() {
-    const QColor window(0x35, 0x35, 0x35);
-    const QColor base(0x2a, 0x2a, 0x2a);
-    QPalette dark(Qt::white, window, window.lighter(150), window.darker(150), window.darker(120),
-                  Qt::white, Qt::red, base, window);
-    dark.setColor(QPalette::AlternateBase, window);
-    dark.setColor(QPalette::ToolTipBase, window);
-    dark.setColor(QPalette::ToolTipText, Qt::white);
-    dark.setColor(QPalette::Link, QColor(0x2a, 0x82, 0xda));
-    dark.setColor(QPalette::Highlight, QColor(0x2a, 0x82, 0xda));
-    dark.setColor(QPalette::HighlightedText, Qt::black);
-    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        dark.setColor(QPalette::Disabled, role, QColor(0x7f, 0x7f, 0x7f));
-    return dark;
-}
 
 bool g_failed = false;
 
