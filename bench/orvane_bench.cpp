@@ -722,7 +722,11 @@ private:
 };
 
 // One start of the program as main() does it, ended at the main window's first paint.
-int startupChild(int argc, char** argv, const QString& programFolder) {
+int startupChild(char* program, const QString& programFolder) {
+    // Started without a file, as from the desktop's menu: the bench's own arguments are no
+    // file to open.
+    int argc = 1;
+    char* argv[] = {program, nullptr};
     CMyOrvaneDatabaseApp app(argc, argv);
     programfolder::setOverride(programFolder);
     ScriptedPrompter prompter;
@@ -800,7 +804,7 @@ int main(int argc, char** argv) {
     standardHandler = qInstallMessageHandler(dropPlatformNoise);
     const QString mode = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
     if (mode == QLatin1String("startup-child") && argc == 3)
-        return startupChild(argc, argv, QString::fromLocal8Bit(argv[2]));
+        return startupChild(argv[0], QString::fromLocal8Bit(argv[2]));
 
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
