@@ -156,10 +156,14 @@ QList<CPage*> CMyOrvaneDatabaseDlg::pages() {
 }
 
 void CMyOrvaneDatabaseDlg::guarded(void (CMyOrvaneDatabaseDlg::*command)()) {
+    guarded([this, command] { (this->*command)(); });
+}
+
+void CMyOrvaneDatabaseDlg::guarded(const std::function<void()>& command) {
     if (operationRuns())
         return;  // one operation at a time
     Command running(*this);
-    actionguard::guard(this, [this, command] { (this->*command)(); });
+    actionguard::guard(this, command);
 }
 
 void CMyOrvaneDatabaseDlg::buildMenu() {
@@ -280,10 +284,7 @@ void CMyOrvaneDatabaseDlg::buildMenu() {
         fileMenu->insertAction(m_recentSeparator, item);
         connect(item, &QAction::triggered, this, [this, item] {
             const QString path = item->data().toString();
-            if (operationRuns())
-                return;  // one operation at a time
-            Command opening(*this);
-            actionguard::guard(this, [&] { openDirectly(path); });
+            guarded([this, &path] { openDirectly(path); });
         });
         m_recentActions.append(item);
     }

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTranslator>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -234,8 +235,10 @@ private:
     bool existsOrTell(const QString& path);
     // The path of a drop, or empty after telling the user why it cannot be opened.
     QString droppedFile(const QList<QUrl>& urls);
-    // Runs a user command inside the one guard that reports file errors.
+    // Runs a user command inside the one guard that reports file errors; nothing while an
+    // operation runs.
     void guarded(void (CMyOrvaneDatabaseDlg::*command)());
+    void guarded(const std::function<void()>& command);
 
     // File commands.
     bool BringPagesUpToDate();

@@ -577,8 +577,7 @@ void CMyOrvaneDatabaseDlg::openHandedFiles() {
     if (m_handedFiles.isEmpty())
         return;
     const QString path = m_handedFiles.takeFirst();
-    Command opening(*this);
-    actionguard::guard(this, [&] { openDirectly(path); });
+    guarded([this, &path] { openDirectly(path); });
     if (!m_handedFiles.isEmpty())
         m_handedFilesTimer.start();
 }
