@@ -38,6 +38,35 @@ QString parentOf(const QString& path) {
     return slash < 0 ? QString() : path.left(slash);
 }
 
+// The value after the last line of lines equal to key; empty when there is none.
+QString valueIn(const QStringList& lines, const QString& key) {
+    QString result;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines[i] == key) {
+            result = i + 1 < lines.size() ? lines[i + 1] : QString();
+            ++i;  // a value line is never taken for a key
+        }
+    }
+    return result;
+}
+
+// How config.ini keeps path: as it is where ISO 8859-1 can spell it, else marked and encoded.
+QString configValueOfPath(const QString& path) {
+    const bool plain = latin1::isRepresentable(path) && !path.contains(QLatin1Char('\n')) &&
+                       !path.contains(QLatin1Char('\r')) && !path.startsWith(kEncodedPathMarker);
+    if (plain)
+        return path;
+    return kEncodedPathMarker + QString::fromLatin1(path.toUtf8().toPercentEncoding("/ "));
+}
+
+// The path config.ini keeps as value, by the rule of configValueOfPath().
+QString pathOfConfigValue(const QString& value) {
+    if (!value.startsWith(kEncodedPathMarker))
+        return value;
+    return textencoding::fromUtf8(
+        QByteArray::fromPercentEncoding(value.mid(kEncodedPathMarker.size()).toLatin1()));
+}
+
 }  // namespace
 
 int DigitsToInt(const QString& text) {
@@ -89,15 +118,7 @@ QString PowerClass::ResolveConfigPath() {
 }
 
 QString PowerClass::ReadConfig(const QString& key) const {
-    const QStringList lines = latin1::readLines(configFile());
-    QString result;
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (lines[i] == key) {
-            result = i + 1 < lines.size() ? lines[i + 1] : QString();
-            ++i;  // a value line is never taken for a key
-        }
-    }
-    return result;
+    return valueIn(latin1::readLines(configFile()), key);
 }
 
 bool PowerClass::WriteConfig(const QString& key, const QString& value) {
@@ -125,25 +146,16 @@ void PowerClass::writeValues(const QStringList& keys, const QStringList& values,
     writeFileAtomically(path, latin1::joinLines(lines));
 }
 
-namespace {
-
-// How config.ini keeps path: as it is where ISO 8859-1 can spell it, else marked and encoded.
-QString configValueOfPath(const QString& path) {
-    const bool plain = latin1::isRepresentable(path) && !path.contains(QLatin1Char('\n')) &&
-                       !path.contains(QLatin1Char('\r')) && !path.startsWith(kEncodedPathMarker);
-    if (plain)
-        return path;
-    return kEncodedPathMarker + QString::fromLatin1(path.toUtf8().toPercentEncoding("/ "));
+QString PowerClass::ReadConfigPath(const QString& key) const {
+    return pathOfConfigValue(ReadConfig(key));
 }
 
-}  // namespace
-
-QString PowerClass::ReadConfigPath(const QString& key) const {
-    const QString value = ReadConfig(key);
-    if (!value.startsWith(kEncodedPathMarker))
-        return value;
-    return textencoding::fromUtf8(
-        QByteArray::fromPercentEncoding(value.mid(kEncodedPathMarker.size()).toLatin1()));
+QStringList PowerClass::ReadConfigPaths(const QStringList& keys) const {
+    const QStringList lines = latin1::readLines(configFile());
+    QStringList paths;
+    for (const QString& key : keys)
+        paths.append(pathOfConfigValue(valueIn(lines, key)));
+    return paths;
 }
 
 bool PowerClass::WriteConfigPath(const QString& key, const QString& path) {

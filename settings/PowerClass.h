@@ -38,6 +38,8 @@ public:
     // absolute path looks like. Every path reads back exactly. Raise FileError as above.
     QString ReadConfigPath(const QString& key) const;
     bool WriteConfigPath(const QString& key, const QString& path);
+    // The paths under keys, in their order, from one reading of the file. Raises FileError.
+    QStringList ReadConfigPaths(const QStringList& keys) const;
     // Writes paths[i] under keys[i] by the rule above, in one rewrite of the file; a key the
     // file lacks is added at its end. Always true: every path can be kept. Raises FileError.
     bool WriteConfigPaths(const QStringList& keys, const QStringList& paths);

@@ -24,8 +24,7 @@ void write(PowerClass& power, QStringList paths) {
 
 QStringList read(const PowerClass& power) {
     QStringList paths;
-    for (const QString& key : keys()) {
-        const QString path = power.ReadConfigPath(key);
+    for (const QString& path : power.ReadConfigPaths(keys())) {
         if (path.isEmpty())
             break;
         if (!paths.contains(path))
