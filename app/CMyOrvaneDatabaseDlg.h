@@ -51,7 +51,7 @@ public:
     // Not loaded, the window stays on the database it had, or on an empty untitled one when
     // the store no longer holds that.
     bool LoadDatabase(const QString& path);
-    // Writes the entries to the CSV file at path in the database's encoding, showing the
+    // Writes the entries to the CSV file at path in the database's dialect, showing the
     // progress; false when nothing was written: it failed (the user has been told) or the
     // user cancelled.
     bool SaveDatabase(const QString& path);
@@ -158,9 +158,17 @@ private:
     enum class LoadOutcome { Loaded, NoFile, Failed, Cancelled };
     // Where a database that opens comes from: a file of the user's, which it then belongs to
     // (and which is remembered as the last database), or a template the program wrote into a
-    // file of its own, which it never belongs to: it opens untitled.
-    enum class Origin { File, Template };
+    // file of its own, which it never belongs to: it opens untitled. A file not in the own
+    // format is shown first, to check how it is read; the last database opens again as it
+    // was read last time, without asking.
+    enum class Origin { File, LastFile, Template };
     LoadOutcome loadDatabase(const QString& path, Origin origin = Origin::File);
+    // How the file at path is to be read: *chosen stays nullopt to read it as the whole file
+    // says (detectDialect), or is the dialect the user chose in the preview or last time, its
+    // encoding too when *encodingChosen. Loaded to go on; Cancelled when the user cancelled
+    // the preview; NoFile when the file cannot be read (the user has been told).
+    LoadOutcome chooseDialect(const QString& path, Origin origin,
+                              std::optional<csvfile::Dialect>* chosen, bool* encodingChosen);
     // After a load that did not happen when the store no longer holds the database the window
     // had (or there was none): the window shows an empty untitled one.
     void showEmptyUntitledDatabase();
@@ -174,8 +182,8 @@ private:
         NotSaved,   // the save failed (the user has been told) or its file dialog was closed
         Cancelled,  // the user cancelled the save while it was written
     };
-    // Writes the entries to the CSV file at path in encoding: Saved, NotSaved or Cancelled.
-    SaveOutcome saveDatabase(const QString& path, textencoding::Encoding encoding);
+    // Writes the entries to the CSV file at path in dialect: Saved, NotSaved or Cancelled.
+    SaveOutcome saveDatabase(const QString& path, csvfile::Dialect dialect);
     // Drops the columns of a new empty database that were never confirmed: the window shows the
     // database it has again. Nothing when none is being defined.
     void abandonNewDatabase();
@@ -202,7 +210,7 @@ private:
     // Tells the store's session record that the entries hold nothing unsaved (saved, or the
     // user chose to discard them), and at path when given.
     void recordSaved(const std::optional<QString>& path = std::nullopt,
-                     std::optional<textencoding::Encoding> encoding = std::nullopt);
+                     const std::optional<csvfile::Dialect>& dialect = std::nullopt);
     // At start-up, when the store holds unsaved changes of the last session: asks whether to
     // bring them back, and does. True when the session was recovered.
     bool recoverSession();
@@ -260,7 +268,8 @@ private:
     void refreshTitle();  // after a failed save: the title that the change flags call for
     void showPage(CPage& page);
     void hidePage(CPage& page);
-    void reportLoadProblems(const QString& path, const QList<int>& lines);
+    // Tells of the lines of path that a load could not take as they stand, in text textNumber.
+    void reportLoadProblems(const QString& path, int textNumber, const QList<int>& lines);
     Prompter::Answer message(const QString& text, Prompter::Buttons buttons, Prompter::Icon icon);
 
     PowerClass m_power;

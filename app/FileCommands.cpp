@@ -4,6 +4,7 @@
 
 #include "ActionGuard.h"
 #include "BusyCursor.h"
+#include "CFilePreview.h"
 #include "CsvDatabaseFile.h"
 #include "FileError.h"
 #include "Prompter.h"
@@ -41,6 +42,79 @@ csvfile::ProgressCallback shownOn(Progress& progress) {
         progress.setCancellable(done < total);
         return progress.advance(done);
     };
+}
+
+// The file types Save As offers: the own format in both encodings, CSV for spreadsheets,
+// tab-separated text, and the way the file came when that is none of these.
+enum class FileType {
+    OwnSingleByte,
+    OwnUtf8,
+    CommaUtf8,
+    CommaSingleByte,
+    TabUtf8,
+    TabUtf16,
+    AsOpened,
+};
+
+struct FileTypeChoice {
+    FileType type;
+    int filterText;
+    QStringList extensions;  // the first is added to a name that has none of them
+};
+
+const FileTypeChoice kFileTypes[] = {
+    {FileType::OwnSingleByte, texts::CsvFileFilter, {QStringLiteral(".csv")}},
+    {FileType::OwnUtf8, texts::CsvUtf8FileFilter, {QStringLiteral(".csv")}},
+    {FileType::CommaUtf8, texts::CommaUtf8FileFilter, {QStringLiteral(".csv")}},
+    {FileType::CommaSingleByte, texts::CommaSingleByteFileFilter, {QStringLiteral(".csv")}},
+    {FileType::TabUtf8, texts::TabUtf8FileFilter, {QStringLiteral(".tsv"), QStringLiteral(".txt")}},
+    {FileType::TabUtf16,
+     texts::TabUtf16FileFilter,
+     {QStringLiteral(".tsv"), QStringLiteral(".txt")}},
+    {FileType::AsOpened,
+     texts::AsOpenedFileFilter,
+     {QStringLiteral(".csv"), QStringLiteral(".tsv"), QStringLiteral(".txt")}},
+};
+
+// The dialect a file type writes for a database whose file has current. A type of the same
+// separator and quoting keeps the file's line ends, quoting style and names line, so that the
+// type preselected writes the file as it came.
+csvfile::Dialect dialectOf(FileType type, const csvfile::Dialect& current) {
+    using csvfile::Dialect;
+    using textencoding::Encoding;
+    const Encoding utf8 =
+        textencoding::isUtf8(current.encoding) ? current.encoding : Encoding::Utf8;
+    Dialect dialect;
+    switch (type) {
+        case FileType::OwnSingleByte:
+            dialect = Dialect::ownFormat(Encoding::SingleByte);
+            break;
+        case FileType::OwnUtf8:
+            dialect = Dialect::ownFormat(utf8);
+            break;
+        case FileType::CommaUtf8:
+            dialect = Dialect::commaSeparated(utf8);
+            break;
+        case FileType::CommaSingleByte:
+            dialect = Dialect::commaSeparated(Encoding::SingleByte);
+            break;
+        case FileType::TabUtf8:
+            dialect = Dialect::tabSeparated(utf8);
+            break;
+        case FileType::TabUtf16:
+            dialect = Dialect::tabSeparated(
+                textencoding::isUtf16(current.encoding) ? current.encoding : Encoding::Utf16LE);
+            break;
+        case FileType::AsOpened:
+            return current;
+    }
+    if (dialect.separator == current.separator && dialect.quoted() == current.quoted()) {
+        dialect.quoting = current.quoting;
+        dialect.lineEnd = current.lineEnd;
+        dialect.lastLineEnded = current.lastLineEnded;
+        dialect.firstLineNames = current.firstLineNames;
+    }
+    return dialect;
 }
 
 }  // namespace
@@ -127,7 +201,7 @@ void CMyOrvaneDatabaseDlg::openLastDatabase() {
                 outcome = loadDatabase(startFile);
         }
         if (outcome != LoadOutcome::Loaded)
-            outcome = loadDatabase(m_power.ReadConfigPath(kLastDataBase));
+            outcome = loadDatabase(m_power.ReadConfigPath(kLastDataBase), Origin::LastFile);
         if (outcome == LoadOutcome::Loaded && m_power.ReadConfig(kLastDataBase) != kNoDatabase) {
             selectTab(ViewAllTab);  // the list already holds the loaded entries
             showPage(m_viewAllPage);
@@ -162,6 +236,11 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
     if (!PowerClass::FileExists(path))
         return LoadOutcome::NoFile;
     Operation operation(*this);
+    std::optional<csvfile::Dialect> dialect;
+    bool encodingChosen = false;
+    if (const LoadOutcome chosen = chooseDialect(path, origin, &dialect, &encodingChosen);
+        chosen != LoadOutcome::Loaded)
+        return chosen;
     const QString oldTitle = windowTitle();
     setWindowTitle(text(texts::PleaseWait));
     QByteArray bytes;
@@ -189,9 +268,13 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
         bytes = csvfile::ReadFile(path);
         BusyCursor busy;
         storesession::Update session;
-        session.path = origin == Origin::File ? path : QString();
+        session.path = origin != Origin::Template ? path : QString();
         session.sortColumn = m_database.sortColumn();
-        report = csvfile::LoadIntoStore(bytes, m_database.storePath(), session, shownOn(*progress));
+        // The encoding left as the beginning showed it is found in the whole file.
+        if (dialect && !encodingChosen)
+            dialect->encoding = textencoding::detectFile(bytes.constData(), bytes.size());
+        report = csvfile::LoadIntoStore(bytes, m_database.storePath(), session, shownOn(*progress),
+                                        dialect);
         // A store that is missing or damaged (which can pass the check at start-up and fail
         // only when it is emptied) holds nothing worth keeping: a fresh copy of the template
         // takes the file. A sound store that refused (read-only, disk full) keeps what it had.
@@ -199,13 +282,22 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
             previousEntriesKept = false;
             if (storepath::RenewStore(storeTemplate(), m_database.storePath()))
                 report = csvfile::LoadIntoStore(bytes, m_database.storePath(), session,
-                                                shownOn(*progress));
+                                                shownOn(*progress), dialect);
         }
     });
     if (!read) {
         setWindowTitle(oldTitle);
         showAgain();
         return LoadOutcome::NoFile;
+    }
+    if (report.refusedColumns > 0) {
+        // Nothing was stored: the window stays as it was.
+        setWindowTitle(oldTitle);
+        showAgain();
+        message(text(texts::FileHasTooManyColumns)
+                    .arg(QDir::toNativeSeparators(path), QString::number(report.refusedColumns)),
+                Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        return LoadOutcome::Failed;
     }
     if (report.cancelled || !report.storeUsable) {
         setWindowTitle(oldTitle);
@@ -221,8 +313,8 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
     }
     // The store holds the file's entries: the database switches as a whole. A file just read
     // has no unsaved changes.
-    m_database.open(origin == Origin::File ? path : QString(), report.columnNames, report.encoding,
-                    false);
+    m_database.open(origin != Origin::Template ? path : QString(), report.columnNames,
+                    report.dialect, false);
     {
         const std::unique_ptr<Progress> listing =
             expectListing(operation, path, report.storedEntries, bytes.size(),
@@ -233,13 +325,48 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
     refreshTitle();
     // Only now: the store holds this file's entries, and a config.ini that cannot be written
     // must not leave the window on the previous file, which the next save would overwrite.
-    if (origin == Origin::File)
+    if (origin != Origin::Template)
         rememberDatabase(path);
 
     QList<int> notKept = report.tooManyValues + report.hiddenValues;
     std::sort(notKept.begin(), notKept.end());
     if (!notKept.isEmpty())
-        reportLoadProblems(path, notKept);
+        reportLoadProblems(path, texts::LinesNotKept, notKept);
+    if (!report.lenientLines.isEmpty())
+        reportLoadProblems(path, texts::LinesReadLeniently, report.lenientLines);
+    return LoadOutcome::Loaded;
+}
+
+CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::chooseDialect(
+    const QString& path, Origin origin, std::optional<csvfile::Dialect>* chosen,
+    bool* encodingChosen) {
+    if (origin == Origin::Template)
+        return LoadOutcome::Loaded;
+    if (origin == Origin::LastFile) {
+        // The way the user chose to read it, which the file alone does not tell.
+        const storesession::Record record = storesession::read(m_database.storePath());
+        const csvfile::Dialect recorded = csvfile::dialectFromName(record.dialect);
+        if (record.exists && record.path == path && !recorded.isOwnFormat()) {
+            *chosen = recorded;
+            *encodingChosen = true;
+        }
+        return LoadOutcome::Loaded;
+    }
+    constexpr qint64 kBeginning = 256 * 1024;
+    QByteArray beginning;
+    if (!actionguard::guard(this, [&] { beginning = csvfile::ReadBeginning(path, kBeginning); }))
+        return LoadOutcome::NoFile;
+    const csvfile::Detection found = csvfile::detectDialect(beginning, true);
+    if (found.dialect.isOwnFormat())
+        return LoadOutcome::Loaded;
+    CFilePreview preview(beginning, found, fileNameOf(path), m_translation, this);
+    if (Prompter::current().runModal(preview) != QDialog::Accepted)
+        return LoadOutcome::Cancelled;
+    const csvfile::Dialect dialect = preview.dialect();
+    if (dialect != found.dialect) {
+        *chosen = dialect;
+        *encodingChosen = dialect.encoding != found.dialect.encoding;
+    }
     return LoadOutcome::Loaded;
 }
 
@@ -282,7 +409,8 @@ bool CMyOrvaneDatabaseDlg::recoverSession() {
         return false;
     }
     // What the store holds is not in the file.
-    m_database.open(record.path, record.columnNames, textencoding::fromName(record.encoding), true);
+    m_database.open(record.path, record.columnNames, csvfile::dialectFromName(record.dialect),
+                    true);
     m_database.setSortColumn(record.sortColumn);
     Operation listing(*this);
     {
@@ -294,13 +422,13 @@ bool CMyOrvaneDatabaseDlg::recoverSession() {
 }
 
 void CMyOrvaneDatabaseDlg::recordSaved(const std::optional<QString>& path,
-                                       std::optional<textencoding::Encoding> encoding) {
+                                       const std::optional<csvfile::Dialect>& dialect) {
     // A store that refuses says so at its next change; the file is what counts here.
     storesession::Update session;
     session.path = path;
     session.unsaved = false;
-    if (encoding)
-        session.encoding = textencoding::nameOf(*encoding);
+    if (dialect)
+        session.dialect = csvfile::nameOf(*dialect);
     storesession::write(m_database.storePath(), session);
 }
 
@@ -311,14 +439,14 @@ void CMyOrvaneDatabaseDlg::showEmptyUntitledDatabase() {
     storesession::Update session;
     session.path = QString();
     session.columnNames = m_database.columnNames();
-    session.encoding = textencoding::nameOf(m_database.encoding());
+    session.dialect = csvfile::nameOf(m_database.dialect());
     session.unsaved = false;
     SQLite3PowerClass store;
     if (!store.Execute(m_database.storePath(),
                        QStringLiteral("DELETE FROM %1;").arg(schema::table()), session) ||
         store.m_outcome != SQLite3PowerClass::Outcome::Done)
         useScratchStore(session);
-    m_database.open(QString(), m_database.columnNames(), m_database.encoding(), false);
+    m_database.open(QString(), m_database.columnNames(), m_database.dialect(), false);
     m_settingsPage.AbandonNewDatabase();
     setTitleForPath(currentPath(), false);
     if (m_viewAllPage.m_active)
@@ -339,22 +467,23 @@ void CMyOrvaneDatabaseDlg::useScratchStore(const storesession::Update& session) 
     m_database.setStorePath(path);
 }
 
-void CMyOrvaneDatabaseDlg::reportLoadProblems(const QString& path, const QList<int>& lines) {
-    // The next save drops these values, so the user hears of them once, now.
+void CMyOrvaneDatabaseDlg::reportLoadProblems(const QString& path, int textNumber,
+                                              const QList<int>& lines) {
+    // The next save changes these lines, so the user hears of them once, now.
     constexpr int kShownLines = 50;
     QString numbers = lineList(lines.mid(0, kShownLines));
     if (lines.size() > kShownLines)
         numbers += QStringLiteral(", ... (%1)").arg(lines.size());
-    message(text(texts::LinesNotKept).arg(QDir::toNativeSeparators(path), numbers),
-            Prompter::Buttons::Ok, Prompter::Icon::Warning);
+    message(text(textNumber).arg(QDir::toNativeSeparators(path), numbers), Prompter::Buttons::Ok,
+            Prompter::Icon::Warning);
 }
 
 bool CMyOrvaneDatabaseDlg::SaveDatabase(const QString& path) {
-    return saveDatabase(path, m_database.encoding()) == SaveOutcome::Saved;
+    return saveDatabase(path, m_database.dialect()) == SaveOutcome::Saved;
 }
 
-CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::saveDatabase(
-    const QString& path, textencoding::Encoding encoding) {
+CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::saveDatabase(const QString& path,
+                                                                     csvfile::Dialect dialect) {
     setWindowTitle(text(texts::PleaseWait));
     if (!BringPagesUpToDate()) {
         refreshTitle();
@@ -375,9 +504,10 @@ CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::saveDatabase(
     const ResultGrid& rows = m_viewAllPage.listedRows().grid();
     const std::vector<int>& order = m_viewAllPage.listedRows().storeOrder();
     // Made UTF-8, a database of nothing but ASCII keeps that only with the mark.
-    if (encoding == textencoding::Encoding::Utf8 && !textencoding::isUtf8(m_database.encoding()) &&
+    if (dialect.encoding == textencoding::Encoding::Utf8 &&
+        !textencoding::isUtf8(m_database.encoding()) &&
         !csvfile::holdsBeyondAscii(columnNames, rows, order, n))
-        encoding = textencoding::Encoding::Utf8WithMark;
+        dialect.encoding = textencoding::Encoding::Utf8WithMark;
     csvfile::WriteResult result;
     bool failed = false;
     {
@@ -387,8 +517,7 @@ CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::saveDatabase(
             const std::unique_ptr<Progress> progress =
                 saving.progress(text(texts::SavingProgress).arg(fileNameOf(path)),
                                 static_cast<qint64>(order.size()));
-            result =
-                csvfile::Write(path, columnNames, rows, order, n, encoding, shownOn(*progress));
+            result = csvfile::Write(path, columnNames, rows, order, n, dialect, shownOn(*progress));
         });
     }
     if (failed || !result.written())
@@ -398,10 +527,16 @@ CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::saveDatabase(
     using Outcome = csvfile::WriteResult::Outcome;
     if (result.outcome == Outcome::Cancelled)
         return SaveOutcome::Cancelled;
+    const QString shownPath = QDir::toNativeSeparators(path);
+    if (result.outcome == Outcome::BreaksOwnFormat) {
+        message(text(texts::OwnFormatCannotHold)
+                    .arg(shownPath, QString::number(result.line), result.value),
+                Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        return SaveOutcome::NotSaved;
+    }
     if (result.outcome != Outcome::Written) {
         // One byte a character would lose text, or read back as other text: UTF-8 holds it as
         // it is, if the user wants that.
-        const QString shownPath = QDir::toNativeSeparators(path);
         const QString line = QString::number(result.line);
         const QString question =
             result.outcome == Outcome::Unholdable
@@ -411,10 +546,11 @@ CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::saveDatabase(
         if (message(question, Prompter::Buttons::YesNo, Prompter::Icon::Warning) !=
             Prompter::Answer::Yes)
             return SaveOutcome::NotSaved;
-        return saveDatabase(path, textencoding::Encoding::Utf8);
+        dialect.encoding = textencoding::Encoding::Utf8;
+        return saveDatabase(path, dialect);
     }
-    m_database.saved(encoding);
-    recordSaved(path, encoding);
+    m_database.saved(dialect);
+    recordSaved(path, dialect);
     setTitleForPath(path, false);
     QStringList widths;
     for (int i = 0; i < n; ++i)
@@ -453,7 +589,7 @@ bool CMyOrvaneDatabaseDlg::AskToSave(SaveOutcome* outcome, bool offerCancel) {
         else if (isUntitled())
             result = SaveAsFile();
         else
-            result = saveDatabase(m_database.path(), m_database.encoding());
+            result = saveDatabase(m_database.path(), m_database.dialect());
     }
     if (outcome)
         *outcome = result;
@@ -483,23 +619,36 @@ CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::SaveAsFile() {
     // The untitled path names no real folder: start in the user's home folder instead.
     const QString initial =
         isUntitled() ? QDir::home().filePath(text(texts::Untitled)) : m_database.path();
-    // The file type is the encoding, the database's own preselected.
-    const textencoding::Encoding current = m_database.encoding();
-    int type = textencoding::isUtf8(current) ? 1 : 0;
-    QString path = Prompter::current().saveFileName(
-        this, text(texts::SaveAsCaption), initial,
-        {text(texts::CsvFileFilter), text(texts::CsvUtf8FileFilter)}, &type);
+    // The type the database's file has is preselected; a file of another kind is offered the
+    // way it came as well.
+    const csvfile::Dialect current = m_database.dialect();
+    QList<FileTypeChoice> choices;
+    QStringList filters;
+    int chosen = -1;
+    for (const FileTypeChoice& choice : kFileTypes) {
+        const bool fits = dialectOf(choice.type, current) == current;
+        if (choice.type == FileType::AsOpened && chosen >= 0)
+            continue;
+        if (fits && chosen < 0)
+            chosen = static_cast<int>(choices.size());
+        choices.append(choice);
+        filters.append(text(choice.filterText));
+    }
+    QString path = Prompter::current().saveFileName(this, text(texts::SaveAsCaption), initial,
+                                                    filters, &chosen);
     if (path.isEmpty())
         return SaveOutcome::NotSaved;
-    const textencoding::Encoding encoding =
-        type == 0 ? textencoding::Encoding::SingleByte
-                  : (textencoding::isUtf8(current) ? current : textencoding::Encoding::Utf8);
-    if (path.size() > 4 && !path.endsWith(QLatin1String(".csv")))
-        path += QStringLiteral(".csv");
+    const FileTypeChoice& choice = choices[std::clamp(chosen, 0, int(choices.size()) - 1)];
+    const bool named = std::any_of(choice.extensions.begin(), choice.extensions.end(),
+                                   [&path](const QString& extension) {
+                                       return path.endsWith(extension, Qt::CaseInsensitive);
+                                   });
+    if (!named)
+        path += choice.extensions.first();
     if (PowerClass::FileExists(path) && message(text(texts::ReplaceFile), Prompter::Buttons::YesNo,
                                                 Prompter::Icon::Question) != Prompter::Answer::Yes)
         return SaveOutcome::NotSaved;
-    const SaveOutcome outcome = saveDatabase(path, encoding);
+    const SaveOutcome outcome = saveDatabase(path, dialectOf(choice.type, current));
     if (outcome == SaveOutcome::Saved)
         m_database.setPath(path);  // saveDatabase has recorded it as the last database
     return outcome;

@@ -36,7 +36,7 @@ QByteArray loadAndSave(const QString& path, const QString& out) {
     check(sql.Query(store, schema::table(), QString(), QString(),
                     std::min(columns, schema::kColumnCount)),
           "the store reads back what was loaded");
-    csvfile::Write(out, report.columnNames, sql.m_resultValues, columns, report.encoding);
+    csvfile::Write(out, report.columnNames, sql.m_resultValues, columns, report.dialect);
     return fuzzsupport::readFile(out);
 }
 

@@ -65,6 +65,6 @@ void CPage::reportUnstorableValue() {
 }
 
 QString CPage::refusalText() const {
-    return text(textencoding::isUtf8(encoding()) ? texts::CharacterRefusedInUtf8
-                                                 : texts::CharacterRefused);
+    return text(textencoding::holdsEveryCharacter(encoding()) ? texts::CharacterRefusedInUtf8
+                                                              : texts::CharacterRefused);
 }

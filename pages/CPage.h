@@ -53,8 +53,9 @@ protected:
     const QString& storePath() const { return m_database.storePath(); }
     const QString& columnNames() const { return m_database.columnNames(); }
     int columnCount() const { return m_database.columnCount(); }
-    // The encoding of the database's file, which decides what its values may hold.
-    virtual textencoding::Encoding encoding() const { return m_database.encoding(); }
+    // The dialect of the database's file, which decides what its values may hold.
+    virtual csvfile::Dialect dialect() const { return m_database.dialect(); }
+    textencoding::Encoding encoding() const { return dialect().encoding; }
 
     // Tells the user that a value holds what the database file cannot (typed or set some
     // other way, for example through an accessibility tool); nothing of it is stored.

@@ -71,15 +71,17 @@ void CSearchAddEdit::placeControls() {
 void CSearchAddEdit::OnInitDialog() {
     CPage::OnInitDialog();
     placeControls();  // for the headings of the language
-    const auto rule =
-        m_searchMode ? FieldValidator::Rule::SearchText : FieldValidator::Rule::FieldValue;
+    // A search text need only be writable in the file's encoding; a value must fit its format.
+    const auto rule = [this](const QString& text, qsizetype carriageReturns) {
+        return m_searchMode ? textencoding::canHold(encoding(), text)
+                            : csvfile::canHoldValue(dialect(), text, carriageReturns);
+    };
     for (QLineEdit* field : m_fields) {
         delete field->validator();
-        connect(restrictField(field, rule, [this] { return encoding(); }), &FieldValidator::refused,
-                field, [this, field] {
-                    QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())),
-                                       refusalText(), field);
-                });
+        connect(restrictField(field, rule), &FieldValidator::refused, field, [this, field] {
+            QToolTip::showText(field->mapToGlobal(QPoint(0, field->height())), refusalText(),
+                               field);
+        });
     }
 }
 
@@ -139,8 +141,8 @@ void CSearchAddEdit::SaveEditedEntry() {
         const QString oldValue = i <= m_values.size() ? m_values[i - 1] : QString();
         const QString newValue = field(i)->text();
         // A CR the value came with from its file may stay; nothing else the file cannot hold.
-        if (!FieldValidator::accepts(FieldValidator::Rule::FieldValue, encoding(), newValue,
-                                     FieldValidator::carriageReturnsIn(oldValue))) {
+        if (!csvfile::canHoldValue(dialect(), newValue,
+                                   FieldValidator::carriageReturnsIn(oldValue))) {
             reportUnstorableValue();
             return;
         }
@@ -211,8 +213,7 @@ void CSearchAddEdit::SaveNewEntry() {
     if (allText.isEmpty())
         return;
     for (int i = 1; i <= n; ++i) {
-        if (!FieldValidator::accepts(FieldValidator::Rule::FieldValue, encoding(),
-                                     field(i)->text())) {
+        if (!csvfile::canHoldValue(dialect(), field(i)->text())) {
             reportUnstorableValue();
             return;
         }

@@ -48,13 +48,15 @@ CSettings::CSettings(QWidget* parent, OpenDatabase& database)
     setTabOrder(m_removeButton, m_saveButton);
     setTabOrder(m_saveButton, m_nameField);
 
-    // Column names go into the first line of the CSV file, which has no quoting.
-    connect(
-        restrictField(m_nameField, FieldValidator::Rule::FieldValue, [this] { return encoding(); }),
-        &FieldValidator::refused, m_nameField, [this] {
-            QToolTip::showText(m_nameField->mapToGlobal(QPoint(0, m_nameField->height())),
-                               refusalText(), m_nameField);
-        });
+    // Column names go into the first line of the CSV file.
+    connect(restrictField(m_nameField,
+                          [this](const QString& name, qsizetype carriageReturns) {
+                              return csvfile::canHoldName(dialect(), name, carriageReturns);
+                          }),
+            &FieldValidator::refused, m_nameField, [this] {
+                QToolTip::showText(m_nameField->mapToGlobal(QPoint(0, m_nameField->height())),
+                                   refusalText(), m_nameField);
+            });
 
     // A row chosen with the keyboard counts like a click on it.
     connect(m_list, &QTreeWidget::itemSelectionChanged, this, [this] {
@@ -197,8 +199,7 @@ void CSettings::OnSaveChanges() {
     // nothing else the line cannot (whatever way it reached the field).
     const QString oldName =
         !m_addingColumn && p >= 0 && p < n ? m_list->topLevelItem(p)->text(kNameColumn) : QString();
-    if (!FieldValidator::accepts(FieldValidator::Rule::FieldValue, encoding(), name,
-                                 FieldValidator::carriageReturnsIn(oldName))) {
+    if (!csvfile::canHoldName(dialect(), name, FieldValidator::carriageReturnsIn(oldName))) {
         reportUnstorableValue();
         return;
     }
@@ -292,7 +293,7 @@ bool CSettings::LeavePage() {
     storesession::Update session;
     session.path = QString();  // untitled
     session.columnNames = names;
-    session.encoding = textencoding::nameOf(encoding());
+    session.dialect = csvfile::nameOf(dialect());
     session.unsaved = true;
     SQLite3PowerClass store;
     if (!store.Execute(storePath(), QStringLiteral("DELETE FROM %1;").arg(schema::table()),
@@ -303,6 +304,6 @@ bool CSettings::LeavePage() {
     }
     m_newDatabase = false;
     m_draftColumnNames.clear();
-    database().open(QString(), names, textencoding::Encoding::SingleByte, true);
+    database().open(QString(), names, csvfile::Dialect(), true);
     return true;
 }

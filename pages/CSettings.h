@@ -58,9 +58,9 @@ public slots:
 
 protected:
     void placeControls() override;
-    // A new database is single-byte until it is saved otherwise.
-    textencoding::Encoding encoding() const override {
-        return m_newDatabase ? textencoding::Encoding::SingleByte : CPage::encoding();
+    // A new database is in the own format, single-byte, until it is saved otherwise.
+    csvfile::Dialect dialect() const override {
+        return m_newDatabase ? csvfile::Dialect() : CPage::dialect();
     }
 
 private:

@@ -146,6 +146,35 @@ enum Number : int {
     ChosenEntryGone = 637,
     ReadBackAsOtherText = 638,  // a question; %1 the file, %2 the line, %3 the value, %4 as read
     DropOneFile = 639,
+    OwnFormatCannotHold = 640,    // %1 the file, %2 the line, %3 the value
+    FileHasTooManyColumns = 641,  // %1 the file, %2 its number of columns
+    LinesReadLeniently = 642,     // %1 the file, %2 the lines
+    // Save As file types beside CsvFileFilter and CsvUtf8FileFilter.
+    CommaUtf8FileFilter = 643,
+    CommaSingleByteFileFilter = 644,
+    TabUtf8FileFilter = 645,
+    TabUtf16FileFilter = 646,
+    XlsxFileFilter = 647,
+    OdsFileFilter = 648,
+    AsOpenedFileFilter = 649,
+    // The preview of a file not in the own format.
+    PreviewCaption = 650,  // %1 the file's name
+    PreviewIntro = 651,
+    PreviewUnsureIntro = 652,
+    SeparatorLabel = 653,
+    SemicolonSeparator = 654,
+    CommaSeparator = 655,
+    TabSeparator = 656,
+    BarSeparator = 657,
+    QuotedValues = 658,
+    EncodingLabel = 659,
+    SingleByteEncoding = 660,
+    Utf8Encoding = 661,
+    Utf16LEEncoding = 662,
+    Utf16BEEncoding = 663,
+    FirstLineNames = 664,
+    PreviewTooManyColumns = 665,   // %1 the number of columns
+    SpreadsheetTooManyRows = 666,  // %1 the file, %2 the most rows the format holds
 
     // Template k (from 1) of the New Database dialog: its name at FirstTemplate + 10 (k - 1),
     // its column-names line at the number after; see CTranslation::templateName().

@@ -15,7 +15,9 @@
 
 namespace csvfile {
 
-QByteArray ReadFile(const QString& path) {
+namespace {
+
+QByteArray read(const QString& path, std::optional<qint64> most) {
     if (!QFileInfo::exists(path))
         throw FileError(FileError::Kind::NotFound, path);
     QFile file(path);
@@ -24,11 +26,21 @@ QByteArray ReadFile(const QString& path) {
     if (!file.open(QIODevice::ReadOnly))
         throw FileError(FileError::Kind::ReadFailed, path, file.errorString());
     // Exactly the file's size: a large file is held once, not in a rounded-up buffer.
-    QByteArray bytes(file.size(), Qt::Uninitialized);
+    QByteArray bytes(most ? std::min(*most, file.size()) : file.size(), Qt::Uninitialized);
     if (file.read(bytes.data(), bytes.size()) != bytes.size() ||
         file.error() != QFileDevice::NoError)
         throw FileError(FileError::Kind::ReadFailed, path, file.errorString());
     return bytes;
+}
+
+}  // namespace
+
+QByteArray ReadFile(const QString& path) {
+    return read(path, std::nullopt);
+}
+
+QByteArray ReadBeginning(const QString& path, qint64 size) {
+    return read(path, size);
 }
 
 namespace {
@@ -60,30 +72,6 @@ private:
     qint64 m_next = 0;
 };
 
-// The next line of [*pos, end): its start and length without the line end.
-bool nextLine(const char*& pos, const char* end, const char** line, qsizetype* length) {
-    if (pos >= end)
-        return false;
-    const char* newline = static_cast<const char*>(std::memchr(pos, '\n', end - pos));
-    const char* lineEnd = newline ? newline : end;
-    *line = pos;
-    *length = lineEnd - pos;
-    if (newline && *length > 0 && lineEnd[-1] == '\r')
-        --*length;
-    pos = newline ? newline + 1 : end;
-    return true;
-}
-
-int fieldCount(const char* text, qsizetype length) {
-    if (length == 0)
-        return 0;
-    int count = 1;
-    for (const char* p = text;
-         (p = static_cast<const char*>(std::memchr(p, ';', text + length - p))); ++p)
-        ++count;
-    return count;
-}
-
 bool fail(StoreConnection& connection, LoadReport& report) {
     if (connection.lastError().isEmpty())
         connection.noteEngineFailure();
@@ -110,12 +98,42 @@ QByteArray insertStatement(int columns) {
     return sql;
 }
 
-// Stores the entry lines of [pos, end); progress counts the bytes from begin, the file's first.
-bool insertLines(StoreConnection& connection, const char* begin, const char* pos, const char* end,
-                 LoadReport& report, storesession::Update session,
-                 const ProgressCallback& progress) {
-    const bool singleByte = report.encoding == textencoding::Encoding::SingleByte;
-    QByteArray converted;  // a single-byte line with bytes from 0x80 on, as UTF-8
+// The column names of the first record: the own format's line 1 as it stands, another
+// format's names without what the list of names cannot hold.
+QString namesOf(const RecordReader& header, const char* line, qsizetype length,
+                const Dialect& dialect) {
+    const auto decode = [&dialect](const char* data, qsizetype size) {
+        return dialect.encoding == textencoding::Encoding::SingleByte
+                   ? textencoding::decodeSingleByte(QByteArray::fromRawData(data, size))
+                   : textencoding::fromUtf8(data, size);
+    };
+    if (!dialect.firstLineNames) {
+        QStringList letters;
+        for (int k = 0; k < header.fieldCount(); ++k)
+            letters.append(QChar(u'A' + k));
+        return letters.join(QLatin1Char(';'));
+    }
+    if (dialect.isOwnFormat())
+        return decode(line, length);
+    QStringList names;
+    for (int k = 0; k < header.fieldCount(); ++k) {
+        QString name = decode(header.fieldData(k), header.fieldSize(k));
+        name.replace(QLatin1Char(';'), QLatin1Char(','));
+        name.replace(QLatin1String("\r\n"), QLatin1String(" "));
+        name.replace(QLatin1Char('\r'), QLatin1Char(' '))
+            .replace(QLatin1Char('\n'), QLatin1Char(' '));
+        names.append(name);
+    }
+    return names.join(QLatin1Char(';'));
+}
+
+// Stores the records of reader, the first of them already read when the dialect has names;
+// progress counts the bytes of the text.
+bool insertRecords(StoreConnection& connection, RecordReader& reader, qint64 textSize,
+                   LoadReport& report, storesession::Update session,
+                   const ProgressCallback& progress) {
+    const bool singleByte = report.dialect.encoding == textencoding::Encoding::SingleByte;
+    std::vector<QByteArray> converted(schema::kColumnCount);  // single-byte values as UTF-8
     const int columns = schema::columnCount(report.columnNames);
     if (!connection.setUnsyncedWrites() || !connection.begin())
         return fail(connection, report);
@@ -126,7 +144,6 @@ bool insertLines(StoreConnection& connection, const char* begin, const char* pos
 
     // Most lines hold the file's columns and are stored through a statement naming just
     // those; a line with more values (at most 26) through one naming every column.
-    // A header may name more columns than the store has: the statement names at most 26.
     const int narrowWidth = std::clamp(columns, 1, schema::kColumnCount);
     PreparedStatement narrow(connection, insertStatement(narrowWidth));
     PreparedStatement wide(connection, insertStatement(schema::kColumnCount));
@@ -135,15 +152,16 @@ bool insertLines(StoreConnection& connection, const char* begin, const char* pos
         return fail(connection, report);
     }
 
-    ProgressSteps steps(progress, end - begin, kLoadStep);
-    const char* line;
-    qsizetype length;
-    int lineNumber = 1;
-    while (nextLine(pos, end, &line, &length)) {
-        ++lineNumber;
-        if (!steps.reached(line - begin))
+    ProgressSteps steps(progress, textSize, kLoadStep);
+    bool pending = !report.dialect.firstLineNames;  // the first record is an entry
+    while (pending || reader.next()) {
+        pending = false;
+        if (!steps.reached(reader.offset()))
             return cancel(connection, report);
-        const int fields = fieldCount(line, length);
+        const int lineNumber = reader.line();
+        if (reader.irregularity() != Irregularity::None)
+            report.lenientLines.append(reader.irregularLine());
+        const int fields = reader.fieldCount();
         if (fields == 0)
             continue;
         if (fields > schema::kColumnCount) {
@@ -154,25 +172,20 @@ bool insertLines(StoreConnection& connection, const char* begin, const char* pos
             report.hiddenValues.append(lineNumber);
         sqlite3_stmt* statement = fields > narrowWidth ? wide.handle() : narrow.handle();
         const int width = fields > narrowWidth ? schema::kColumnCount : narrowWidth;
-        // ";" is ASCII in both encodings: the converted line splits where the file's does.
-        if (singleByte && textencoding::hasHighBytes(line, length)) {
-            converted.clear();
-            textencoding::singleByteToUtf8(line, length, converted);
-            line = converted.constData();
-            length = converted.size();
-        }
         // Missing values of the file's columns are stored as empty texts, so that the entry
         // matches what the lists show; columns beyond stay NULL.
-        const char* field = line;
-        const char* lineEnd = line + length;
         for (int k = 1; k <= width; ++k) {
             if (k <= fields) {
-                const char* separator =
-                    static_cast<const char*>(std::memchr(field, ';', lineEnd - field));
-                const char* fieldEnd = separator ? separator : lineEnd;
-                sqlite3_bind_text(statement, k, field, static_cast<int>(fieldEnd - field),
-                                  SQLITE_STATIC);
-                field = fieldEnd + 1;
+                const char* value = reader.fieldData(k - 1);
+                qsizetype size = reader.fieldSize(k - 1);
+                if (singleByte && textencoding::hasHighBytes(value, size)) {
+                    QByteArray& utf8 = converted[static_cast<size_t>(k - 1)];
+                    utf8.clear();
+                    textencoding::singleByteToUtf8(value, size, utf8);
+                    value = utf8.constData();
+                    size = utf8.size();
+                }
+                sqlite3_bind_text(statement, k, value, static_cast<int>(size), SQLITE_STATIC);
             } else if (k <= columns) {
                 sqlite3_bind_text(statement, k, "", 0, SQLITE_STATIC);
             } else {
@@ -189,7 +202,7 @@ bool insertLines(StoreConnection& connection, const char* begin, const char* pos
     if (!steps.finished())
         return cancel(connection, report);
     session.columnNames = report.columnNames;
-    session.encoding = textencoding::nameOf(report.encoding);
+    session.dialect = nameOf(report.dialect);
     session.unsaved = false;
     if (!storesession::write(connection, session) || !connection.commit())
         return fail(connection, report);
@@ -204,20 +217,37 @@ LoadReport LoadIntoStore(const QString& csvPath, const QString& storePath,
 }
 
 LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
-                         const storesession::Update& session, const ProgressCallback& progress) {
+                         const storesession::Update& session, const ProgressCallback& progress,
+                         const std::optional<Dialect>& dialect) {
     LoadReport report;
-    const char* pos = bytes.constData();
-    const char* end = pos + bytes.size();
-    report.encoding = textencoding::detect(pos, bytes.size());
-    if (report.encoding == textencoding::Encoding::Utf8WithMark)
-        pos += 3;  // the mark is the file's, not the first column name's
-    const char* header;
-    qsizetype headerLength = 0;
-    if (nextLine(pos, end, &header, &headerLength)) {
-        const QByteArray names(header, headerLength);
-        report.columnNames = textencoding::isUtf8(report.encoding)
-                                 ? textencoding::fromUtf8(names)
-                                 : textencoding::decodeSingleByte(names);
+    report.dialect = dialect ? *dialect : detectDialect(bytes).dialect;
+    const textencoding::Encoding encoding = report.dialect.encoding;
+    const Dialect::LineEnd lineEnd = report.dialect.lineEnd;
+    // The mark is the file's, not the first column name's.
+    const qsizetype mark = std::min<qsizetype>(textencoding::markLength(encoding), bytes.size());
+    QByteArray converted;
+    const char* begin = bytes.constData() + mark;
+    const char* end = bytes.constData() + bytes.size();
+    if (textencoding::isUtf16(encoding)) {
+        converted = textencoding::utf16ToUtf8(encoding, begin, end - begin);
+        begin = converted.constData();
+        end = begin + converted.size();
+    }
+    // Saved again, the file ends as it did.
+    report.dialect.lastLineEnded =
+        begin == end || end[-1] == '\n' || (lineEnd == Dialect::LineEnd::Cr && end[-1] == '\r');
+    RecordReader reader(begin, end, report.dialect);
+    if (reader.next()) {
+        const char* newline = static_cast<const char*>(std::memchr(begin, '\n', end - begin));
+        qsizetype length = (newline ? newline : end) - begin;
+        if (newline && length > 0 && begin[length - 1] == '\r')
+            --length;
+        report.columnNames = namesOf(reader, begin, length, report.dialect);
+        if (reader.fieldCount() > schema::kColumnCount) {
+            report.refusedColumns = reader.fieldCount();
+            report.columnNames.clear();
+            return report;
+        }
     }
 
     StoreConnection connection;
@@ -227,7 +257,7 @@ LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
         report.storeError = connection.lastError();
         return report;
     }
-    if (!insertLines(connection, bytes.constData(), pos, end, report, session, progress))
+    if (!insertRecords(connection, reader, end - begin, report, session, progress))
         report.storedEntries = 0;
     return report;
 }
@@ -262,10 +292,81 @@ private:
 
 }  // namespace
 
+namespace {
+
+// Whether a value must be quoted: it holds the separator, a quote or a line break.
+bool needsQuotes(const char* data, qsizetype size, char separator) {
+    for (const char* p = data; p < data + size; ++p) {
+        if (*p == separator || *p == '"' || *p == '\r' || *p == '\n')
+            return true;
+    }
+    return false;
+}
+
+// Whether a value would break a line of a file without quoting.
+bool breaksUnquoted(const char* data, qsizetype size, char separator) {
+    return std::memchr(data, separator, size) || std::memchr(data, '\n', size);
+}
+
+// Makes the file's lines: fields joined and quoted as the dialect writes them, each line
+// handed to the file in the dialect's encoding. Fields come in the file's bytes, or as UTF-8
+// when the file is UTF-16.
+class LineMaker {
+public:
+    LineMaker(AtomicFileWriter& writer, const Dialect& dialect)
+        : m_writer(writer), m_dialect(dialect), m_lineEnd(dialect.lineEndBytes()) {}
+
+    void field(const char* data, qsizetype size) {
+        if (m_fields++ > 0)
+            m_line += m_dialect.separator;
+        if (!m_dialect.quoted() || (m_dialect.quoting == Dialect::Quoting::WhereNeeded &&
+                                    !needsQuotes(data, size, m_dialect.separator))) {
+            m_line.append(data, size);
+            return;
+        }
+        m_line += '"';
+        for (const char* p = data; p < data + size;) {
+            const char* quote = static_cast<const char*>(std::memchr(p, '"', data + size - p));
+            const char* end = quote ? quote + 1 : data + size;
+            m_line.append(p, end - p);
+            if (quote)
+                m_line += '"';
+            p = end;
+        }
+        m_line += '"';
+    }
+    // Ends the line; the file's last line ends as the dialect's did.
+    void endLine(bool last) {
+        if (!last || m_dialect.lastLineEnded)
+            m_line += m_lineEnd;
+        if (textencoding::isUtf16(m_dialect.encoding)) {
+            m_converted.clear();
+            textencoding::utf8ToUtf16(m_dialect.encoding, m_line.constData(), m_line.size(),
+                                      m_converted);
+            m_writer.write(m_converted);
+        } else {
+            m_writer.write(m_line);
+        }
+        m_line.clear();
+        m_fields = 0;
+    }
+
+private:
+    AtomicFileWriter& m_writer;
+    const Dialect& m_dialect;
+    const QByteArray m_lineEnd;
+    QByteArray m_line;
+    QByteArray m_converted;
+    int m_fields = 0;
+};
+
+}  // namespace
+
 WriteResult Write(const QString& path, const QString& columnNames, const ResultGrid& grid,
-                  const std::vector<int>& order, int columnCount, textencoding::Encoding encoding,
+                  const std::vector<int>& order, int columnCount, const Dialect& dialect,
                   const ProgressCallback& progress) {
     using textencoding::Encoding;
+    const Encoding encoding = dialect.encoding;
     const bool singleByte = encoding == Encoding::SingleByte;
     if (!textencoding::canHold(encoding, columnNames))
         return {WriteResult::Outcome::Unholdable, 1, columnNames, {}};
@@ -273,42 +374,53 @@ WriteResult Write(const QString& path, const QString& columnNames, const ResultG
     ReadBackWatch readBack;
     if (encoding == Encoding::Utf8WithMark)
         writer.write(textencoding::kUtf8Mark, 3);
-    const QByteArray names =
-        singleByte ? textencoding::encodeSingleByte(columnNames) : columnNames.toUtf8();
-    if (singleByte && textencoding::hasHighBytes(names.constData(), names.size()))
-        readBack.see(names, 1, columnNames);
-    writer.write(names + "\r\n");
+    else if (encoding == Encoding::Utf16LE)
+        writer.write("\xFF\xFE", 2);
+    else if (encoding == Encoding::Utf16BE)
+        writer.write("\xFE\xFF", 2);
+    LineMaker lines(writer, dialect);
+    const qint64 rows = static_cast<qint64>(order.size());
+    if (dialect.firstLineNames) {
+        const QByteArray names =
+            singleByte ? textencoding::encodeSingleByte(columnNames) : columnNames.toUtf8();
+        if (singleByte && textencoding::hasHighBytes(names.constData(), names.size()))
+            readBack.see(names, 1, columnNames);
+        if (!dialect.isOwnFormat()) {
+            for (const QByteArray& name : names.split(';'))
+                lines.field(name.constData(), name.size());
+        } else {
+            lines.field(names.constData(), names.size());
+        }
+        lines.endLine(rows == 0);
+    }
     // A line of more than 26 values would not load again, and names beyond the store's
     // columns have no values to write.
     const int values = std::min(columnCount, schema::kColumnCount);
     const int width = std::min(values, grid.columnCount());
     QByteArray converted;
     // Returned before the commit, the writer leaves the old file and removes its own.
-    const qint64 rows = static_cast<qint64>(order.size());
     ProgressSteps steps(progress, rows, kWriteStep);
     for (qint64 place = 0; place < rows; ++place) {
         if (!steps.reached(place))
             return {WriteResult::Outcome::Cancelled, 0, {}, {}};
         const int row = order[static_cast<size_t>(place)];
-        const int line = static_cast<int>(place) + 2;
+        const int line = static_cast<int>(place) + (dialect.firstLineNames ? 2 : 1);
         for (int c = 0; c < values; ++c) {
-            if (c > 0)
-                writer.write(";", 1);
-            if (c >= width)
-                continue;
             int size = 0;
-            const char* cell = grid.cellData(row, c, &size);
+            const char* cell = c < width ? grid.cellData(row, c, &size) : "";
+            if (!dialect.quoted() && breaksUnquoted(cell, size, dialect.separator))
+                return {WriteResult::Outcome::BreaksOwnFormat, line, grid.value(row, c), {}};
             if (singleByte && textencoding::hasHighBytes(cell, size)) {
                 converted.clear();
                 if (!textencoding::utf8ToSingleByte(cell, size, converted))
                     return {WriteResult::Outcome::Unholdable, line, grid.value(row, c), {}};
                 readBack.see(converted, line, grid.value(row, c));
-                writer.write(converted);
+                lines.field(converted.constData(), converted.size());
             } else {
-                writer.write(cell, size);
+                lines.field(cell, size);
             }
         }
-        writer.write("\r\n", 2);
+        lines.endLine(place == rows - 1);
     }
     if (!steps.finished())
         return {WriteResult::Outcome::Cancelled, 0, {}, {}};
@@ -319,11 +431,10 @@ WriteResult Write(const QString& path, const QString& columnNames, const ResultG
 }
 
 WriteResult Write(const QString& path, const QString& columnNames, const ResultGrid& grid,
-                  int columnCount, textencoding::Encoding encoding,
-                  const ProgressCallback& progress) {
+                  int columnCount, const Dialect& dialect, const ProgressCallback& progress) {
     std::vector<int> order(static_cast<size_t>(grid.rowCount()));
     std::iota(order.begin(), order.end(), 0);
-    return Write(path, columnNames, grid, order, columnCount, encoding, progress);
+    return Write(path, columnNames, grid, order, columnCount, dialect, progress);
 }
 
 bool holdsBeyondAscii(const QString& columnNames, const ResultGrid& grid,

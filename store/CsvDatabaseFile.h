@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CsvDialect.h"
 #include "StoreSession.h"
 #include "TextEncoding.h"
 
@@ -7,14 +8,16 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class ResultGrid;
 
-// The CSV database file: line 1 holds the column names joined by ";", every further line one
-// entry, values joined by ";" with no quoting. Single-byte or UTF-8 (TextEncoding.h), found
-// when the file is read and kept when it is written; CR LF written, LF or CR LF read. The
-// store holds the entries as UTF-8 whatever the file's encoding.
+// The CSV database file: line 1 holds the column names, every further line one entry. In the
+// program's own format values are joined by ";" with no quoting; other files have their own
+// separator and quoting (CsvDialect.h). The dialect and the encoding (TextEncoding.h) are
+// found when the file is read and kept when it is written. The store holds the entries as
+// UTF-8 whatever the file's encoding.
 namespace csvfile {
 
 // Told how far a long operation has come: done of total. Called every so often while the work
@@ -22,8 +25,12 @@ namespace csvfile {
 using ProgressCallback = std::function<bool(qint64 done, qint64 total)>;
 
 struct LoadReport {
-    QString columnNames;  // line 1, unchanged
-    textencoding::Encoding encoding = textencoding::Encoding::SingleByte;
+    // The names joined by ";": the own format's line 1 unchanged; a quoted name's ";" becomes
+    // "," and its line breaks blanks. A file without names gets A, B, C...
+    QString columnNames;
+    Dialect dialect;
+    int refusedColumns = 0;     // more than 26 columns, this many: nothing was stored
+    QList<int> lenientLines;    // lines (from 1) read leniently (Irregularity): stored
     int storedEntries = 0;      // entry lines that went into the store
     QList<int> tooManyValues;   // lines (from 1) of more than 26 values: not stored
     QList<int> hiddenValues;    // lines with more values than columns: stored, not shown
@@ -36,29 +43,36 @@ struct LoadReport {
 
 // Reads the whole file at csvPath (raising FileError when it cannot be read, before anything
 // changes) and replaces every entry of the store by the file's entry lines, in file order, in
-// one transaction. An empty line and a line of more than 26 values add no entry; a line with
-// fewer values than columns leaves the rest empty. The same transaction records the session
-// (session, with the file's column names and encoding, and no unsaved changes), so that the
+// one transaction, read in the dialect detectDialect finds. An empty line and a line of more
+// than 26 values add no entry; a line with fewer values than columns leaves the rest empty. A
+// file of more than 26 columns changes nothing. The same transaction records the session
+// (session, with the file's column names and dialect, and no unsaved changes), so that the
 // record never speaks of entries the store does not hold.
 LoadReport LoadIntoStore(const QString& csvPath, const QString& storePath,
                          const storesession::Update& session = {});
-// The same for a file already read with ReadFile, with the progress of the bytes stored, when
-// given; cancelled, the store keeps its entries and its session record as they were.
+// The same for a file already read with ReadFile, in dialect when given, with the progress of
+// the bytes stored, when given; cancelled, the store keeps its entries and its session record
+// as they were.
 LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
                          const storesession::Update& session = {},
-                         const ProgressCallback& progress = {});
+                         const ProgressCallback& progress = {},
+                         const std::optional<Dialect>& dialect = std::nullopt);
 
 // The whole file at path. Raises FileError when it cannot be read.
 QByteArray ReadFile(const QString& path);
+// The first bytes of the file at path, at most size: enough to tell its dialect and show its
+// first lines. Raises FileError when it cannot be read.
+QByteArray ReadBeginning(const QString& path, qint64 size);
 
 // How a write that raised nothing ended. Unless written, the old file stays whole: the write
 // was cancelled, or refused because the file would not hold the text as it is: a value or name
 // has a character the encoding has no byte for, or, in one byte a character, the bytes would
 // read back as UTF-8 (every byte from 0x80 on forming UTF-8 with those around it), that is
-// as other text. line (from 1: the names' line) and value say where; misread is how that
-// value would read back.
+// as other text, or a value holds a ";" or a line break, which the own format cannot hold.
+// line (from 1: the names' line) and value say where; misread is how that value would read
+// back.
 struct WriteResult {
-    enum class Outcome { Written, Cancelled, Unholdable, ReadBackAsUtf8 };
+    enum class Outcome { Written, Cancelled, Unholdable, ReadBackAsUtf8, BreaksOwnFormat };
     Outcome outcome = Outcome::Written;
     int line = 0;
     QString value;
@@ -66,17 +80,22 @@ struct WriteResult {
     bool written() const { return outcome == Outcome::Written; }
 };
 
-// Writes columnNames and the first columnCount cells (at most 26) of the rows of grid that order
-// names, in that order (UTF-8, as the store holds them), to path in encoding, through a
-// temporary file. Raises FileError when the file cannot be written; the old file stays whole.
-// progress, when given, follows the rows written and can cancel.
+// Writes columnNames (unless the dialect has none) and the first columnCount cells (at most 26)
+// of the rows of grid that order names, in that order (UTF-8, as the store holds them), to path
+// in dialect, through a temporary file. Raises FileError when the file cannot be written; the
+// old file stays whole. progress, when given, follows the rows written and can cancel.
 WriteResult Write(const QString& path, const QString& columnNames, const ResultGrid& grid,
-                  const std::vector<int>& order, int columnCount, textencoding::Encoding encoding,
+                  const std::vector<int>& order, int columnCount, const Dialect& dialect,
                   const ProgressCallback& progress = {});
 // The same for every row of grid, in its order.
 WriteResult Write(const QString& path, const QString& columnNames, const ResultGrid& grid,
-                  int columnCount, textencoding::Encoding encoding,
-                  const ProgressCallback& progress = {});
+                  int columnCount, const Dialect& dialect, const ProgressCallback& progress = {});
+// The same in the own format in encoding.
+inline WriteResult Write(const QString& path, const QString& columnNames, const ResultGrid& grid,
+                         int columnCount, textencoding::Encoding encoding,
+                         const ProgressCallback& progress = {}) {
+    return Write(path, columnNames, grid, columnCount, Dialect::ownFormat(encoding), progress);
+}
 
 // Whether columnNames or the first columnCount cells of the rows that order names hold a
 // character beyond ASCII: without one, a UTF-8 file reads as single-byte again unless it

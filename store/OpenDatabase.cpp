@@ -1,21 +1,21 @@
 #include "OpenDatabase.h"
 
 void OpenDatabase::open(const QString& path, const QString& columnNames,
-                        textencoding::Encoding encoding, bool modified) {
+                        const csvfile::Dialect& dialect, bool modified) {
     m_open = true;
     m_path = path;
     m_columnNames = columnNames;
-    m_encoding = encoding;
+    m_dialect = dialect;
     m_history.clear(!modified);  // the steps of another database, or of another session
 }
 
 void OpenDatabase::close(const QString& columnNames) {
-    open(QString(), columnNames, textencoding::Encoding::SingleByte, false);
+    open(QString(), columnNames, csvfile::Dialect(), false);
     m_open = false;
 }
 
-void OpenDatabase::saved(textencoding::Encoding encoding) {
-    m_encoding = encoding;
+void OpenDatabase::saved(const csvfile::Dialect& dialect) {
+    m_dialect = dialect;
     m_history.markSaved();
 }
 

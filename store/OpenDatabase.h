@@ -1,14 +1,14 @@
 #pragma once
 
+#include "CsvDialect.h"
 #include "History.h"
 #include "Schema.h"
-#include "TextEncoding.h"
 
 #include <QString>
 #include <memory>
 
 // The database the window has open, in one place: the file it belongs to (none while it is
-// untitled), its column names, the encoding of that file, whether it holds changes that are
+// untitled), its column names, the dialect of that file, whether it holds changes that are
 // not in the file, the order View All was last sorted in, the working store that holds its
 // entries, and the history of its changes. The window and every page read it; none keeps a
 // copy. An open that completes switches it as a whole; one that fails or is cancelled leaves it
@@ -23,7 +23,9 @@ public:
     bool isUntitled() const { return m_open && m_path.isEmpty(); }
     const QString& columnNames() const { return m_columnNames; }
     int columnCount() const { return schema::columnCount(m_columnNames); }
-    textencoding::Encoding encoding() const { return m_encoding; }
+    // How its file is written; its encoding decides which characters the values may hold.
+    const csvfile::Dialect& dialect() const { return m_dialect; }
+    textencoding::Encoding encoding() const { return m_dialect.encoding; }
     // The column View All was last sorted by (a store column), or empty for store order.
     const QString& sortColumn() const { return m_sortColumn; }
     // The entries or columns hold changes that are not in the file: the history is not where
@@ -34,17 +36,17 @@ public:
     const History& history() const { return m_history; }
     History& history() { return m_history; }
 
-    // Another database is open: its file (empty: untitled), columns and encoding, and whether
+    // Another database is open: its file (empty: untitled), columns and dialect, and whether
     // its entries already hold changes that are not in that file. Its history starts empty;
     // the order and the store stay.
-    void open(const QString& path, const QString& columnNames, textencoding::Encoding encoding,
+    void open(const QString& path, const QString& columnNames, const csvfile::Dialect& dialect,
               bool modified);
     // No database is open; the pages show columnNames meanwhile.
     void close(const QString& columnNames);
     // The database belongs to the file at path now (empty: to none, untitled).
     void setPath(const QString& path) { m_path = path; }
-    // Everything is in the database's file now, written in encoding.
-    void saved(textencoding::Encoding encoding);
+    // Everything is in the database's file now, written in dialect.
+    void saved(const csvfile::Dialect& dialect);
     void setSortColumn(const QString& column) { m_sortColumn = column; }
     void setStorePath(const QString& storePath) { m_storePath = storePath; }
 
@@ -62,7 +64,7 @@ private:
     bool m_open = false;
     QString m_path;
     QString m_columnNames;
-    textencoding::Encoding m_encoding = textencoding::Encoding::SingleByte;
+    csvfile::Dialect m_dialect;
     QString m_sortColumn;
     QString m_storePath;
     History m_history;

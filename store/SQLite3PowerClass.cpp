@@ -142,7 +142,7 @@ bool SQLite3PowerClass::Change(const QString& storePath, const storesession::Upd
         if (!record.unsaved && m_changedRows > 0)
             record.unsaved = true;
         const bool recorded = !(record.path || record.columnNames || record.sortColumn ||
-                                record.unsaved || record.encoding) ||
+                                record.unsaved || record.dialect) ||
                               storesession::write(connection, record);
         if (!recorded || !connection.commit()) {
             failureOf(connection, &m_error);

@@ -16,7 +16,8 @@ constexpr char kPath[] = "path";
 constexpr char kColumnNames[] = "columns";
 constexpr char kSortColumn[] = "sort";
 constexpr char kUnsaved[] = "unsaved";
-constexpr char kEncoding[] = "encoding";
+// Earlier versions kept the encoding alone under this key; csvfile::dialectFromName reads both.
+constexpr char kDialect[] = "encoding";
 
 bool put(StoreConnection& connection, const char* key, const QString& value) {
     PreparedStatement statement(connection, QByteArray("INSERT OR REPLACE INTO ") +
@@ -65,8 +66,8 @@ Record read(const QString& storePath) {
             record.sortColumn = value;
         else if (key == kUnsaved)
             record.unsaved = value == QLatin1String("1");
-        else if (key == kEncoding)
-            record.encoding = value;
+        else if (key == kDialect)
+            record.dialect = value;
     }
     record.exists = any && result == SQLITE_DONE;
     if (!record.exists)
@@ -82,7 +83,7 @@ bool write(StoreConnection& connection, const Update& update) {
            (!update.sortColumn || put(connection, kSortColumn, *update.sortColumn)) &&
            (!update.unsaved || put(connection, kUnsaved,
                                    *update.unsaved ? QStringLiteral("1") : QStringLiteral("0"))) &&
-           (!update.encoding || put(connection, kEncoding, *update.encoding));
+           (!update.dialect || put(connection, kDialect, *update.dialect));
 }
 
 bool write(const QString& storePath, const Update& update, QString* error) {

@@ -17,7 +17,7 @@ struct Record {
     QString columnNames;
     QString sortColumn;
     bool unsaved = false;
-    QString encoding;
+    QString dialect;  // the file's (csvfile::nameOf)
 };
 
 // The fields a change sets; the others keep their values.
@@ -26,7 +26,7 @@ struct Update {
     std::optional<QString> columnNames;
     std::optional<QString> sortColumn;
     std::optional<bool> unsaved;
-    std::optional<QString> encoding;  // the file's (textencoding::nameOf)
+    std::optional<QString> dialect;  // the file's (csvfile::nameOf)
 };
 
 // The record of the store at storePath. exists is false when there is none, and when the

@@ -76,7 +76,7 @@ int save(const QStringList& args) {
 
     say(QStringLiteral("writing"));
     try {
-        if (!csvfile::Write(out, report.columnNames, sql.m_resultValues, columns, report.encoding)
+        if (!csvfile::Write(out, report.columnNames, sql.m_resultValues, columns, report.dialect)
                  .written())
             return 3;
     } catch (const FileError& error) {

@@ -9,10 +9,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QStringEncoder>
 #include <QTest>
 #include <optional>
 
 Q_DECLARE_METATYPE(textencoding::Encoding)
+Q_DECLARE_METATYPE(csvfile::Dialect)
 
 namespace {
 
@@ -28,19 +32,18 @@ public:
         return csvfile::LoadIntoStore(env.writeFile(name, bytes), m_store);
     }
     // Writes the store's entries under columnNames, as saving does, and returns the bytes.
-    QByteArray save(const QString& columnNames,
-                    textencoding::Encoding encoding = textencoding::Encoding::SingleByte) const {
+    QByteArray save(const QString& columnNames, const csvfile::Dialect& dialect = {}) const {
         const QString path = env.root() + QStringLiteral("/out.csv");
-        write(path, columnNames, encoding);
+        write(path, columnNames, dialect);
         return TestEnvironment::readFile(path);
     }
-    void write(const QString& path, const QString& columnNames,
-               textencoding::Encoding encoding = textencoding::Encoding::SingleByte) const {
+    csvfile::WriteResult write(const QString& path, const QString& columnNames,
+                               const csvfile::Dialect& dialect = {}) const {
         const int columns = schema::columnCount(columnNames);
         SQLite3PowerClass sql;
         if (!sql.Query(m_store, schema::table(), QString(), QString(), std::min(columns, 26)))
             qFatal("cannot read the store");
-        csvfile::Write(path, columnNames, sql.m_resultValues, columns, encoding);
+        return csvfile::Write(path, columnNames, sql.m_resultValues, columns, dialect);
     }
     QStringList rows(int columns) const { return env.storeRows(m_store, columns); }
     int count(const QString& condition) const {
@@ -53,6 +56,50 @@ public:
 private:
     QString m_store;
 };
+
+// rows written in dialect the way a spreadsheet writes them: quoted where needed or always,
+// "" for a quote.
+QByteArray fileOf(const QList<QStringList>& rows, const csvfile::Dialect& dialect) {
+    using csvfile::Dialect;
+    const QChar separator = QLatin1Char(dialect.separator);
+    QString text;
+    for (qsizetype r = 0; r < rows.size(); ++r) {
+        QStringList fields;
+        for (QString field : rows[r]) {
+            const bool quote = dialect.quoting == Dialect::Quoting::Every ||
+                               field.contains(separator) || field.contains(QLatin1Char('"')) ||
+                               field.contains(QLatin1Char('\r')) ||
+                               field.contains(QLatin1Char('\n'));
+            fields.append(quote ? QLatin1Char('"') +
+                                      field.replace(QLatin1String("\""), QLatin1String("\"\"")) +
+                                      QLatin1Char('"')
+                                : field);
+        }
+        text += fields.join(separator);
+        if (r + 1 < rows.size() || dialect.lastLineEnded)
+            text += QString::fromLatin1(dialect.lineEndBytes());
+    }
+    using textencoding::Encoding;
+    switch (dialect.encoding) {
+        case Encoding::SingleByte:
+            return textencoding::encodeSingleByte(text);
+        case Encoding::Utf8:
+            return text.toUtf8();
+        case Encoding::Utf8WithMark:
+            return textencoding::kUtf8Mark + text.toUtf8();
+        case Encoding::Utf16LE:
+            return QStringEncoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom)
+                .encode(text);
+        case Encoding::Utf16BE:
+            return QStringEncoder(QStringConverter::Utf16BE, QStringConverter::Flag::WriteBom)
+                .encode(text);
+    }
+    return {};
+}
+
+QString describe(const csvfile::Dialect& dialect) {
+    return csvfile::nameOf(dialect);
+}
 
 QByteArray fields(int count) {
     QByteArrayList values;
@@ -79,6 +126,17 @@ private slots:
     void failedWriteKeepsOldFile();
     void encodingIsFound_data();
     void encodingIsFound();
+    void dialectsRoundTrip_data();
+    void dialectsRoundTrip();
+    void rfc4180Examples_data();
+    void rfc4180Examples();
+    void lenientReadingAsPythonReads_data();
+    void lenientReadingAsPythonReads();
+    void dialectIsFound_data();
+    void dialectIsFound();
+    void tooManyColumnsStoreNothing();
+    void ownFormatRefusesWhatItCannotHold();
+    void withoutNamesLine();
 };
 
 void TestCsvFile::loadAndSave_data() {
@@ -90,10 +148,11 @@ void TestCsvFile::loadAndSave_data() {
     const QByteArray example = "Name;Town\r\nSmith;York\r\nMiller;\r\n";
     const QStringList exampleEntries = {"Smith|York", "Miller|"};
     QTest::newRow("example file") << example << "Name;Town" << exampleEntries << example;
-    QTest::newRow("LF line ends") << QByteArray("Name;Town\nSmith;York\nMiller;\n") << "Name;Town"
-                                  << exampleEntries << example;
-    QTest::newRow("last line without line end") << QByteArray("Name;Town\r\nSmith;York\r\nMiller;")
-                                                << "Name;Town" << exampleEntries << example;
+    const QByteArray lf = "Name;Town\nSmith;York\nMiller;\n";
+    QTest::newRow("LF line ends") << lf << "Name;Town" << exampleEntries << lf;
+    const QByteArray unended = "Name;Town\r\nSmith;York\r\nMiller;";
+    QTest::newRow("last line without line end")
+        << unended << "Name;Town" << exampleEntries << unended;
     QTest::newRow("UTF-8 byte-order mark: kept, not a part of the first name")
         << QByteArray("\xef\xbb\xbfName;Town\r\nSmith;York\r\n") << "Name;Town"
         << QStringList{"Smith|York"} << QByteArray("\xef\xbb\xbfName;Town\r\nSmith;York\r\n");
@@ -115,14 +174,14 @@ void TestCsvFile::loadAndSave_data() {
         << QByteArray("A;B;C\r\nx;;\r\ny;z;\r\n");
     const QByteArray awkward =
         "A;B\r\n"
-        "O'Brien;\"quoted\"\r\n"
+        "O'Brien;\"quoted\" and more\r\n"
         "100%;a_b\r\n"
         "--;' OR ''=' --\r\n"
         "DROP TABLE Table1;NULL\r\n"
         " blanks ;\\\r\n";
     QTest::newRow("quotes, wildcards, comments and keywords")
         << awkward << "A;B"
-        << QStringList{"O'Brien|\"quoted\"", "100%|a_b", "--|' OR ''=' --",
+        << QStringList{"O'Brien|\"quoted\" and more", "100%|a_b", "--|' OR ''=' --",
                        "DROP TABLE Table1|NULL", " blanks |\\"}
         << awkward;
     const QByteArray latin1("M\xfcller;\xc4\r\n\xc9t\xe9;\x80\xff\x93\x94\x81\r\n");
@@ -149,7 +208,8 @@ void TestCsvFile::loadAndSave() {
     QCOMPARE(report.storedEntries, entries.size());
     const int columns = schema::columnCount(columnNames);
     QCOMPARE(csv.rows(columns), entries);
-    QCOMPARE(csv.save(columnNames, report.encoding), saved);
+    QVERIFY(report.dialect.isOwnFormat());
+    QCOMPARE(csv.save(columnNames, report.dialect), saved);
 
     // What was saved loads to the same entries.
     csv.load(saved, QStringLiteral("again.csv"));
@@ -308,7 +368,228 @@ void TestCsvFile::encodingIsFound() {
     QFETCH(QByteArray, file);
     QFETCH(textencoding::Encoding, encoding);
     CsvFixture csv;
-    QCOMPARE(csv.load(file).encoding, encoding);
+    QCOMPARE(csv.load(file).dialect.encoding, encoding);
+}
+
+void TestCsvFile::dialectsRoundTrip_data() {
+    using csvfile::Dialect;
+    using textencoding::Encoding;
+    QTest::addColumn<Dialect>("dialect");
+    // Every separator x quoting x line end x encoding the program finds; separators, quotes
+    // and every kind of line break inside values.
+    for (const char separator : {';', ',', '\t', '|'}) {
+        for (const auto quoting : {Dialect::Quoting::WhereNeeded, Dialect::Quoting::Every}) {
+            for (const auto lineEnd :
+                 {Dialect::LineEnd::CrLf, Dialect::LineEnd::Lf, Dialect::LineEnd::Cr}) {
+                for (const auto encoding :
+                     {Encoding::SingleByte, Encoding::Utf8, Encoding::Utf8WithMark,
+                      Encoding::Utf16LE, Encoding::Utf16BE}) {
+                    Dialect dialect;
+                    dialect.separator = separator;
+                    dialect.quoting = quoting;
+                    dialect.lineEnd = lineEnd;
+                    dialect.encoding = encoding;
+                    dialect.lastLineEnded = lineEnd != Dialect::LineEnd::Lf;
+                    QTest::newRow(qPrintable(describe(dialect))) << dialect;
+                }
+            }
+        }
+    }
+}
+
+void TestCsvFile::dialectsRoundTrip() {
+    QFETCH(csvfile::Dialect, dialect);
+    const QList<QStringList> rows = {
+        {"Name", "Town, county", "Notes"},
+        {QString::fromUtf8("Müller"), QString::fromUtf8("Köln"), "says \"hi\""},
+        {"Smith; John", "York", "two\r\nlines"},
+        {"", "a;b,c\td|e", ""},
+        {"lf\nonly", "cr\ronly", "\"\""},
+        {" blanks ", "'", "end"},
+    };
+    const QByteArray file = fileOf(rows, dialect);
+    CsvFixture csv;
+    const csvfile::Detection detection = csvfile::detectDialect(file);
+    QCOMPARE(describe(detection.dialect), describe(dialect));
+    QVERIFY(detection.sure);
+    const csvfile::LoadReport report = csv.load(file);
+    QCOMPARE(report.columnNames, QStringLiteral("Name;Town, county;Notes"));
+    QVERIFY(report.lenientLines.isEmpty());
+    QStringList entries;
+    for (const QStringList& row : rows.mid(1))
+        entries.append(row.join(QLatin1Char('|')));
+    QCOMPARE(csv.rows(3), entries);
+
+    // Unchanged, written back byte for byte.
+    QCOMPARE(csv.save(report.columnNames, report.dialect), file);
+
+    // Edited: a new entry goes into the file in the same dialect, and reads back.
+    SQLite3PowerClass sql;
+    QVERIFY(sql.Execute(csv.store(), QStringLiteral("INSERT INTO Table1 (Column1, Column2, "
+                                                    "Column3) VALUES ('new\nline', 'x\"y', '');")));
+    const QByteArray edited = csv.save(report.columnNames, report.dialect);
+    QList<QStringList> editedRows = rows;
+    editedRows.append({"new\nline", "x\"y", ""});
+    QCOMPARE(edited, fileOf(editedRows, dialect));
+    csv.load(edited, QStringLiteral("edited.csv"));
+    QCOMPARE(csv.rows(3), entries + QStringList{"new\nline|x\"y|"});
+}
+
+void TestCsvFile::rfc4180Examples_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("entries");
+    const QByteArray header = "field_name,field_name,field_name\r\n";
+    QTest::newRow("2.1 and 2.2") << header + "aaa,bbb,ccc\r\nzzz,yyy,xxx\r\n"
+                                 << QStringList{"aaa|bbb|ccc", "zzz|yyy|xxx"};
+    QTest::newRow("2.3: no line end at the end")
+        << header + "aaa,bbb,ccc\r\nzzz,yyy,xxx" << QStringList{"aaa|bbb|ccc", "zzz|yyy|xxx"};
+    QTest::newRow("2.5: fields in quotes") << header + "\"aaa\",\"bbb\",\"ccc\"\r\nzzz,yyy,xxx\r\n"
+                                           << QStringList{"aaa|bbb|ccc", "zzz|yyy|xxx"};
+    QTest::newRow("2.6: a line break inside quotes")
+        << header + "\"aaa\",\"b\r\nbb\",\"ccc\"\r\nzzz,yyy,xxx\r\n"
+        << QStringList{"aaa|b\r\nbb|ccc", "zzz|yyy|xxx"};
+    QTest::newRow("2.7: a quote doubled") << header + "\"aaa\",\"b\"\"bb\",\"ccc\"\r\n"
+                                          << QStringList{"aaa|b\"bb|ccc"};
+}
+
+void TestCsvFile::rfc4180Examples() {
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, entries);
+    CsvFixture csv;
+    const csvfile::LoadReport report = csv.load(file);
+    QCOMPARE(report.dialect.separator, ',');
+    QCOMPARE(report.columnNames, QStringLiteral("field_name;field_name;field_name"));
+    QCOMPARE(csv.rows(3), entries);
+    QVERIFY(report.lenientLines.isEmpty());
+}
+
+void TestCsvFile::lenientReadingAsPythonReads_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QList<int>>("lenientLines");
+    const QByteArray header = "A,B,C\r\n";
+    QTest::newRow("text after a closing quote") << header + "a,\"b\"c,d\r\ne,f,g\r\n"
+                                                << QList<int>{2};
+    QTest::newRow("blank after a closing quote") << header + "a,\"b\" ,c\r\n" << QList<int>{2};
+    QTest::newRow("a quote inside an unquoted field") << header + "x,y,z\r\na,b\"c\",d\r\n"
+                                                      << QList<int>{3};
+    QTest::newRow("a quote never closed takes the rest of the file")
+        << header + "a,\"bc\r\nde,f\r\n"
+        << QList<int>{2};
+    QTest::newRow("a doubled quote at the end of a field never closed") << header + "x,\"a\"\"\n"
+                                                                        << QList<int>{2};
+    QTest::newRow("a quoted line break, then a quote inside a field")
+        << header + "\"1\n2\",b,c\r\nd,e\"f,g\r\n"
+        << QList<int>{4};
+}
+
+void TestCsvFile::lenientReadingAsPythonReads() {
+    QFETCH(QByteArray, file);
+    QFETCH(QList<int>, lenientLines);
+    const QString python = QStandardPaths::findExecutable(QStringLiteral("python3"));
+    if (python.isEmpty())
+        QSKIP("python3 is not installed: tools/install-dependencies installs it");
+    // Python's csv module, the common reader, prints each record's fields joined by "|".
+    QProcess reader;
+    reader.start(python, {QStringLiteral("-c"),
+                          QStringLiteral("import csv,sys,io\n"
+                                         "text = sys.stdin.buffer.read().decode('latin-1')\n"
+                                         "for row in list(csv.reader(io.StringIO(text, "
+                                         "newline='')))[1:]:\n"
+                                         "    sys.stdout.buffer.write(('|'.join(row) + "
+                                         "'\\0').encode('latin-1'))\n")});
+    reader.write(file);
+    reader.closeWriteChannel();
+    QVERIFY(reader.waitForFinished(30'000));
+    QCOMPARE(reader.exitCode(), 0);
+    QStringList expected = QString::fromLatin1(reader.readAllStandardOutput()).split(QChar(0));
+    expected.removeLast();
+
+    CsvFixture csv;
+    const csvfile::LoadReport report = csv.load(file);
+    QCOMPARE(report.dialect.separator, ',');
+    QCOMPARE(csv.rows(3).replaceInStrings(QRegularExpression(QStringLiteral("\\|+$")), QString()),
+             expected.replaceInStrings(QRegularExpression(QStringLiteral("\\|+$")), QString()));
+    QCOMPARE(report.lenientLines, lenientLines);
+}
+
+void TestCsvFile::dialectIsFound_data() {
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<char>("separator");
+    QTest::addColumn<bool>("quoted");
+    QTest::addColumn<bool>("sure");
+    QTest::newRow("own format") << QByteArray("A;B\r\n1,5;2\r\n") << ';' << false << true;
+    QTest::newRow("own format, one column with commas")
+        << QByteArray("Notes\r\nhello, world\r\nbye\r\n") << ';' << false << true;
+    QTest::newRow("own format, quotes that do not read consistently as quoted")
+        << QByteArray("A;B\r\n\"x\" y;2\r\n\"z\";3\r\n") << ';' << false << true;
+    QTest::newRow("own format: a quote late in the value")
+        << QByteArray("A;B\r\nsize 5\";2\r\n") << ';' << false << true;
+    QTest::newRow("semicolons, quoted where needed")
+        << QByteArray("A;B\r\n\"x;y\";2\r\n") << ';' << true << true;
+    QTest::newRow("comma") << QByteArray("A,B\r\n1;5,2\r\n") << ',' << true << true;
+    QTest::newRow("tab") << QByteArray("A\tB\n1,2\t3\n") << '\t' << true << true;
+    QTest::newRow("bar") << QByteArray("A|B|C\n1|2|3\n") << '|' << true << true;
+    QTest::newRow("ragged: unsure") << QByteArray("A,B,C\n1,2\n3,4,5\n6\n") << ',' << true << false;
+    QTest::newRow("comma and bar fit alike: unsure")
+        << QByteArray("A,B|C\n1,2|3\n") << ',' << true << false;
+}
+
+void TestCsvFile::dialectIsFound() {
+    QFETCH(QByteArray, file);
+    QFETCH(char, separator);
+    QFETCH(bool, quoted);
+    QFETCH(bool, sure);
+    const csvfile::Detection detection = csvfile::detectDialect(file);
+    QCOMPARE(detection.dialect.separator, separator);
+    QCOMPARE(detection.dialect.quoted(), quoted);
+    QCOMPARE(detection.sure, sure);
+    if (separator == ';' && !quoted) {
+        // As the own format, the file reads and saves as it always did.
+        QVERIFY(detection.dialect.isOwnFormat());
+        CsvFixture csv;
+        const csvfile::LoadReport report = csv.load(file);
+        QCOMPARE(csv.save(report.columnNames, report.dialect), file);
+    }
+}
+
+void TestCsvFile::tooManyColumnsStoreNothing() {
+    CsvFixture csv;
+    csv.load("A\r\nkept\r\n");
+    for (const QByteArray& file :
+         {fields(27) + "\r\n1;2\r\n", fields(27).replace(';', ',') + "\n"}) {
+        const csvfile::LoadReport report = csv.load(file, QStringLiteral("wide.csv"));
+        QCOMPARE(report.refusedColumns, 27);
+        QCOMPARE(report.storedEntries, 0);
+        QCOMPARE(csv.rows(1), QStringList{"kept"});
+    }
+    QCOMPARE(csv.load(fields(26) + "\r\n").refusedColumns, 0);
+}
+
+void TestCsvFile::ownFormatRefusesWhatItCannotHold() {
+    CsvFixture csv;
+    csv.load("A,B\r\nx,\"1;2\"\r\n\"y\r\nz\",3\r\n");
+    const QString path = csv.env.writeFile(QStringLiteral("old.csv"), "old");
+    csvfile::WriteResult result = csv.write(path, QStringLiteral("A;B"));
+    QCOMPARE(result.outcome, csvfile::WriteResult::Outcome::BreaksOwnFormat);
+    QCOMPARE(result.line, 2);
+    QCOMPARE(result.value, QStringLiteral("1;2"));
+    QCOMPARE(TestEnvironment::readFile(path), QByteArray("old"));
+    SQLite3PowerClass sql;
+    QVERIFY(sql.Execute(csv.store(), QStringLiteral("DELETE FROM Table1 WHERE Column1='x';")));
+    result = csv.write(path, QStringLiteral("A;B"));
+    QCOMPARE(result.outcome, csvfile::WriteResult::Outcome::BreaksOwnFormat);
+    QCOMPARE(result.value, QStringLiteral("y\r\nz"));
+}
+
+void TestCsvFile::withoutNamesLine() {
+    csvfile::Dialect dialect = csvfile::Dialect::commaSeparated(textencoding::Encoding::Utf8);
+    dialect.firstLineNames = false;
+    const QByteArray file = "1,2\r\n3,4\r\n";
+    CsvFixture csv;
+    const csvfile::LoadReport report = csvfile::LoadIntoStore(file, csv.store(), {}, {}, dialect);
+    QCOMPARE(report.columnNames, QStringLiteral("A;B"));
+    QCOMPARE(csv.rows(2), (QStringList{"1|2", "3|4"}));
+    QCOMPARE(csv.save(report.columnNames, report.dialect), file);
 }
 
 QTEST_GUILESS_MAIN(TestCsvFile)

@@ -77,7 +77,7 @@ class TestHostileValues : public QObject {
 private slots:
     void valueTravelsExactly_data();
     void valueTravelsExactly();
-    void headerWiderThanTheStoreKeepsEntries();
+    void fileWiderThanTheStoreIsRefused();
     void typingNextToALoadedCarriageReturn();
     void valuesSetPastTheKeyboard_data();
     void valuesSetPastTheKeyboard();
@@ -163,28 +163,28 @@ void TestHostileValues::valueTravelsExactly() {
     QCOMPARE(schemaOf(world.env.userStore()), schema);
 }
 
-void TestHostileValues::headerWiderThanTheStoreKeepsEntries() {
-    // The store has 26 columns: a save must not pad the entries to lines of 27 values, which
-    // the next load would refuse, and the save after it would drop.
+void TestHostileValues::fileWiderThanTheStoreIsRefused() {
+    // The store has 26 columns: a file of more is not opened, and nothing is written anywhere.
     MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith({"Name;Town", "Smith;York"});
+    const QString kept = window.currentPath();
+    world.env.prompter.clearPrompts();
     QStringList names;
     for (int k = 1; k <= 27; ++k)
         names.append(QStringLiteral("C%1").arg(k));
-    const QString header = names.join(QLatin1Char(';'));
-    CMyOrvaneDatabaseDlg& window = world.startWith({header, "a;b", "c"});
-    const QString path = window.currentPath();
-    window.action(203)->trigger();  // Save
-    const QByteArray saved = MainWindowHarness::crlf(
-        {header, "a;b" + QString(24, QLatin1Char(';')), "c" + QString(25, QLatin1Char(';'))});
-    QCOMPARE(TestEnvironment::readFile(path), saved);
+    const QByteArray wide = MainWindowHarness::crlf({names.join(QLatin1Char(';')), "a;b", "c"});
+    const QString path = world.env.writeFile("wide.csv", wide);
+    QVERIFY(!window.LoadDatabase(path));
 
-    QVERIFY(world.close());
-    world.env.prompter.clearPrompts();
-    CMyOrvaneDatabaseDlg& again = world.start();
-    QCOMPARE(world.env.storeRows(2), QStringList({"a|b", "c|"}));
-    QVERIFY(world.env.prompter.messageTexts().isEmpty());
-    again.action(203)->trigger();  // Save
-    QCOMPARE(TestEnvironment::readFile(path), saved);
+    const QStringList messages = world.env.prompter.messageTexts();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.first().contains("27") && messages.first().contains("26"),
+             qPrintable(messages.first()));
+    QCOMPARE(window.currentPath(), kept);
+    QCOMPARE(window.database().columnNames(), "Name;Town");
+    QCOMPARE(world.env.storeRows(2), QStringList{"Smith|York"});
+    QCOMPARE(TestEnvironment::readFile(path), wide);
+    QVERIFY(!window.database().isModified());
 }
 
 // A value read from a file may hold a lone CR; the field must still judge what is typed next

@@ -69,8 +69,7 @@ public:
                 qFatal("cannot fill the store with %s", qPrintable(entry));
         }
         database.setStorePath(m_store);
-        database.open(QString(), QStringLiteral("Name;Town;Year"),
-                      textencoding::Encoding::SingleByte, false);
+        database.open(QString(), QStringLiteral("Name;Town;Year"), csvfile::Dialect(), false);
         page.m_columnWidths = {100, 100, 100};
         page.OnInitDialog();
         page.FillList(filter, sortColumn);

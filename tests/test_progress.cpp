@@ -66,8 +66,8 @@ void addCancelPoints() {
 QStringList sessionOf(const QString& store) {
     const storesession::Record record = storesession::read(store);
     return {
-        record.exists ? "exists" : "none",    record.path,    record.columnNames, record.sortColumn,
-        record.unsaved ? "unsaved" : "saved", record.encoding};
+        record.exists ? "exists" : "none",    record.path,   record.columnNames, record.sortColumn,
+        record.unsaved ? "unsaved" : "saved", record.dialect};
 }
 
 QStringList folderContents(const QString& folder) {

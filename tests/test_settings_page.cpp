@@ -23,7 +23,7 @@ struct PageFixture {
 
     explicit PageFixture(const QString& columnNames) {
         database.setStorePath(storePath);
-        database.open(QString(), columnNames, textencoding::Encoding::SingleByte, false);
+        database.open(QString(), columnNames, csvfile::Dialect(), false);
         page = std::make_unique<CSettings>(nullptr, database);
         page->OnInitDialog();
         page->FillColumnList();

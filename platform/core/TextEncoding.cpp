@@ -1,5 +1,7 @@
 #include "TextEncoding.h"
 
+#include <QStringDecoder>
+#include <QStringEncoder>
 #include <cstring>
 
 namespace textencoding {
@@ -83,12 +85,17 @@ QString nameOf(Encoding encoding) {
             return QStringLiteral("utf-8");
         case Encoding::Utf8WithMark:
             return QStringLiteral("utf-8 with mark");
+        case Encoding::Utf16LE:
+            return QStringLiteral("utf-16le");
+        case Encoding::Utf16BE:
+            return QStringLiteral("utf-16be");
     }
     return QStringLiteral("single-byte");
 }
 
 Encoding fromName(const QString& name) {
-    for (Encoding encoding : {Encoding::Utf8, Encoding::Utf8WithMark}) {
+    for (Encoding encoding :
+         {Encoding::Utf8, Encoding::Utf8WithMark, Encoding::Utf16LE, Encoding::Utf16BE}) {
         if (name == nameOf(encoding))
             return encoding;
     }
@@ -114,6 +121,41 @@ Encoding detect(const char* data, qsizetype size) {
     return multiByte ? Encoding::Utf8 : Encoding::SingleByte;
 }
 
+Encoding detectFile(const char* data, qsizetype size) {
+    if (size >= 2 && data[0] == '\xFF' && data[1] == '\xFE')
+        return Encoding::Utf16LE;
+    if (size >= 2 && data[0] == '\xFE' && data[1] == '\xFF')
+        return Encoding::Utf16BE;
+    return detect(data, size);
+}
+
+int markLength(Encoding encoding) {
+    switch (encoding) {
+        case Encoding::Utf8WithMark:
+            return 3;
+        case Encoding::Utf16LE:
+        case Encoding::Utf16BE:
+            return 2;
+        default:
+            return 0;
+    }
+}
+
+QByteArray utf16ToUtf8(Encoding encoding, const char* data, qsizetype size) {
+    QStringDecoder decoder(
+        encoding == Encoding::Utf16BE ? QStringConverter::Utf16BE : QStringConverter::Utf16LE,
+        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+    const QString text = decoder.decode(QByteArrayView(data, size));
+    return text.toUtf8();
+}
+
+void utf8ToUtf16(Encoding encoding, const char* data, qsizetype size, QByteArray& out) {
+    QStringEncoder encoder(
+        encoding == Encoding::Utf16BE ? QStringConverter::Utf16BE : QStringConverter::Utf16LE,
+        QStringConverter::Flag::Stateless);
+    out += encoder.encode(fromUtf8(data, size));
+}
+
 char16_t singleByteCharacter(unsigned char byte) {
     if (byte >= 0x80 && byte <= 0x9F && kWindows1252[byte - 0x80])
         return kWindows1252[byte - 0x80];
@@ -133,7 +175,7 @@ int singleByteOf(char32_t character) {
 }
 
 bool canHold(Encoding encoding, const QString& text) {
-    if (isUtf8(encoding))
+    if (holdsEveryCharacter(encoding))
         return true;
     for (QChar c : text) {
         if (singleByteOf(c.unicode()) < 0)

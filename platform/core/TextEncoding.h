@@ -12,11 +12,21 @@
 // Windows-1252 leaves undefined stand for U+0081, U+008D, U+008F, U+0090, U+009D).
 //
 // UTF-8: every character; a file may start with a byte-order mark, which is kept.
+//
+// UTF-16, little- or big-endian: every character, always with its byte-order mark (without
+// one it cannot be told from other text). Read and written whole through UTF-8.
 namespace textencoding {
 
-enum class Encoding { SingleByte, Utf8, Utf8WithMark };
+enum class Encoding { SingleByte, Utf8, Utf8WithMark, Utf16LE, Utf16BE };
 
 inline bool isUtf8(Encoding encoding) {
+    return encoding == Encoding::Utf8 || encoding == Encoding::Utf8WithMark;
+}
+inline bool isUtf16(Encoding encoding) {
+    return encoding == Encoding::Utf16LE || encoding == Encoding::Utf16BE;
+}
+// Whether the encoding has a form for every character.
+inline bool holdsEveryCharacter(Encoding encoding) {
     return encoding != Encoding::SingleByte;
 }
 
@@ -26,8 +36,17 @@ inline bool isUtf8(Encoding encoding) {
 Encoding detect(const char* data, qsizetype size);
 // The three bytes of the UTF-8 byte-order mark.
 inline constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
-// The encoding as a word ("single-byte", "utf-8", "utf-8 with mark") and back; an unknown word
-// reads as single-byte.
+// The encoding of a whole file: UTF-16 when it begins with a UTF-16 byte-order mark,
+// otherwise as detect() finds it.
+Encoding detectFile(const char* data, qsizetype size);
+// The length of the file's own byte-order mark, which is no part of its text.
+int markLength(Encoding encoding);
+// A UTF-16 file's text (after its mark) as UTF-8, and UTF-8 text as a UTF-16 file's bytes
+// (without the mark), appended to out. A lone surrogate becomes U+FFFD.
+QByteArray utf16ToUtf8(Encoding encoding, const char* data, qsizetype size);
+void utf8ToUtf16(Encoding encoding, const char* data, qsizetype size, QByteArray& out);
+// The encoding as a word ("single-byte", "utf-8", "utf-8 with mark", "utf-16le", "utf-16be")
+// and back; an unknown word reads as single-byte.
 QString nameOf(Encoding encoding);
 Encoding fromName(const QString& name);
 

@@ -1,32 +1,26 @@
 #pragma once
 
-#include "TextEncoding.h"
-
 #include <QValidator>
 #include <functional>
 
 class QLineEdit;
 
-// Keeps out of a field what the database file cannot hold: for entry values and column names
-// ";", CR and LF (the CSV format has no quoting), and in a single-byte database every
-// character that has no byte; a search field refuses only characters without a byte there.
+// Keeps out of a field what the database file cannot hold, as the caller's rule says (the rule
+// of the file's format and encoding lives with the file, not here).
 //
-// A value read from a file may hold a lone CR (the format keeps it as an ordinary character).
-// Such a value stays as it is, and what is typed next to it is still judged: the field allows
-// as many CRs as the value it was given held, and no more.
+// A value read from a file may hold a lone CR that the rule would not let be typed (the own
+// format keeps it as an ordinary character). Such a value stays as it is, and what is typed
+// next to it is still judged: the rule is told how many CRs the value it was given held.
 class FieldValidator : public QValidator {
     Q_OBJECT
 public:
-    enum class Rule { SearchText, FieldValue };
-    // The database's encoding, asked at every check: it changes with the database.
-    using EncodingSource = std::function<textencoding::Encoding()>;
-    FieldValidator(Rule rule, EncodingSource encoding, QObject* parent);
+    // Whether text can be held, allowing up to allowedCarriageReturns CRs; asked at every
+    // check, since what a field may hold changes with the database.
+    using Rule = std::function<bool(const QString& text, qsizetype allowedCarriageReturns)>;
+    FieldValidator(Rule rule, QObject* parent);
 
     State validate(QString& input, int& pos) const override;
-    // True when text keeps the rule in encoding, allowing up to allowedCarriageReturns CRs.
-    static bool accepts(Rule rule, textencoding::Encoding encoding, const QString& text,
-                        qsizetype allowedCarriageReturns = 0);
-    // The number of CRs in value that the rule lets stand because the value came with them.
+    // The number of CRs in value that a rule lets stand because the value came with them.
     static qsizetype carriageReturnsIn(const QString& value);
 
     // The field was given value by the program, not by typing.
@@ -40,14 +34,12 @@ signals:
 
 private:
     Rule m_rule;
-    EncodingSource m_encoding;
     qsizetype m_allowedCarriageReturns = 0;
 };
 
 // Gives field the validator and lifts the 32,767 character limit of QLineEdit, so a long
 // value read from a file is neither cut nor refused. Returns the validator.
-FieldValidator* restrictField(QLineEdit* field, FieldValidator::Rule rule,
-                              FieldValidator::EncodingSource encoding);
+FieldValidator* restrictField(QLineEdit* field, FieldValidator::Rule rule);
 
 // Sets the text of a field restricted by restrictField as a value the program gives it (one
 // read from a file or the store), which its validator then lets stand.
