@@ -11,6 +11,7 @@
 #include "RecentDatabases.h"
 #include "SQLite3PowerClass.h"
 #include "Schema.h"
+#include "SpreadsheetFile.h"
 #include "StorePath.h"
 
 #include <QApplication>
@@ -45,7 +46,8 @@ csvfile::ProgressCallback shownOn(Progress& progress) {
 }
 
 // The file types Save As offers: the own format in both encodings, CSV for spreadsheets,
-// tab-separated text, and the way the file came when that is none of these.
+// tab-separated text, the spreadsheets themselves, and the way the file came when that is none
+// of these.
 enum class FileType {
     OwnSingleByte,
     OwnUtf8,
@@ -53,6 +55,8 @@ enum class FileType {
     CommaSingleByte,
     TabUtf8,
     TabUtf16,
+    Xlsx,
+    Ods,
     AsOpened,
 };
 
@@ -71,14 +75,20 @@ const FileTypeChoice kFileTypes[] = {
     {FileType::TabUtf16,
      texts::TabUtf16FileFilter,
      {QStringLiteral(".tsv"), QStringLiteral(".txt")}},
+    {FileType::Xlsx, texts::XlsxFileFilter, {QStringLiteral(".xlsx")}},
+    {FileType::Ods, texts::OdsFileFilter, {QStringLiteral(".ods")}},
     {FileType::AsOpened,
      texts::AsOpenedFileFilter,
      {QStringLiteral(".csv"), QStringLiteral(".tsv"), QStringLiteral(".txt")}},
 };
 
+bool isSpreadsheet(FileType type) {
+    return type == FileType::Xlsx || type == FileType::Ods;
+}
+
 // The dialect a file type writes for a database whose file has current. A type of the same
 // separator and quoting keeps the file's line ends, quoting style and names line, so that the
-// type preselected writes the file as it came.
+// type preselected writes the file as it came. A spreadsheet has none: current.
 csvfile::Dialect dialectOf(FileType type, const csvfile::Dialect& current) {
     using csvfile::Dialect;
     using textencoding::Encoding;
@@ -105,6 +115,8 @@ csvfile::Dialect dialectOf(FileType type, const csvfile::Dialect& current) {
             dialect = Dialect::tabSeparated(
                 textencoding::isUtf16(current.encoding) ? current.encoding : Encoding::Utf16LE);
             break;
+        case FileType::Xlsx:
+        case FileType::Ods:
         case FileType::AsOpened:
             return current;
     }
@@ -343,12 +355,13 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::chooseDialect(
     if (origin == Origin::Template)
         return LoadOutcome::Loaded;
     if (origin == Origin::LastFile) {
-        // The way the user chose to read it, which the file alone does not tell.
+        // Read as last time, which the file alone may not tell: the user's choices in the
+        // preview, or the own format for a file that reads as another now. The encoding of an
+        // own-format file is found again, as it always was.
         const storesession::Record record = storesession::read(m_database.storePath());
-        const csvfile::Dialect recorded = csvfile::dialectFromName(record.dialect);
-        if (record.exists && record.path == path && !recorded.isOwnFormat()) {
-            *chosen = recorded;
-            *encodingChosen = true;
+        if (record.exists && record.path == path) {
+            *chosen = csvfile::dialectFromName(record.dialect);
+            *encodingChosen = !(*chosen)->isOwnFormat();
         }
         return LoadOutcome::Loaded;
     }
@@ -356,7 +369,8 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::chooseDialect(
     QByteArray beginning;
     if (!actionguard::guard(this, [&] { beginning = csvfile::ReadBeginning(path, kBeginning); }))
         return LoadOutcome::NoFile;
-    const csvfile::Detection found = csvfile::detectDialect(beginning, true);
+    const csvfile::Detection found =
+        csvfile::detectDialect(beginning, beginning.size() < QFileInfo(path).size());
     if (found.dialect.isOwnFormat())
         return LoadOutcome::Loaded;
     CFilePreview preview(beginning, found, fileNameOf(path), m_translation, this);
@@ -609,10 +623,46 @@ void CMyOrvaneDatabaseDlg::OnSaveDatabase() {
 }
 
 void CMyOrvaneDatabaseDlg::OnSaveDatabaseAs() {
-    SaveAsFile();
+    SaveAsFile(true);
 }
 
-CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::SaveAsFile() {
+void CMyOrvaneDatabaseDlg::exportSpreadsheet(const QString& path, spreadsheetfile::Format format) {
+    const QString shownPath = QDir::toNativeSeparators(path);
+    if (!m_viewAllPage.listIsComplete()) {
+        message(
+            text(texts::StoreUnreadableNothingWritten).arg(shownPath, m_viewAllPage.listError()),
+            Prompter::Buttons::Ok, Prompter::Icon::Warning);
+        return;
+    }
+    // Every entry in the order of the store, as a save writes them.
+    const ResultGrid& rows = m_viewAllPage.listedRows().grid();
+    const std::vector<int>& order = m_viewAllPage.listedRows().storeOrder();
+    spreadsheetfile::WriteResult result;
+    {
+        Operation exporting(*this);
+        actionguard::guard(this, [&] {
+            BusyCursor busy;
+            const std::unique_ptr<Progress> progress =
+                exporting.progress(text(texts::SavingProgress).arg(fileNameOf(path)),
+                                   static_cast<qint64>(order.size()));
+            result = spreadsheetfile::Write(path, format,
+                                            m_database.columnNames().split(QLatin1Char(';')), rows,
+                                            order, m_database.columnCount(), shownOn(*progress));
+        });
+    }
+    using Outcome = spreadsheetfile::WriteResult::Outcome;
+    if (result.outcome == Outcome::TooManyRows)
+        message(text(texts::SpreadsheetTooManyRows)
+                    .arg(shownPath, QString::number(spreadsheetfile::kMaxRows)),
+                Prompter::Buttons::Ok, Prompter::Icon::Warning);
+    else if (result.outcome == Outcome::ValueTooLong)
+        message(text(texts::SpreadsheetValueTooLong)
+                    .arg(shownPath, QString::number(result.row), QString::number(result.column + 1),
+                         QString::number(spreadsheetfile::kMaxXlsxCellLength)),
+                Prompter::Buttons::Ok, Prompter::Icon::Warning);
+}
+
+CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::SaveAsFile(bool offerExport) {
     // The dialog offers what the database is once a new one's columns are confirmed.
     if (!BringPagesUpToDate())
         return SaveOutcome::NotSaved;
@@ -626,8 +676,9 @@ CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::SaveAsFile() {
     QStringList filters;
     int chosen = -1;
     for (const FileTypeChoice& choice : kFileTypes) {
-        const bool fits = dialectOf(choice.type, current) == current;
-        if (choice.type == FileType::AsOpened && chosen >= 0)
+        const bool spreadsheet = isSpreadsheet(choice.type);
+        const bool fits = !spreadsheet && dialectOf(choice.type, current) == current;
+        if ((choice.type == FileType::AsOpened && chosen >= 0) || (spreadsheet && !offerExport))
             continue;
         if (fits && chosen < 0)
             chosen = static_cast<int>(choices.size());
@@ -639,15 +690,19 @@ CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::SaveAsFile() {
     if (path.isEmpty())
         return SaveOutcome::NotSaved;
     const FileTypeChoice& choice = choices[std::clamp(chosen, 0, int(choices.size()) - 1)];
-    const bool named = std::any_of(choice.extensions.begin(), choice.extensions.end(),
-                                   [&path](const QString& extension) {
-                                       return path.endsWith(extension, Qt::CaseInsensitive);
-                                   });
+    const bool named =
+        std::any_of(choice.extensions.begin(), choice.extensions.end(),
+                    [&path](const QString& extension) { return path.endsWith(extension); });
     if (!named)
         path += choice.extensions.first();
     if (PowerClass::FileExists(path) && message(text(texts::ReplaceFile), Prompter::Buttons::YesNo,
                                                 Prompter::Icon::Question) != Prompter::Answer::Yes)
         return SaveOutcome::NotSaved;
+    if (isSpreadsheet(choice.type)) {
+        exportSpreadsheet(path, choice.type == FileType::Xlsx ? spreadsheetfile::Format::Xlsx
+                                                              : spreadsheetfile::Format::Ods);
+        return SaveOutcome::NotSaved;  // the database is no more saved than it was
+    }
     const SaveOutcome outcome = saveDatabase(path, dialectOf(choice.type, current));
     if (outcome == SaveOutcome::Saved)
         m_database.setPath(path);  // saveDatabase has recorded it as the last database

@@ -222,7 +222,6 @@ LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
     LoadReport report;
     report.dialect = dialect ? *dialect : detectDialect(bytes).dialect;
     const textencoding::Encoding encoding = report.dialect.encoding;
-    const Dialect::LineEnd lineEnd = report.dialect.lineEnd;
     // The mark is the file's, not the first column name's.
     const qsizetype mark = std::min<qsizetype>(textencoding::markLength(encoding), bytes.size());
     QByteArray converted;
@@ -233,9 +232,8 @@ LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
         begin = converted.constData();
         end = begin + converted.size();
     }
-    // Saved again, the file ends as it did.
-    report.dialect.lastLineEnded =
-        begin == end || end[-1] == '\n' || (lineEnd == Dialect::LineEnd::Cr && end[-1] == '\r');
+    // Saved again, the file's lines end as they did, whatever dialect the caller chose.
+    findLineEnds(report.dialect, begin, end);
     RecordReader reader(begin, end, report.dialect);
     if (reader.next()) {
         const char* newline = static_cast<const char*>(std::memchr(begin, '\n', end - begin));
@@ -337,6 +335,9 @@ public:
     }
     // Ends the line; the file's last line ends as the dialect's did.
     void endLine(bool last) {
+        // One empty value alone would be an empty line, which holds no entry: quoted, it stays.
+        if (m_fields == 1 && m_line.isEmpty() && m_dialect.quoted())
+            m_line = "\"\"";
         if (!last || m_dialect.lastLineEnded)
             m_line += m_lineEnd;
         if (textencoding::isUtf16(m_dialect.encoding)) {

@@ -351,22 +351,53 @@ bool ownFormatHasQuotes(const char* begin, const char* end, int* headerFields) {
     return false;
 }
 
-// Every field quoted, or only some: from the sample's fields.
-Dialect::Quoting quotingOf(const char* begin, const char* end, bool cut, const Dialect& dialect) {
-    RecordReader reader(begin, end, dialect);
+// How the sample's fields are quoted: of all fields and of those that hold something, how many
+// are in quotes, and how many of those need them (hold the separator, a quote or a line break).
+struct QuotedFields {
     qint64 fields = 0;
+    qint64 filled = 0;
     qint64 quoted = 0;
+    qint64 needed = 0;
+    Dialect::Quoting quoting() const {
+        return fields > 0 && quoted == fields ? Dialect::Quoting::Every
+                                              : Dialect::Quoting::WhereNeeded;
+    }
+    // Quotes that a quoting program wrote, rather than values of the own format that happen to
+    // stand in quotes: some quoted field needs them, or most fields are quoted.
+    bool written() const { return needed > 0 || quoted * 2 > filled; }
+};
+
+QuotedFields quotedFieldsOf(const char* begin, const char* end, bool cut, const Dialect& dialect) {
+    RecordReader reader(begin, end, dialect);
+    QuotedFields count;
     while (reader.next()) {
         if (cut && reader.offset() >= end - begin)
             break;
-        fields += reader.fieldCount();
-        for (int i = 0; i < reader.fieldCount(); ++i)
-            quoted += reader.fieldQuoted(i) ? 1 : 0;
+        count.fields += reader.fieldCount();
+        for (int i = 0; i < reader.fieldCount(); ++i) {
+            const bool quoted = reader.fieldQuoted(i);
+            count.filled += quoted || reader.fieldSize(i) > 0 ? 1 : 0;
+            if (!quoted)
+                continue;
+            ++count.quoted;
+            const char* data = reader.fieldData(i);
+            const char* fieldEnd = data + reader.fieldSize(i);
+            count.needed += std::any_of(data, fieldEnd, [&dialect](char c) {
+                return c == dialect.separator || c == '"' || c == '\r' || c == '\n';
+            });
+        }
     }
-    return fields > 0 && quoted == fields ? Dialect::Quoting::Every : Dialect::Quoting::WhereNeeded;
+    return count;
 }
 
 }  // namespace
+
+void findLineEnds(Dialect& dialect, const char* begin, const char* end) {
+    dialect.lineEnd =
+        lineEndOf(begin, begin + std::min<qsizetype>(kSampleBytes, end - begin), true);
+    dialect.lastLineEnded = end == begin || end[-1] == '\n' ||
+                            (dialect.lineEnd == Dialect::LineEnd::Cr && end[-1] == '\r');
+}
 
 Detection detectDialect(const QByteArray& bytes, bool beginningOnly) {
     Detection detection;
@@ -391,11 +422,9 @@ Detection detectDialect(const QByteArray& bytes, bool beginningOnly) {
         end = begin + converted.size();
     }
     const bool cut = beginningOnly || end - begin > kSampleBytes;
-    const char* sampleEnd = cut ? begin + kSampleBytes : end;
+    const char* sampleEnd = begin + std::min<qsizetype>(kSampleBytes, end - begin);
 
-    dialect.lineEnd = lineEndOf(begin, sampleEnd, true);
-    dialect.lastLineEnded = end == begin || end[-1] == '\n' ||
-                            (dialect.lineEnd == Dialect::LineEnd::Cr && end[-1] == '\r');
+    findLineEnds(dialect, begin, end);
 
     int ownHeaderFields = 0;
     const bool quotes = ownFormatHasQuotes(begin, sampleEnd, &ownHeaderFields);
@@ -431,10 +460,12 @@ Detection detectDialect(const QByteArray& bytes, bool beginningOnly) {
     }
     dialect.separator = separator;
     dialect.quoting = Dialect::Quoting::WhereNeeded;
-    dialect.quoting = quotingOf(begin, sampleEnd, cut, dialect);
-    // A ";" file is quoted only when all of it reads so; otherwise it reads as it always did.
+    const QuotedFields quoted = quotedFieldsOf(begin, sampleEnd, cut, dialect);
+    dialect.quoting = quoted.quoting();
+    // A ";" file is quoted only when a quoting program wrote it and all of it reads so;
+    // otherwise it reads as it always did.
     if (separator == ';' && ownLineEnds && !textencoding::isUtf16(dialect.encoding) &&
-        !readsConsistently(begin, end, beginningOnly, dialect)) {
+        (!quoted.written() || !readsConsistently(begin, end, beginningOnly, dialect))) {
         dialect.quoting = Dialect::Quoting::None;
         detection.sure = true;
     }

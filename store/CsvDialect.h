@@ -71,10 +71,15 @@ struct Detection {
 // Finds the dialect of a whole file's bytes. The encoding comes from every byte (as the load
 // reads them anyway), the separator, quoting and line ends from the file's beginning. A file
 // that reads as the own format, no field of it beginning with a quote, always is the own
-// format; a ";" file whose fields begin with quotes is quoted only when the whole file reads
-// consistently as quoted, the own format otherwise. With beginningOnly, bytes are only the
+// format; a ";" file whose fields begin with quotes is quoted only when a quoting program
+// wrote it (a quoted field needs its quotes, or most fields are quoted) and the whole file
+// reads consistently as quoted, the own format otherwise. With beginningOnly, bytes are only the
 // file's beginning (ReadBeginning), and what the rest would tell is not known.
 Detection detectDialect(const QByteArray& bytes, bool beginningOnly = false);
+
+// Sets the line end and whether the last line ends in dialect from the text [begin, end), in
+// the encoding the store takes: the first line end outside quotes decides.
+void findLineEnds(Dialect& dialect, const char* begin, const char* end);
 
 // Why a record was read leniently; the lines (from 1) where it happened are reported.
 enum class Irregularity {

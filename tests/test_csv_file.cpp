@@ -524,6 +524,8 @@ void TestCsvFile::dialectIsFound_data() {
         << QByteArray("A;B\r\n\"x\" y;2\r\n\"z\";3\r\n") << ';' << false << true;
     QTest::newRow("own format: a quote late in the value")
         << QByteArray("A;B\r\nsize 5\";2\r\n") << ';' << false << true;
+    QTest::newRow("own format, a few values that happen to stand in quotes")
+        << QByteArray("A;B\r\n\"x\";2\r\ny;3\r\nz;4\r\n") << ';' << false << true;
     QTest::newRow("semicolons, quoted where needed")
         << QByteArray("A;B\r\n\"x;y\";2\r\n") << ';' << true << true;
     QTest::newRow("comma") << QByteArray("A,B\r\n1;5,2\r\n") << ',' << true << true;

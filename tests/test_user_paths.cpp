@@ -118,11 +118,12 @@ void UserPathsTest::fileWithWindowsLineEnds() {
     QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()),
              QStringList({QString::fromUtf8("Müller|Köln"), QString::fromUtf8("Dupont|Orléans")}));
 
+    // The file's lines end as they did: CR LF between them, none after the last.
     QVERIFY(world.addEntry({"Smith", "York"}));
     window.OnSaveDatabase();
     QCOMPARE(TestEnvironment::readFile(window.currentPath()),
              QByteArray("Name;Ort\r\nM\xfcller;K\xf6ln\r\nDupont;Orl\xe9"
-                        "ans\r\nSmith;York\r\n"));
+                        "ans\r\nSmith;York"));
 }
 
 void UserPathsTest::tenThousandEntries() {
