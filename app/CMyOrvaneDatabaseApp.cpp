@@ -30,7 +30,10 @@ CMyOrvaneDatabaseApp::~CMyOrvaneDatabaseApp() = default;
 
 QString CMyOrvaneDatabaseApp::fileArgument() {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Keep one table of entries in CSV files."));
+    parser.setApplicationDescription(
+        QStringLiteral("Keep one table of entries in CSV files.\n\n"
+                       "Without a window: --convert-to orvane|csv|tsv|xlsx|ods [--outdir DIR] "
+                       "FILE...\nconverts each FILE (see --convert-to --help)."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("file"),

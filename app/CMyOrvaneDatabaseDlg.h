@@ -7,6 +7,7 @@
 #include "CViewTab.h"
 #include "OpenDatabase.h"
 #include "PowerClass.h"
+#include "SpreadsheetFile.h"
 #include "StorePath.h"
 
 #include <QMainWindow>
@@ -257,7 +258,12 @@ private:
     // offerCancel: the question has Cancel too, for commands that have no dialog of their own
     // where the user could still turn back.
     bool AskToSave(SaveOutcome* outcome = nullptr, bool offerCancel = false);
-    SaveOutcome SaveAsFile();
+    // Asks for a file and a type and saves the database there; with offerExport the types
+    // include the spreadsheets, which take a copy of the entries (exportSpreadsheet).
+    SaveOutcome SaveAsFile(bool offerExport = false);
+    // Writes the entries to a spreadsheet file at path; the database stays the file's it was,
+    // saved or not as it was.
+    void exportSpreadsheet(const QString& path, spreadsheetfile::Format format);
     bool CloseRequested();
     bool isUntitled() const { return m_database.isUntitled(); }
     QString untitledPath() const { return QLatin1Char('/') + text(texts::Untitled); }

@@ -3,6 +3,7 @@
 // measure prints one RESULT line with the medians; bench/run builds the tables from them.
 //
 //   orvane_bench measure <database.csv> <work folder> [runs [measure...]]
+//   orvane_bench dialects <database.csv> <work folder> [runs]
 //   orvane_bench startup <work folder> [runs]
 //   orvane_bench startup-child <program folder>   (one start, spawned by "startup")
 #include "CMyOrvaneDatabaseApp.h"
@@ -10,6 +11,7 @@
 #include "ProgramFolder.h"
 #include "Schema.h"
 #include "ScriptedPrompter.h"
+#include "SpreadsheetFile.h"
 #include "TestEnvironment.h"
 
 #include <QAction>
@@ -779,9 +781,139 @@ int startup(const QString& work, int runs) {
     return 0;
 }
 
+// The same entries as a comma file with every field quoted, as spreadsheets write them when
+// asked to quote all text; made once beside the own-format file.
+QString quotedCommaFile(const QString& csv) {
+    const QString comma = csv.chopped(4) + QStringLiteral("-quoted.csv");
+    if (QFileInfo(comma).exists() &&
+        QFileInfo(comma).lastModified() >= QFileInfo(csv).lastModified())
+        return comma;
+    QFile in(csv);
+    QFile out(comma + QStringLiteral(".part"));
+    check(in.open(QIODevice::ReadOnly) && out.open(QIODevice::WriteOnly),
+          QStringLiteral("cannot make %1").arg(comma));
+    progress(QStringLiteral("Making %1").arg(comma));
+    while (!in.atEnd()) {
+        QByteArrayList fields = in.readLine().chopped(2).split(';');
+        for (QByteArray& field : fields)
+            field = '"' + field.replace("\"", "\"\"") + '"';
+        out.write(fields.join(',') + "\r\n");
+    }
+    out.close();
+    QFile::remove(comma);
+    check(out.rename(comma), QStringLiteral("cannot make %1").arg(comma));
+    return comma;
+}
+
+// Resets the peak resident memory to what is resident now, and returns that.
+double resetPeak() {
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    check(clear.open(QIODevice::WriteOnly) && clear.write("5") == 1,
+          QStringLiteral("cannot reset the peak memory"));
+    clear.close();
+    return peakResident();
+}
+
+// Opening and saving a comma file with quoted fields against sqlite3's CSV import and export,
+// and writing the entries as spreadsheets (time, and memory beyond what the open database
+// holds).
+int dialects(const QString& csv, const QString& work, int runs) {
+    const QString comma = quotedCommaFile(QFileInfo(csv).absoluteFilePath());
+    QFile file(csv);
+    check(file.open(QIODevice::ReadOnly), QStringLiteral("cannot read %1").arg(csv));
+    const QByteArray columnLine = file.readLine().trimmed();
+    const int columns = static_cast<int>(columnLine.count(';')) + 1;
+    int entries = 0;
+    while (!file.atEnd())
+        entries += static_cast<int>(file.read(1 << 22).count('\n'));
+    const QString size = QStringLiteral("%1x%2").arg(entries).arg(columns);
+    const std::unique_ptr<TestEnvironment> world =
+        makeWorld(work + QStringLiteral("/dialects-") + size, columnLine);
+    const QString anchorStore = world->root() + QStringLiteral("/anchor.sqlite");
+    progress(QStringLiteral("%1 entries of %2 columns, quoted and comma-separated (%3)")
+                 .arg(entries)
+                 .arg(columns)
+                 .arg(comma));
+
+    ScriptedPrompter prompter;
+    CMyOrvaneDatabaseDlg window;
+    window.show();
+    window.OnInitDialog();
+    QCoreApplication::processEvents();
+    Sqlite3 shell(anchorStore);
+    const auto listed = [&] { return window.viewAllPage().listRowCount(); };
+
+    QList<double> program;
+    QList<double> anchor;
+    for (int run = 0; run < runs; ++run) {
+        // The preview a file of another format brings, confirmed at once.
+        prompter.queueDialog([](QDialog&) { return int(QDialog::Accepted); });
+        bool loaded = false;
+        program.append(seconds([&] {
+            loaded = window.LoadDatabase(comma);
+            QCoreApplication::processEvents();
+        }));
+        check(loaded && listed() == entries, QStringLiteral("opening the comma file failed"));
+        QFile::remove(anchorStore);
+        check(QFile::copy(world->storeTemplate(), anchorStore),
+              QStringLiteral("cannot copy the store template"));
+        anchor.append(shell.time(
+            Sqlite3::storeSettings() +
+            QStringList{
+                QStringLiteral(".import --csv --skip 1 \"%1\" %2").arg(comma, schema::table())}));
+    }
+    printResult(QStringLiteral("open_quoted"), size, program, anchor);
+
+    const QString saved = world->root() + QStringLiteral("/saved.csv");
+    const QString written = world->root() + QStringLiteral("/sqlite3.csv");
+    program.clear();
+    anchor.clear();
+    for (int run = 0; run < runs; ++run) {
+        QFile::remove(saved);
+        bool ok = false;
+        program.append(seconds([&] {
+            ok = window.SaveDatabase(saved);
+            QCoreApplication::processEvents();
+        }));
+        check(ok, QStringLiteral("saving the comma file failed"));
+        QFile::remove(written);
+        anchor.append(shell.time(
+            {QStringLiteral(".mode csv"), QStringLiteral(".output \"%1\"").arg(written),
+             QStringLiteral("SELECT %1 FROM %2;").arg(columnList(columns), schema::table())}));
+    }
+    check(sameFiles(comma, saved), QStringLiteral("the saved comma file differs from the opened"));
+    printResult(QStringLiteral("save_quoted"), size, program, anchor);
+
+    const ResultGrid& grid = window.viewAllPage().listedRows().grid();
+    const std::vector<int>& order = window.viewAllPage().listedRows().storeOrder();
+    const QStringList names = QString::fromLatin1(columnLine).split(QLatin1Char(';'));
+    for (const auto& [name, format] : {std::pair{"xlsx", spreadsheetfile::Format::Xlsx},
+                                       std::pair{"ods", spreadsheetfile::Format::Ods}}) {
+        const QString sheet = world->root() + QStringLiteral("/sheet.") + QLatin1String(name);
+        const double before = resetPeak();
+        const double elapsed = seconds([&] {
+            check(spreadsheetfile::Write(sheet, format, names, grid, order, columns).written(),
+                  QStringLiteral("the %1 export failed").arg(QLatin1String(name)));
+        });
+        const double extra = (peakResident() - before) / kMiB;
+        std::printf("RESULT %s_export %s program_s=%.4f program_mb=%.1f file_mb=%.1f\n", name,
+                    qPrintable(size), elapsed, extra,
+                    static_cast<double>(QFileInfo(sheet).size()) / kMiB);
+        std::fflush(stdout);
+        progress(QStringLiteral("%1 export %2: %3 s, %4 MiB more")
+                     .arg(QLatin1String(name), size)
+                     .arg(elapsed, 0, 'f', 2)
+                     .arg(extra, 0, 'f', 1));
+        QFile::remove(sheet);
+    }
+    QDir(world->root()).removeRecursively();
+    return 0;
+}
+
 int usage() {
     std::fprintf(stderr,
                  "usage: orvane_bench measure <database.csv> <work folder> [runs [measure...]]\n"
+                 "       orvane_bench dialects <database.csv> <work folder> [runs]\n"
                  "       orvane_bench startup <work folder> [runs]\n");
     return 2;
 }
@@ -813,6 +945,8 @@ int main(int argc, char** argv) {
         Measurement(args[2], args[3], runs, args.mid(5)).run();
         return 0;
     }
+    if (mode == QLatin1String("dialects") && (args.size() == 4 || args.size() == 5))
+        return dialects(args[2], args[3], args.size() == 5 ? std::max(1, args[4].toInt()) : 3);
     if (mode == QLatin1String("startup") && (args.size() == 3 || args.size() == 4))
         return startup(args[2], args.size() == 4 ? std::max(1, args[3].toInt()) : 5);
     return usage();

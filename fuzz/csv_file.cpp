@@ -40,13 +40,13 @@ QByteArray loadAndSave(const QString& path, const QString& out) {
     return fuzzsupport::readFile(out);
 }
 
-// The header and the entry lines; a one-column entry with an empty value is written as an
-// empty line, which the format cannot tell from no entry.
+// The header and the entry lines; a one-column entry with an empty value is written in the
+// own format as an empty line, which the format cannot tell from no entry.
 QList<QByteArray> linesOf(const QByteArray& bytes) {
     QList<QByteArray> lines = bytes.split('\n');
     QList<QByteArray> kept;
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        if (i == 0 || lines[i] != "\r")
+        if (i == 0 || (lines[i] != "\r" && !lines[i].isEmpty()))
             kept.append(lines[i]);
     }
     return kept;

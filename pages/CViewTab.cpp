@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QTableView>
@@ -416,12 +417,17 @@ void CViewTab::OnCopyEntry() {
     shell::copyToClipboard(text, false);
 }
 
+namespace {
+const QRegularExpression kLineBreak(QStringLiteral("\\r\\n|\\r|\\n"));
+}  // namespace
+
 void CViewTab::OnPrintEntries() {
     const int n = columnCount();
     m_power.m_lines.clear();
     for (int row = 0; row < m_model.rowCount(); ++row) {
+        // A value of several lines (a quoted file may hold them) prints as those lines.
         for (int column = 0; column < n; ++column)
-            m_power.m_lines.append(m_model.cellText(row, column));
+            m_power.m_lines.append(m_model.cellText(row, column).split(kLineBreak));
         m_power.m_lines << QString() << QStringLiteral("---") << QString();
     }
     LinePrinter printer(this);

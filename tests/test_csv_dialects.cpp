@@ -8,8 +8,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -64,6 +66,9 @@ private slots:
     void ownFormatRefusesValuesItCannotHold();
     void fileOfTooManyColumnsIsNotOffered();
     void handedFileWaitsForThePreview();
+    void spreadsheetIsACopy();
+    void conversionFromTheCommandLine_data();
+    void conversionFromTheCommandLine();
 };
 
 void CsvDialectsTest::commaFileOpensThroughThePreviewAndSavesBack() {
@@ -280,6 +285,102 @@ void CsvDialectsTest::handedFileWaitsForThePreview() {
     QTRY_COMPARE_WITH_TIMEOUT(window.currentPath(), books, 10000);
     QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()), QStringList{"Emma|Austen"});
     QCOMPARE(window.recentDatabases().mid(0, 2), (QStringList{books, comma}));
+}
+
+void CsvDialectsTest::spreadsheetIsACopy() {
+    // Written as a spreadsheet, the database stays its CSV file's, unsaved changes and all.
+    MainWindowHarness world;
+    CMyOrvaneDatabaseDlg& window = world.startWith({"Name;Town", "Smith;York"});
+    const QString path = window.currentPath();
+    QVERIFY(world.addEntry({"Jones", "Hull"}));
+    for (const auto& [type, name] : {std::pair{6, "sheet.xlsx"}, std::pair{7, "sheet.ods"}}) {
+        const QString sheet = world.env.root() + QLatin1Char('/') + QLatin1String(name);
+        world.env.prompter.queueFileName(sheet);
+        world.env.prompter.queueFileType(type);
+        window.action(texts::SaveDatabaseAsCommand)->trigger();
+        QVERIFY(TestEnvironment::readFile(sheet).startsWith("PK"));
+        QCOMPARE(window.currentPath(), path);
+        QVERIFY(window.database().isModified());
+    }
+    QVERIFY(world.env.prompter.offeredFileTypes().contains(window.text(texts::XlsxFileFilter)));
+    QCOMPARE(TestEnvironment::readFile(path), MainWindowHarness::crlf({"Name;Town", "Smith;York"}));
+}
+
+void CsvDialectsTest::conversionFromTheCommandLine_data() {
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QStringList>("written");  // the files written, as name=bytes or name=PK
+    const auto file = [](const char* name, const QByteArray& bytes) {
+        return QLatin1String(name) + QLatin1Char('=') + QString::fromLatin1(bytes);
+    };
+    const QByteArray mark = textencoding::kUtf8Mark;
+    const QString ownAsComma = file("own.csv", mark + "A,B\r\n1,2\r\n");
+    QTest::newRow("csv") << "csv" << QStringList{"people.csv", "own.csv"} << 0
+                         << QStringList{file("people.csv", mark + kComma), ownAsComma};
+    QTest::newRow("tsv") << "tsv" << QStringList{"own.csv"} << 0
+                         << QStringList{file("own.tsv", mark + "A\tB\r\n1\t2\r\n")};
+    QTest::newRow("xlsx") << "xlsx" << QStringList{"people.csv"} << 0
+                          << QStringList{"people.xlsx=PK"};
+    QTest::newRow("ods") << "ods" << QStringList{"people.csv"} << 0 << QStringList{"people.ods=PK"};
+    QTest::newRow("own format refuses a \";\" in a value, converts the rest")
+        << "orvane" << QStringList{"people.csv", "own.csv"} << 1
+        << QStringList{file("own.csv", "A;B\r\n1;2\r\n")};
+    QTest::newRow("missing and too wide files fail, the others are written")
+        << "csv" << QStringList{"missing.csv", "wide.csv", "own.csv"} << 1
+        << QStringList{ownAsComma};
+    QTest::newRow("unknown format") << "pdf" << QStringList{"own.csv"} << 2 << QStringList{};
+}
+
+void CsvDialectsTest::conversionFromTheCommandLine() {
+    QFETCH(QString, format);
+    QFETCH(QStringList, files);
+    QFETCH(int, exitCode);
+    QFETCH(QStringList, written);
+    TestEnvironment env;
+    env.writeFile("in/people.csv", kComma);
+    env.writeFile("in/own.csv", "A;B\r\n1;2\r\n");
+    QStringList names;
+    for (int k = 1; k <= 27; ++k)
+        names.append(QStringLiteral("C%1").arg(k));
+    env.writeFile("in/wide.csv", names.join(QLatin1Char(',')).toLatin1() + "\r\n");
+    const QString out = env.root() + QStringLiteral("/out");
+
+    // No display: the conversion shows no window.
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QLatin1String(name));
+    program.setProcessEnvironment(environment);
+    program.setWorkingDirectory(env.root() + QStringLiteral("/in"));
+    program.start(
+        QStringLiteral(ORVANE_PROGRAM_FILES "/orvane-database"),
+        QStringList{QStringLiteral("--convert-to"), format, QStringLiteral("--outdir"), out} +
+            files);
+    QVERIFY(program.waitForFinished(60000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), exitCode);
+    const QStringList said =
+        QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError())
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (exitCode != 2)
+        QCOMPARE(said.size(), files.size());  // one line a file
+    QStringList made;
+    for (const QString& entry : written) {
+        const QString name = entry.section(QLatin1Char('='), 0, 0);
+        const QByteArray expected = entry.section(QLatin1Char('='), 1).toLatin1();
+        const QByteArray bytes = TestEnvironment::readFile(out + QLatin1Char('/') + name);
+        if (expected == "PK")
+            QVERIFY2(bytes.startsWith("PK"), qPrintable(name));
+        else
+            QCOMPARE(bytes, expected);
+        made.append(name);
+    }
+    made.sort();
+    const QStringList there = QDir(out).entryList(QDir::Files, QDir::Name);
+    QCOMPARE(there, made);
+    // The working store of a program running meanwhile is not touched.
+    QVERIFY(!QFileInfo::exists(env.userStore()));
 }
 
 QTEST_MAIN(CsvDialectsTest)
