@@ -70,8 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             for (const QByteArray& value : record)
                 quoteStarts = quoteStarts || value.startsWith('"');
         }
-        if (!quoteStarts && !plain.isEmpty() && plain.first().size() >= 2 &&
-            !text.contains('\r') && text.size() < 64 * 1024)
+        if (!quoteStarts && !plain.isEmpty() && plain.first().size() >= 2 && !text.contains('\r') &&
+            text.size() < 64 * 1024)
             check(detection.dialect.isOwnFormat(), "a file that reads as the own format is one");
     }
 
@@ -79,8 +79,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const char separator : {';', ',', '\t', '|'}) {
         for (const auto quoting :
              {csvfile::Dialect::Quoting::None, csvfile::Dialect::Quoting::WhereNeeded}) {
-            for (const auto lineEnd : {csvfile::Dialect::LineEnd::CrLf,
-                                       csvfile::Dialect::LineEnd::Cr}) {
+            for (const auto lineEnd :
+                 {csvfile::Dialect::LineEnd::CrLf, csvfile::Dialect::LineEnd::Cr}) {
                 csvfile::Dialect dialect;
                 dialect.separator = separator;
                 dialect.quoting = quoting;
