@@ -13,6 +13,8 @@ namespace {
 // The own format's reading, written plainly: each line's values.
 QList<QByteArrayList> ownFormatRecords(const QByteArray& text) {
     QList<QByteArrayList> records;
+    if (text.isEmpty())
+        return records;
     QByteArrayList lines = text.split('\n');
     if (text.endsWith('\n'))
         lines.removeLast();
