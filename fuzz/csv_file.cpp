@@ -27,11 +27,19 @@ Files& files() {
     return instance;
 }
 
-// Loads path into the store and writes what the program would list to out; the bytes written,
-// or none when the file has more columns than a database holds and is not loaded.
-std::optional<QByteArray> loadAndSave(const QString& path, const QString& out) {
+struct Saved {
+    QByteArray bytes;
+    csvfile::Dialect dialect;
+};
+
+// Loads path into the store, in dialect when given, and writes what the program would list to
+// out; the bytes written and the dialect they were written in, or none when the file has more
+// columns than a database holds and is not loaded, or the write is refused.
+std::optional<Saved> loadAndSave(const QString& path, const QString& out,
+                                 const std::optional<csvfile::Dialect>& dialect = std::nullopt) {
     const QString& store = files().store;
-    const csvfile::LoadReport report = csvfile::LoadIntoStore(path, store);
+    const csvfile::LoadReport report =
+        csvfile::LoadIntoStore(csvfile::ReadFile(path), store, {}, {}, dialect);
     if (report.refusedColumns > 0)
         return std::nullopt;
     check(report.storeUsable, "a sound store takes every file");
@@ -40,8 +48,11 @@ std::optional<QByteArray> loadAndSave(const QString& path, const QString& out) {
     check(sql.Query(store, schema::table(), QString(), QString(),
                     std::min(columns, schema::kColumnCount)),
           "the store reads back what was loaded");
-    csvfile::Write(out, report.columnNames, sql.m_resultValues, columns, report.dialect);
-    return fuzzsupport::readFile(out);
+    // A refusal (lines not kept may leave bytes that read back as other text) writes nothing.
+    if (csvfile::Write(out, report.columnNames, sql.m_resultValues, columns, report.dialect)
+            .outcome != csvfile::WriteResult::Outcome::Written)
+        return std::nullopt;
+    return Saved{fuzzsupport::readFile(out), report.dialect};
 }
 
 // The header and the entry lines; a one-column entry with an empty value is written in the
@@ -69,11 +80,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzzsupport::writeFile(
         f.in, QByteArray(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
     try {
-        const std::optional<QByteArray> saved = loadAndSave(f.in, f.saved);
+        const std::optional<Saved> saved = loadAndSave(f.in, f.saved);
         if (!saved)
             return 0;
-        const std::optional<QByteArray> again = loadAndSave(f.saved, f.again);
-        check(again && linesOf(*again) == linesOf(*saved),
+        // Values of the own format that start and end with quotes may make a file that also
+        // reads as quoted; read in the dialect it was written in, it is the same file.
+        const std::optional<Saved> again = loadAndSave(f.saved, f.again, saved->dialect);
+        check(again && linesOf(again->bytes) == linesOf(saved->bytes),
               "a saved file loads and saves unchanged");
     } catch (const FileError&) {
         fuzzsupport::broken("a readable file and a writable folder raise no file error");

@@ -303,7 +303,7 @@ bool needsQuotes(const char* data, qsizetype size, char separator) {
 
 // Whether a value would break a line of a file without quoting.
 bool breaksUnquoted(const char* data, qsizetype size, char separator) {
-    return std::memchr(data, separator, size) || std::memchr(data, '\n', size);
+    return size > 0 && (std::memchr(data, separator, size) || std::memchr(data, '\n', size));
 }
 
 // Makes the file's lines: fields joined and quoted as the dialect writes them, each line
@@ -338,8 +338,14 @@ public:
         // One empty value alone would be an empty line, which holds no entry: quoted, it stays.
         if (m_fields == 1 && m_line.isEmpty() && m_dialect.quoted())
             m_line = "\"\"";
-        if (!last || m_dialect.lastLineEnded)
+        if (!last || m_dialect.lastLineEnded) {
+            // Unquoted, a value's closing CR before an LF would read back as a CR LF line
+            // end; a CR LF keeps it, as the reader takes one CR only.
+            if (!m_dialect.quoted() && m_dialect.lineEnd == Dialect::LineEnd::Lf &&
+                m_line.endsWith('\r'))
+                m_line += '\r';
             m_line += m_lineEnd;
+        }
         if (textencoding::isUtf16(m_dialect.encoding)) {
             m_converted.clear();
             textencoding::utf8ToUtf16(m_dialect.encoding, m_line.constData(), m_line.size(),
@@ -392,7 +398,9 @@ WriteResult Write(const QString& path, const QString& columnNames, const ResultG
         } else {
             lines.field(names.constData(), names.size());
         }
-        lines.endLine(rows == 0);
+        // An empty names line alone would make an empty file, which reads back as one whose
+        // lines end: it keeps its line end.
+        lines.endLine(rows == 0 && !names.isEmpty());
     }
     // A line of more than 26 values would not load again, and names beyond the store's
     // columns have no values to write.

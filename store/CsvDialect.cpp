@@ -394,7 +394,7 @@ QuotedFields quotedFieldsOf(const char* begin, const char* end, bool cut, const 
 
 void findLineEnds(Dialect& dialect, const char* begin, const char* end) {
     dialect.lineEnd =
-        lineEndOf(begin, begin + std::min<qsizetype>(kSampleBytes, end - begin), true);
+        lineEndOf(begin, begin + std::min<qsizetype>(kSampleBytes, end - begin), dialect.quoted());
     dialect.lastLineEnded = end == begin || end[-1] == '\n' ||
                             (dialect.lineEnd == Dialect::LineEnd::Cr && end[-1] == '\r');
 }
@@ -424,7 +424,10 @@ Detection detectDialect(const QByteArray& bytes, bool beginningOnly) {
     const bool cut = beginningOnly || end - begin > kSampleBytes;
     const char* sampleEnd = begin + std::min<qsizetype>(kSampleBytes, end - begin);
 
+    // The quoting is not known yet: a line break in quotes must not decide.
+    dialect.quoting = Dialect::Quoting::WhereNeeded;
     findLineEnds(dialect, begin, end);
+    dialect.quoting = Dialect::Quoting::None;
 
     int ownHeaderFields = 0;
     const bool quotes = ownFormatHasQuotes(begin, sampleEnd, &ownHeaderFields);

@@ -78,7 +78,8 @@ struct Detection {
 Detection detectDialect(const QByteArray& bytes, bool beginningOnly = false);
 
 // Sets the line end and whether the last line ends in dialect from the text [begin, end), in
-// the encoding the store takes: the first line end outside quotes decides.
+// the encoding the store takes: the first line end decides, outside quotes when the dialect
+// quotes.
 void findLineEnds(Dialect& dialect, const char* begin, const char* end);
 
 // Why a record was read leniently; the lines (from 1) where it happened are reported.
