@@ -2,6 +2,7 @@
 
 #include "CsvDatabaseFile.h"
 #include "FileError.h"
+#include "LineList.h"
 #include "PowerClass.h"
 #include "SQLite3PowerClass.h"
 #include "Schema.h"
@@ -30,15 +31,6 @@ struct Format {
 const Format kFormats[] = {
     {"orvane", ".csv"}, {"csv", ".csv"}, {"tsv", ".tsv"}, {"xlsx", ".xlsx"}, {"ods", ".ods"},
 };
-
-QString lineList(const QList<int>& lines) {
-    QStringList numbers;
-    for (const int line : lines.mid(0, 20))
-        numbers.append(QString::number(line));
-    if (lines.size() > 20)
-        numbers.append(QStringLiteral("... (%1 in all)").arg(lines.size()));
-    return numbers.join(QStringLiteral(", "));
-}
 
 // Converts the file at path into target in format; what to print about it, and *ok whether
 // the file was written.

@@ -7,6 +7,7 @@
 #include "CFilePreview.h"
 #include "CsvDatabaseFile.h"
 #include "FileError.h"
+#include "LineList.h"
 #include "Prompter.h"
 #include "RecentDatabases.h"
 #include "SQLite3PowerClass.h"
@@ -27,13 +28,6 @@ const QString kNoDatabase = QStringLiteral("---");  // "LastDataBase" before the
 
 QString fileNameOf(const QString& path) {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
-}
-
-QString lineList(const QList<int>& lines) {
-    QStringList numbers;
-    for (int line : lines)
-        numbers.append(QString::number(line));
-    return numbers.join(QStringLiteral(", "));
 }
 
 // Shows a store operation's progress on progress. Cancel is offered while there is work left
@@ -484,12 +478,8 @@ void CMyOrvaneDatabaseDlg::useScratchStore(const storesession::Update& session) 
 void CMyOrvaneDatabaseDlg::reportLoadProblems(const QString& path, int textNumber,
                                               const QList<int>& lines) {
     // The next save changes these lines, so the user hears of them once, now.
-    constexpr int kShownLines = 50;
-    QString numbers = lineList(lines.mid(0, kShownLines));
-    if (lines.size() > kShownLines)
-        numbers += QStringLiteral(", ... (%1)").arg(lines.size());
-    message(text(textNumber).arg(QDir::toNativeSeparators(path), numbers), Prompter::Buttons::Ok,
-            Prompter::Icon::Warning);
+    message(text(textNumber).arg(QDir::toNativeSeparators(path), lineList(lines)),
+            Prompter::Buttons::Ok, Prompter::Icon::Warning);
 }
 
 bool CMyOrvaneDatabaseDlg::SaveDatabase(const QString& path) {

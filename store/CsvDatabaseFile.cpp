@@ -102,11 +102,6 @@ QByteArray insertStatement(int columns) {
 // format's names without what the list of names cannot hold.
 QString namesOf(const RecordReader& header, const char* line, qsizetype length,
                 const Dialect& dialect) {
-    const auto decode = [&dialect](const char* data, qsizetype size) {
-        return dialect.encoding == textencoding::Encoding::SingleByte
-                   ? textencoding::decodeSingleByte(QByteArray::fromRawData(data, size))
-                   : textencoding::fromUtf8(data, size);
-    };
     if (!dialect.firstLineNames) {
         QStringList letters;
         for (int k = 0; k < header.fieldCount(); ++k)
@@ -114,10 +109,10 @@ QString namesOf(const RecordReader& header, const char* line, qsizetype length,
         return letters.join(QLatin1Char(';'));
     }
     if (dialect.isOwnFormat())
-        return decode(line, length);
+        return decodeField(line, length, dialect.encoding);
     QStringList names;
     for (int k = 0; k < header.fieldCount(); ++k) {
-        QString name = decode(header.fieldData(k), header.fieldSize(k));
+        QString name = decodeField(header.fieldData(k), header.fieldSize(k), dialect.encoding);
         name.replace(QLatin1Char(';'), QLatin1Char(','));
         name.replace(QLatin1String("\r\n"), QLatin1String(" "));
         name.replace(QLatin1Char('\r'), QLatin1Char(' '))
@@ -221,17 +216,9 @@ LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
                          const std::optional<Dialect>& dialect) {
     LoadReport report;
     report.dialect = dialect ? *dialect : detectDialect(bytes).dialect;
-    const textencoding::Encoding encoding = report.dialect.encoding;
-    // The mark is the file's, not the first column name's.
-    const qsizetype mark = std::min<qsizetype>(textencoding::markLength(encoding), bytes.size());
     QByteArray converted;
-    const char* begin = bytes.constData() + mark;
-    const char* end = bytes.constData() + bytes.size();
-    if (textencoding::isUtf16(encoding)) {
-        converted = textencoding::utf16ToUtf8(encoding, begin, end - begin);
-        begin = converted.constData();
-        end = begin + converted.size();
-    }
+    const auto [begin, end] =
+        textOf(bytes.constData(), bytes.size(), report.dialect.encoding, converted);
     // Saved again, the file's lines end as they did, whatever dialect the caller chose.
     findLineEnds(report.dialect, begin, end);
     RecordReader reader(begin, end, report.dialect);

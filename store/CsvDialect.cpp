@@ -414,13 +414,7 @@ Detection detectDialect(const QByteArray& bytes, bool beginningOnly) {
     }
     dialect.encoding = textencoding::detectFile(bytes.constData(), size);
     QByteArray converted;
-    const char* begin = bytes.constData() + textencoding::markLength(dialect.encoding);
-    const char* end = bytes.constData() + size;
-    if (textencoding::isUtf16(dialect.encoding)) {
-        converted = textencoding::utf16ToUtf8(dialect.encoding, begin, end - begin);
-        begin = converted.constData();
-        end = begin + converted.size();
-    }
+    const auto [begin, end] = textOf(bytes.constData(), size, dialect.encoding, converted);
     const bool cut = beginningOnly || end - begin > kSampleBytes;
     const char* sampleEnd = begin + std::min<qsizetype>(kSampleBytes, end - begin);
 
@@ -475,36 +469,33 @@ Detection detectDialect(const QByteArray& bytes, bool beginningOnly) {
     return detection;
 }
 
-namespace {
+Text textOf(const char* data, qsizetype size, Encoding encoding, QByteArray& converted) {
+    // The mark is the file's, not the first column name's.
+    const qsizetype mark = std::min<qsizetype>(textencoding::markLength(encoding), size);
+    Text text{data + mark, data + size};
+    if (textencoding::isUtf16(encoding)) {
+        converted = textencoding::utf16ToUtf8(encoding, text.begin, text.end - text.begin);
+        text = {converted.constData(), converted.constData() + converted.size()};
+    }
+    return text;
+}
 
-QString decoded(const char* data, qsizetype size, Encoding encoding) {
+QString decodeField(const char* data, qsizetype size, Encoding encoding) {
+    // UTF-8 chosen for a file that is not reads as far as it can.
     return encoding == Encoding::SingleByte
                ? textencoding::decodeSingleByte(QByteArray::fromRawData(data, size))
                : textencoding::fromUtf8(data, size);
 }
 
-}  // namespace
-
 QList<QStringList> previewRows(const QByteArray& bytes, const Dialect& dialect, int maxRows) {
     QByteArray converted;
-    const qsizetype mark =
-        std::min<qsizetype>(textencoding::markLength(dialect.encoding), bytes.size());
-    const char* begin = bytes.constData() + mark;
-    const char* end = bytes.constData() + bytes.size();
-    if (textencoding::isUtf16(dialect.encoding)) {
-        converted = textencoding::utf16ToUtf8(dialect.encoding, begin, end - begin);
-        begin = converted.constData();
-        end = begin + converted.size();
-    }
-    // UTF-8 chosen for a file that is not: shown as far as it reads.
-    const Encoding textEncoding =
-        dialect.encoding == Encoding::SingleByte ? Encoding::SingleByte : Encoding::Utf8;
+    const Text text = textOf(bytes.constData(), bytes.size(), dialect.encoding, converted);
     QList<QStringList> rows;
-    RecordReader reader(begin, end, dialect);
+    RecordReader reader(text.begin, text.end, dialect);
     while (rows.size() < maxRows && reader.next()) {
         QStringList row;
         for (int i = 0; i < reader.fieldCount(); ++i)
-            row.append(decoded(reader.fieldData(i), reader.fieldSize(i), textEncoding));
+            row.append(decodeField(reader.fieldData(i), reader.fieldSize(i), dialect.encoding));
         rows.append(row);
     }
     return rows;

@@ -144,6 +144,18 @@ private:
     int m_irregularLine = 0;
 };
 
+// The text of a file's first size bytes as the reader takes it: after the mark, and UTF-16
+// converted to UTF-8 in converted, which must outlive the text.
+struct Text {
+    const char* begin;
+    const char* end;
+};
+Text textOf(const char* data, qsizetype size, textencoding::Encoding encoding,
+            QByteArray& converted);
+
+// A field of that text decoded: single-byte as the file's bytes, UTF-8 otherwise.
+QString decodeField(const char* data, qsizetype size, textencoding::Encoding encoding);
+
 // The first rows of a file's bytes as dialect splits them, decoded, for a preview: at most
 // maxRows records.
 QList<QStringList> previewRows(const QByteArray& bytes, const Dialect& dialect, int maxRows);
