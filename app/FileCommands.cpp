@@ -717,8 +717,11 @@ void CMyOrvaneDatabaseDlg::OnOpenDatabase() {
     const QString folder = QFileInfo(m_database.path()).absolutePath();
     const QString start =
         !m_database.path().isEmpty() && QFileInfo(folder).isDir() ? folder : QDir::homePath();
-    const QString path = Prompter::current().openFileName(this, text(texts::OpenCaption), start,
-                                                          text(texts::CsvFileFilter));
+    // Tab-separated files open too; any file may be a table of text.
+    const QString filters =
+        text(texts::TextTablesFileFilter) + QStringLiteral(";;") + text(texts::AllFilesFilter);
+    const QString path =
+        Prompter::current().openFileName(this, text(texts::OpenCaption), start, filters);
     if (path.isEmpty())
         return;
     if (existsOrTell(path))

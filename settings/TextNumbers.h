@@ -176,6 +176,9 @@ enum Number : int {
     PreviewTooManyColumns = 665,    // %1 the number of columns
     SpreadsheetTooManyRows = 666,   // %1 the file, %2 the most rows the format holds
     SpreadsheetValueTooLong = 667,  // %1 the file, %2 the line, %3 the column, %4 the limit
+    // The Open dialog's file types beside CsvFileFilter.
+    TextTablesFileFilter = 668,
+    AllFilesFilter = 669,
 
     // Template k (from 1) of the New Database dialog: its name at FirstTemplate + 10 (k - 1),
     // its column-names line at the number after; see CTranslation::templateName().
