@@ -385,9 +385,11 @@ WriteResult Write(const QString& path, const QString& columnNames, const ResultG
         } else {
             lines.field(names.constData(), names.size());
         }
-        // An empty names line alone would make an empty file, which reads back as one whose
-        // lines end: it keeps its line end.
-        lines.endLine(rows == 0 && !names.isEmpty());
+        // A names line alone and unended would read back otherwise when empty (a file whose
+        // lines end) or holding a CR (taken for the line end): it keeps its line end then.
+        const bool keepEnd =
+            names.isEmpty() || (names.contains('\r') && dialect.lineEnd != Dialect::LineEnd::Cr);
+        lines.endLine(rows == 0 && !keepEnd);
     }
     // A line of more than 26 values would not load again, and names beyond the store's
     // columns have no values to write.
