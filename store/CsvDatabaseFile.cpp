@@ -149,9 +149,11 @@ bool insertRecords(StoreConnection& connection, RecordReader& reader, qint64 tex
 
     ProgressSteps steps(progress, textSize, kLoadStep);
     bool pending = !report.dialect.firstLineNames;  // the first record is an entry
+    qint64 stored = pending ? 0 : reader.offset();  // the text before the record read
     while (pending || reader.next()) {
         pending = false;
-        if (!steps.reached(reader.offset()))
+        // Told before the record is stored: the last record leaves work to stop too.
+        if (!steps.reached(std::exchange(stored, reader.offset())))
             return cancel(connection, report);
         const int lineNumber = reader.line();
         if (reader.irregularity() != Irregularity::None)
