@@ -251,7 +251,6 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
     setWindowTitle(text(texts::PleaseWait));
     QByteArray bytes;
     csvfile::LoadReport report;
-    ResultGrid loaded;  // the entries as stored, for the list
     bool previousEntriesKept = true;
     // The lists give their rows back before the file comes, so that a large database is never
     // held twice. An open that fails or is cancelled leaves the store as it was, and the lists
@@ -281,7 +280,7 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
         if (dialect && !encodingChosen)
             dialect->encoding = textencoding::detectFile(bytes.constData(), bytes.size());
         report = csvfile::LoadIntoStore(bytes, m_database.storePath(), session, shownOn(*progress),
-                                        dialect, &loaded);
+                                        dialect);
         // A store that is missing or damaged (which can pass the check at start-up and fail
         // only when it is emptied) holds nothing worth keeping: a fresh copy of the template
         // takes the file. A sound store that refused (read-only, disk full) keeps what it had.
@@ -289,7 +288,7 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
             previousEntriesKept = false;
             if (storepath::RenewStore(storeTemplate(), m_database.storePath()))
                 report = csvfile::LoadIntoStore(bytes, m_database.storePath(), session,
-                                                shownOn(*progress), dialect, &loaded);
+                                                shownOn(*progress), dialect);
         }
     });
     if (!read) {
@@ -327,9 +326,6 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
             expectListing(operation, path, report.storedEntries, bytes.size(),
                           qsizetype(report.storedEntries) * m_database.columnCount());
         bytes = QByteArray();
-        // The list takes the entries as the load stored them, unless memory ran out for them.
-        if (loaded.rowCount() == report.storedEntries)
-            m_viewAllPage.takeLoadedRows(std::move(loaded));
         showDatabase();
     }
     refreshTitle();

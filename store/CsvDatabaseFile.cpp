@@ -122,31 +122,11 @@ QString namesOf(const RecordReader& header, const char* line, qsizetype length,
     return names.join(QLatin1Char(';'));
 }
 
-using Cell = std::pair<const char*, qsizetype>;
-
-// Appends the entry just stored, the first of its values as bound, to listed with its id, as
-// a query would return it. At the 1024th entry, room is made for as many more as the rest of
-// the text holds. False when the grid is full.
-bool listEntry(ResultGrid& listed, StoreConnection& connection, const std::vector<Cell>& cells,
-               int width, qint64 offset, qint64 textSize, int entriesBefore) {
-    if (entriesBefore == 1024 && offset > 0) {
-        const qint64 rows = entriesBefore * textSize / offset;
-        listed.reserve(textSize, rows * width, rows);
-    }
-    listed.appendRowid(sqlite3_last_insert_rowid(connection.handle()));
-    for (int k = 0; k < width; ++k) {
-        if (!listed.appendCell(cells[static_cast<size_t>(k)].first,
-                               cells[static_cast<size_t>(k)].second))
-            return false;
-    }
-    return true;
-}
-
 // Stores the records of reader, the first of them already read when the dialect has names;
 // progress counts the bytes of the text.
 bool insertRecords(StoreConnection& connection, RecordReader& reader, qint64 textSize,
                    LoadReport& report, storesession::Update session,
-                   const ProgressCallback& progress, ResultGrid* listed) {
+                   const ProgressCallback& progress) {
     const bool singleByte = report.dialect.encoding == textencoding::Encoding::SingleByte;
     std::vector<QByteArray> converted(schema::kColumnCount);  // single-byte values as UTF-8
     const int columns = schema::columnCount(report.columnNames);
@@ -165,14 +145,6 @@ bool insertRecords(StoreConnection& connection, RecordReader& reader, qint64 tex
     if (narrow.prepareResult() != SQLITE_OK || wide.prepareResult() != SQLITE_OK) {
         connection.noteEngineFailure();
         return fail(connection, report);
-    }
-
-    // The list shows the file's columns: what a query of them would return.
-    const int listedWidth = std::min(columns, schema::kColumnCount);
-    std::vector<Cell> cells(static_cast<size_t>(listedWidth));
-    if (listed) {
-        listed->clear();
-        listed->setColumnCount(listedWidth);
     }
 
     ProgressSteps steps(progress, textSize, kLoadStep);
@@ -200,15 +172,9 @@ bool insertRecords(StoreConnection& connection, RecordReader& reader, qint64 tex
         // Missing values of the file's columns are stored as empty texts, so that the entry
         // matches what the lists show; columns beyond stay NULL.
         for (int k = 1; k <= width; ++k) {
-            if (k > columns && k > fields) {
-                sqlite3_bind_null(statement, k);
-                continue;
-            }
-            const char* value = "";
-            qsizetype size = 0;
             if (k <= fields) {
-                value = reader.fieldData(k - 1);
-                size = reader.fieldSize(k - 1);
+                const char* value = reader.fieldData(k - 1);
+                qsizetype size = reader.fieldSize(k - 1);
                 if (singleByte && textencoding::hasHighBytes(value, size)) {
                     QByteArray& utf8 = converted[static_cast<size_t>(k - 1)];
                     utf8.clear();
@@ -216,30 +182,22 @@ bool insertRecords(StoreConnection& connection, RecordReader& reader, qint64 tex
                     value = utf8.constData();
                     size = utf8.size();
                 }
+                sqlite3_bind_text(statement, k, value, static_cast<int>(size), SQLITE_STATIC);
+            } else if (k <= columns) {
+                sqlite3_bind_text(statement, k, "", 0, SQLITE_STATIC);
+            } else {
+                sqlite3_bind_null(statement, k);
             }
-            sqlite3_bind_text(statement, k, value, static_cast<int>(size), SQLITE_STATIC);
-            if (k <= listedWidth)
-                cells[static_cast<size_t>(k - 1)] = Cell{value, size};
         }
         if (sqlite3_step(statement) != SQLITE_DONE) {
             connection.noteEngineFailure();
             return fail(connection, report);
-        }
-        if (listed && !listEntry(*listed, connection, cells, listedWidth, reader.offset(), textSize,
-                                 report.storedEntries)) {
-            listed->release();  // the list reads the entries from the store instead
-            listed = nullptr;
         }
         sqlite3_reset(statement);
         ++report.storedEntries;
     }
     if (!steps.finished())
         return cancel(connection, report);
-    if (listed && report.storedEntries == 0)
-        listed->clear();  // like a query: no rows, no columns
-    else if (listed)
-        for (int k = 1; k <= listedWidth; ++k)
-            listed->m_resultColumns.append(schema::column(k));
     session.columnNames = report.columnNames;
     session.dialect = nameOf(report.dialect);
     session.unsaved = false;
@@ -257,10 +215,8 @@ LoadReport LoadIntoStore(const QString& csvPath, const QString& storePath,
 
 LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
                          const storesession::Update& session, const ProgressCallback& progress,
-                         const std::optional<Dialect>& dialect, ResultGrid* listed) {
+                         const std::optional<Dialect>& dialect) {
     LoadReport report;
-    if (listed)
-        listed->clear();
     report.dialect = dialect ? *dialect : detectDialect(bytes).dialect;
     QByteArray converted;
     const auto [begin, end] =
@@ -288,11 +244,8 @@ LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
         report.storeError = connection.lastError();
         return report;
     }
-    if (!insertRecords(connection, reader, end - begin, report, session, progress, listed)) {
+    if (!insertRecords(connection, reader, end - begin, report, session, progress))
         report.storedEntries = 0;
-        if (listed)
-            listed->release();
-    }
     return report;
 }
 

@@ -52,14 +52,11 @@ LoadReport LoadIntoStore(const QString& csvPath, const QString& storePath,
                          const storesession::Update& session = {});
 // The same for a file already read with ReadFile, in dialect when given, with the progress of
 // the bytes stored, when given; cancelled, the store keeps its entries and its session record
-// as they were. With listed, the entries stored are also put there as a query of the file's
-// columns with ids in store order would return them, so that nobody reads them back; it is
-// left empty when the load fails, or holds fewer rows than storedEntries when memory ran out.
+// as they were.
 LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
                          const storesession::Update& session = {},
                          const ProgressCallback& progress = {},
-                         const std::optional<Dialect>& dialect = std::nullopt,
-                         ResultGrid* listed = nullptr);
+                         const std::optional<Dialect>& dialect = std::nullopt);
 
 // The whole file at path. Raises FileError when it cannot be read.
 QByteArray ReadFile(const QString& path);
