@@ -79,9 +79,7 @@ QString convert(const QString& path, const QString& target, const QString& forma
                           .arg(spreadsheetfile::kMaxXlsxCellLength);
     } else {
         // The own format keeps a single-byte file's encoding; everything else is UTF-8.
-        const Encoding utf8 = csvfile::holdsBeyondAscii(report.columnNames, grid, order, columns)
-                                  ? Encoding::Utf8
-                                  : Encoding::Utf8WithMark;
+        const Encoding utf8 = csvfile::utf8EncodingFor(report.columnNames, grid, order, columns);
         csvfile::Dialect dialect =
             format == QLatin1String("csv") ? csvfile::Dialect::commaSeparated(utf8)
             : format == QLatin1String("tsv")

@@ -507,11 +507,11 @@ CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::saveDatabase(const QStri
     // hides.
     const ResultGrid& rows = m_viewAllPage.listedRows().grid();
     const std::vector<int>& order = m_viewAllPage.listedRows().storeOrder();
-    // Made UTF-8, a database of nothing but ASCII keeps that only with the mark.
+    // Made UTF-8, a database of nothing but ASCII keeps that only with the mark; one that was
+    // UTF-8 already keeps its file's form.
     if (dialect.encoding == textencoding::Encoding::Utf8 &&
-        !textencoding::isUtf8(m_database.encoding()) &&
-        !csvfile::holdsBeyondAscii(columnNames, rows, order, n))
-        dialect.encoding = textencoding::Encoding::Utf8WithMark;
+        !textencoding::isUtf8(m_database.encoding()))
+        dialect.encoding = csvfile::utf8EncodingFor(columnNames, rows, order, n);
     csvfile::WriteResult result;
     bool failed = false;
     {

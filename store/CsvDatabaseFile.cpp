@@ -437,11 +437,12 @@ WriteResult Write(const QString& path, const QString& columnNames, const ResultG
     return Write(path, columnNames, grid, order, columnCount, dialect, progress);
 }
 
-bool holdsBeyondAscii(const QString& columnNames, const ResultGrid& grid,
-                      const std::vector<int>& order, int columnCount) {
+textencoding::Encoding utf8EncodingFor(const QString& columnNames, const ResultGrid& grid,
+                                       const std::vector<int>& order, int columnCount) {
+    using textencoding::Encoding;
     for (QChar c : columnNames) {
         if (c.unicode() >= 0x80)
-            return true;
+            return Encoding::Utf8;
     }
     const int width = std::min(std::min(columnCount, schema::kColumnCount), grid.columnCount());
     for (const int row : order) {
@@ -449,10 +450,10 @@ bool holdsBeyondAscii(const QString& columnNames, const ResultGrid& grid,
             int size = 0;
             const char* cell = grid.cellData(row, c, &size);
             if (textencoding::hasHighBytes(cell, size))
-                return true;
+                return Encoding::Utf8;
         }
     }
-    return false;
+    return Encoding::Utf8WithMark;
 }
 
 }  // namespace csvfile

@@ -97,10 +97,10 @@ inline WriteResult Write(const QString& path, const QString& columnNames, const 
     return Write(path, columnNames, grid, columnCount, Dialect::ownFormat(encoding), progress);
 }
 
-// Whether columnNames or the first columnCount cells of the rows that order names hold a
-// character beyond ASCII: without one, a UTF-8 file reads as single-byte again unless it
-// begins with the byte-order mark.
-bool holdsBeyondAscii(const QString& columnNames, const ResultGrid& grid,
-                      const std::vector<int>& order, int columnCount);
+// The UTF-8 a file of columnNames and the first columnCount cells of the rows that order names
+// is written in to read back as UTF-8: with the byte-order mark when they hold nothing beyond
+// ASCII, which would read as single-byte again without it.
+textencoding::Encoding utf8EncodingFor(const QString& columnNames, const ResultGrid& grid,
+                                       const std::vector<int>& order, int columnCount);
 
 }  // namespace csvfile
