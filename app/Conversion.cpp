@@ -4,6 +4,7 @@
 #include "FileError.h"
 #include "LineList.h"
 #include "PowerClass.h"
+#include "ResultGrid.h"
 #include "SQLite3PowerClass.h"
 #include "Schema.h"
 #include "SpreadsheetFile.h"
@@ -41,7 +42,8 @@ QString convert(const QString& path, const QString& target, const QString& forma
     const QString store = folder.filePath(storepath::kStoreFileName);
     if (!folder.isValid() || !storepath::RenewStore(storeTemplate, store))
         return QStringLiteral("no working store could be made in the temporary folder");
-    const csvfile::LoadReport report = csvfile::LoadIntoStore(path, store);
+    ResultGrid grid;  // the entries as the load stored them
+    const csvfile::LoadReport report = csvfile::LoadIntoStore(path, store, {}, {}, {}, &grid);
     if (report.refusedColumns > 0)
         return QStringLiteral("it has %1 columns, but a database holds at most %2")
             .arg(report.refusedColumns)
@@ -50,11 +52,14 @@ QString convert(const QString& path, const QString& target, const QString& forma
         return QStringLiteral("the working store could not take its entries (%1)")
             .arg(report.storeError);
     const int columns = schema::columnCount(report.columnNames);
-    SQLite3PowerClass entries;
-    if (!entries.Query(store, schema::table(), QString(), QStringLiteral("rowid"),
-                       std::min(columns, schema::kColumnCount)))
-        return QStringLiteral("its entries could not be read back (%1)").arg(entries.m_error);
-    const ResultGrid& grid = entries.m_resultValues;
+    if (grid.rowCount() != report.storedEntries) {
+        // Memory ran out for them while they were stored: read them back.
+        SQLite3PowerClass entries;
+        if (!entries.Query(store, schema::table(), QString(), QStringLiteral("rowid"),
+                           std::min(columns, schema::kColumnCount)))
+            return QStringLiteral("its entries could not be read back (%1)").arg(entries.m_error);
+        grid = std::move(entries.m_resultValues);
+    }
     std::vector<int> order(static_cast<size_t>(grid.rowCount()));
     std::iota(order.begin(), order.end(), 0);
 

@@ -249,8 +249,8 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
         return chosen;
     const QString oldTitle = windowTitle();
     setWindowTitle(text(texts::PleaseWait));
-    QByteArray bytes;
     csvfile::LoadReport report;
+    ResultGrid loaded;  // the entries as stored, for the list
     bool previousEntriesKept = true;
     // The lists give their rows back before the file comes, so that a large database is never
     // held twice. An open that fails or is cancelled leaves the store as it was, and the lists
@@ -271,24 +271,22 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
     const bool read = actionguard::guard(this, [&] {
         const std::unique_ptr<Progress> progress = operation.progress(
             text(texts::OpeningProgress).arg(fileNameOf(path)), QFileInfo(path).size());
-        bytes = csvfile::ReadFile(path);
         BusyCursor busy;
         storesession::Update session;
         session.path = origin != Origin::Template ? path : QString();
         session.sortColumn = m_database.sortColumn();
         // The encoding left as the beginning showed it is found in the whole file.
-        if (dialect && !encodingChosen)
-            dialect->encoding = textencoding::detectFile(bytes.constData(), bytes.size());
-        report = csvfile::LoadIntoStore(bytes, m_database.storePath(), session, shownOn(*progress),
-                                        dialect);
+        const csvfile::Reading reading(dialect, dialect && !encodingChosen);
+        report = csvfile::LoadIntoStore(path, m_database.storePath(), session, shownOn(*progress),
+                                        reading, &loaded);
         // A store that is missing or damaged (which can pass the check at start-up and fail
         // only when it is emptied) holds nothing worth keeping: a fresh copy of the template
         // takes the file. A sound store that refused (read-only, disk full) keeps what it had.
         if (!report.storeUsable && report.storeDamaged) {
             previousEntriesKept = false;
             if (storepath::RenewStore(storeTemplate(), m_database.storePath()))
-                report = csvfile::LoadIntoStore(bytes, m_database.storePath(), session,
-                                                shownOn(*progress), dialect);
+                report = csvfile::LoadIntoStore(path, m_database.storePath(), session,
+                                                shownOn(*progress), reading, &loaded);
         }
     });
     if (!read) {
@@ -323,9 +321,11 @@ CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QStri
                     report.dialect, false);
     {
         const std::unique_ptr<Progress> listing =
-            expectListing(operation, path, report.storedEntries, bytes.size(),
+            expectListing(operation, path, report.storedEntries, QFileInfo(path).size(),
                           qsizetype(report.storedEntries) * m_database.columnCount());
-        bytes = QByteArray();
+        // The list takes the entries as the load stored them, unless memory ran out for them.
+        if (loaded.rowCount() == report.storedEntries)
+            m_viewAllPage.takeLoadedRows(std::move(loaded));
         showDatabase();
     }
     refreshTitle();

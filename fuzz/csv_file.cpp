@@ -38,8 +38,7 @@ struct Saved {
 std::optional<Saved> loadAndSave(const QString& path, const QString& out,
                                  const std::optional<csvfile::Dialect>& dialect = std::nullopt) {
     const QString& store = files().store;
-    const csvfile::LoadReport report =
-        csvfile::LoadIntoStore(csvfile::ReadFile(path), store, {}, {}, dialect);
+    const csvfile::LoadReport report = csvfile::LoadIntoStore(path, store, {}, {}, dialect);
     if (report.refusedColumns > 0)
         return std::nullopt;
     check(report.storeUsable, "a sound store takes every file");

@@ -260,13 +260,20 @@ void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
     } else {
         const quint64 changes = storechanges::count();
         SQLite3PowerClass store;
-        store.m_resultValues = m_model.takeRows();  // reuse its memory for the new rows
         const Expected expected = std::exchange(m_expected, {});
-        store.m_resultValues.reserve(expected.bytes, expected.cells,
-                                     n > 0 ? expected.cells / n : 0);
-        // In store order, with ids: the list orders them itself and follows each change.
-        listed = store.Query(storePath(), schema::table(), filter, QStringLiteral("rowid"), n,
-                             SQLite3PowerClass::RowIds::Read, expected.listed);
+        std::optional<ResultGrid> loaded = std::exchange(m_loadedRows, std::nullopt);
+        if (loaded && filter.isEmpty()) {
+            store.m_resultValues = std::move(*loaded);
+            store.m_outcome = SQLite3PowerClass::Outcome::Done;
+            listed = true;
+        } else {
+            store.m_resultValues = m_model.takeRows();  // reuse its memory for the new rows
+            store.m_resultValues.reserve(expected.bytes, expected.cells,
+                                         n > 0 ? expected.cells / n : 0);
+            // In store order, with ids: the list orders them itself and follows each change.
+            listed = store.Query(storePath(), schema::table(), filter, QStringLiteral("rowid"), n,
+                                 SQLite3PowerClass::RowIds::Read, expected.listed);
+        }
         m_listOutcome = store.m_outcome;
         m_listError = store.m_error;
         m_lastFill = listed ? key : FillKey();

@@ -50,6 +50,9 @@ public:
                     std::function<void(qint64 rows)> listed = {}) {
         m_expected = {bytes, cells, std::move(listed)};
     }
+    // The next fill of every entry takes rows instead of reading the store: the entries a load
+    // has just stored, as that query returns them (ids read, in store order).
+    void takeLoadedRows(ResultGrid rows) { m_loadedRows = std::move(rows); }
 
     // Places the controls for a main window client area of w by h pixels. Buttons grow where
     // their captions need it; the list and the filter field give them the room.
@@ -145,6 +148,7 @@ private:
         std::function<void(qint64 rows)> listed;
     };
     Expected m_expected;
+    std::optional<ResultGrid> m_loadedRows;
     SQLite3PowerClass::Outcome m_listOutcome = SQLite3PowerClass::Outcome::Done;
     QString m_listError;
     QString m_sortColumn;    // View Filtered's; View All's is the database's

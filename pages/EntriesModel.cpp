@@ -62,8 +62,14 @@ void EntriesModel::sortBy(int column) {
 }
 
 void EntriesModel::orderRows() {
-    m_order = RowOrder(m_grid, m_sortColumn).sorted(m_byRowid);
-    m_order.reserve(m_byRowid.capacity());
+    if (m_sortColumn < 0) {
+        // Store order, made in the room the rows will have: a large list is not copied twice.
+        m_order.reserve(m_byRowid.capacity());
+        m_order.assign(m_byRowid.begin(), m_byRowid.end());
+    } else {
+        m_order = RowOrder(m_grid, m_sortColumn).sorted(m_byRowid);
+        m_order.reserve(m_byRowid.capacity());
+    }
     if (!m_filtering)
         return;
     // The rows the filter keeps, in the new order.

@@ -2,6 +2,7 @@
 
 #include "AtomicFileWriter.h"
 #include "FileError.h"
+#include "RecordStream.h"
 #include "ResultGrid.h"
 #include "Schema.h"
 #include "StoreConnection.h"
@@ -98,140 +99,202 @@ QByteArray insertStatement(int columns) {
     return sql;
 }
 
-// The column names of the first record: the own format's line 1 as it stands, another
-// format's names without what the list of names cannot hold.
-QString namesOf(const RecordReader& header, const char* line, qsizetype length,
-                const Dialect& dialect) {
-    if (!dialect.firstLineNames) {
-        QStringList letters;
-        for (int k = 0; k < header.fieldCount(); ++k)
-            letters.append(QChar(u'A' + k));
-        return letters.join(QLatin1Char(';'));
-    }
-    if (dialect.isOwnFormat())
-        return decodeField(line, length, dialect.encoding);
+// The column names of the first record, its values as UTF-8: the own format's line 1 as it
+// stands, another format's names without what the list of names cannot hold.
+QString namesOf(const RecordBatch& batch, const RecordBatch::Record& header,
+                const RecordStream& stream) {
     QStringList names;
-    for (int k = 0; k < header.fieldCount(); ++k) {
-        QString name = decodeField(header.fieldData(k), header.fieldSize(k), dialect.encoding);
-        name.replace(QLatin1Char(';'), QLatin1Char(','));
-        name.replace(QLatin1String("\r\n"), QLatin1String(" "));
-        name.replace(QLatin1Char('\r'), QLatin1Char(' '))
-            .replace(QLatin1Char('\n'), QLatin1Char(' '));
+    for (int k = 0; k < header.values; ++k) {
+        if (!stream.namesFirst()) {
+            names.append(QChar(u'A' + k));
+            continue;
+        }
+        qsizetype size = 0;
+        const char* value = batch.value(header.firstValue + k, &size);
+        QString name = textencoding::fromUtf8(value, size);
+        if (!stream.ownFormat()) {
+            name.replace(QLatin1Char(';'), QLatin1Char(','));
+            name.replace(QLatin1String("\r\n"), QLatin1String(" "));
+            name.replace(QLatin1Char('\r'), QLatin1Char(' '))
+                .replace(QLatin1Char('\n'), QLatin1Char(' '));
+        }
         names.append(name);
     }
     return names.join(QLatin1Char(';'));
 }
 
-// Stores the records of reader, the first of them already read when the dialect has names;
-// progress counts the bytes of the text.
-bool insertRecords(StoreConnection& connection, RecordReader& reader, qint64 textSize,
-                   LoadReport& report, storesession::Update session,
-                   const ProgressCallback& progress) {
-    const bool singleByte = report.dialect.encoding == textencoding::Encoding::SingleByte;
-    std::vector<QByteArray> converted(schema::kColumnCount);  // single-byte values as UTF-8
-    const int columns = schema::columnCount(report.columnNames);
-    if (!connection.setUnsyncedWrites() || !connection.begin())
-        return fail(connection, report);
-    // Every entry goes, also one that holds the word of the clear-all condition: it belongs to
-    // the file loaded before and would otherwise slip into this one.
-    if (!connection.execute(QByteArray("DELETE FROM ") + schema::kTableName + ";"))
-        return fail(connection, report);
+// Stores the records of a stream whose first batch is batch, in one transaction that also
+// writes the session record, and lists them in listed, when given; false when the store
+// refused, the progress cancelled or the stream is to be read again. The first record is the
+// header when the file names its columns.
+class RecordStorer {
+public:
+    RecordStorer(StoreConnection& connection, LoadReport& report, ResultGrid* listed,
+                 qint64 fileSize)
+        : m_connection(connection), m_report(report), m_listed(listed), m_fileSize(fileSize) {}
 
-    // Most lines hold the file's columns and are stored through a statement naming just
-    // those; a line with more values (at most 26) through one naming every column.
-    const int narrowWidth = std::clamp(columns, 1, schema::kColumnCount);
-    PreparedStatement narrow(connection, insertStatement(narrowWidth));
-    PreparedStatement wide(connection, insertStatement(schema::kColumnCount));
-    if (narrow.prepareResult() != SQLITE_OK || wide.prepareResult() != SQLITE_OK) {
-        connection.noteEngineFailure();
-        return fail(connection, report);
+    bool store(RecordStream& stream, const RecordBatch* batch, storesession::Update session,
+               const ProgressCallback& progress) {
+        if (!prepare())
+            return false;
+        if (batch)
+            makeRoom(*batch);
+        ProgressSteps steps(progress, stream.size(), kLoadStep);
+        int skip = stream.namesFirst() ? 1 : 0;
+        for (; batch; batch = stream.next()) {
+            // Told before the records are stored: the last of them leave work to stop too.
+            if (!steps.reached(batch->fileOffset))
+                return cancel(m_connection, m_report);
+            for (size_t i = static_cast<size_t>(skip); i < batch->records.size(); ++i) {
+                if (!storeRecord(*batch, batch->records[i]))
+                    return fail(m_connection, m_report);
+            }
+            skip = 0;
+        }
+        if (stream.readAgain()) {
+            m_connection.rollback();
+            return false;
+        }
+        if (!steps.finished())
+            return cancel(m_connection, m_report);
+        m_report.dialect = stream.dialect();
+        if (m_listed && m_report.storedEntries == 0) {
+            m_listed->clear();  // like a query: no rows, no columns
+        } else if (m_listed) {
+            for (int k = 1; k <= m_listedWidth; ++k)
+                m_listed->m_resultColumns.append(schema::column(k));
+        }
+        session.columnNames = m_report.columnNames;
+        session.dialect = nameOf(m_report.dialect);
+        session.unsaved = false;
+        if (!storesession::write(m_connection, session) || !m_connection.commit())
+            return fail(m_connection, m_report);
+        return true;
     }
 
-    ProgressSteps steps(progress, textSize, kLoadStep);
-    bool pending = !report.dialect.firstLineNames;  // the first record is an entry
-    qint64 stored = pending ? 0 : reader.offset();  // the text before the record read
-    while (pending || reader.next()) {
-        pending = false;
-        // Told before the record is stored: the last record leaves work to stop too.
-        if (!steps.reached(std::exchange(stored, reader.offset())))
-            return cancel(connection, report);
-        const int lineNumber = reader.line();
-        if (reader.irregularity() != Irregularity::None)
-            report.lenientLines.append(reader.irregularLine());
-        const int fields = reader.fieldCount();
-        if (fields == 0)
-            continue;
-        if (fields > schema::kColumnCount) {
-            report.tooManyValues.append(lineNumber);
-            continue;
+private:
+    bool prepare() {
+        if (!m_connection.setUnsyncedWrites() || !m_connection.begin())
+            return fail(m_connection, m_report);
+        // Every entry goes, also one that holds the word of the clear-all condition: it
+        // belongs to the file loaded before and would otherwise slip into this one.
+        if (!m_connection.execute(QByteArray("DELETE FROM ") + schema::kTableName + ";"))
+            return fail(m_connection, m_report);
+        // Most lines hold the file's columns and are stored through a statement naming just
+        // those; a line with more values (at most 26) through one naming every column.
+        m_columns = schema::columnCount(m_report.columnNames);
+        m_narrowWidth = std::clamp(m_columns, 1, schema::kColumnCount);
+        m_narrow.emplace(m_connection, insertStatement(m_narrowWidth));
+        m_wide.emplace(m_connection, insertStatement(schema::kColumnCount));
+        if (m_narrow->prepareResult() != SQLITE_OK || m_wide->prepareResult() != SQLITE_OK) {
+            m_connection.noteEngineFailure();
+            return fail(m_connection, m_report);
         }
-        if (fields > columns)
-            report.hiddenValues.append(lineNumber);
-        sqlite3_stmt* statement = fields > narrowWidth ? wide.handle() : narrow.handle();
-        const int width = fields > narrowWidth ? schema::kColumnCount : narrowWidth;
+        // The list shows the file's columns: what a query of them would return.
+        m_listedWidth = std::min(m_columns, schema::kColumnCount);
+        if (m_listed) {
+            m_listed->clear();
+            m_listed->setColumnCount(m_listedWidth);
+        }
+        return true;
+    }
+
+    // False when the store refused it.
+    bool storeRecord(const RecordBatch& batch, const RecordBatch::Record& record) {
+        if (record.irregularLine > 0)
+            m_report.lenientLines.append(record.irregularLine);
+        const int fields = record.values;
+        if (fields == 0)
+            return true;
+        if (fields > schema::kColumnCount) {
+            m_report.tooManyValues.append(record.line);
+            return true;
+        }
+        if (fields > m_columns)
+            m_report.hiddenValues.append(record.line);
+        sqlite3_stmt* statement = fields > m_narrowWidth ? m_wide->handle() : m_narrow->handle();
+        const int width = fields > m_narrowWidth ? schema::kColumnCount : m_narrowWidth;
         // Missing values of the file's columns are stored as empty texts, so that the entry
         // matches what the lists show; columns beyond stay NULL.
         for (int k = 1; k <= width; ++k) {
-            if (k <= fields) {
-                const char* value = reader.fieldData(k - 1);
-                qsizetype size = reader.fieldSize(k - 1);
-                if (singleByte && textencoding::hasHighBytes(value, size)) {
-                    QByteArray& utf8 = converted[static_cast<size_t>(k - 1)];
-                    utf8.clear();
-                    textencoding::singleByteToUtf8(value, size, utf8);
-                    value = utf8.constData();
-                    size = utf8.size();
-                }
-                sqlite3_bind_text(statement, k, value, static_cast<int>(size), SQLITE_STATIC);
-            } else if (k <= columns) {
-                sqlite3_bind_text(statement, k, "", 0, SQLITE_STATIC);
-            } else {
+            if (k > m_columns && k > fields) {
                 sqlite3_bind_null(statement, k);
+                continue;
             }
+            qsizetype size = 0;
+            const char* value = k <= fields ? batch.value(record.firstValue + k - 1, &size) : "";
+            sqlite3_bind_text(statement, k, value, static_cast<int>(size), SQLITE_STATIC);
         }
         if (sqlite3_step(statement) != SQLITE_DONE) {
-            connection.noteEngineFailure();
-            return fail(connection, report);
+            m_connection.noteEngineFailure();
+            return false;
         }
         sqlite3_reset(statement);
-        ++report.storedEntries;
+        ++m_report.storedEntries;
+        if (m_listed)
+            list(batch, record);
+        return true;
     }
-    if (!steps.finished())
-        return cancel(connection, report);
-    session.columnNames = report.columnNames;
-    session.dialect = nameOf(report.dialect);
-    session.unsaved = false;
-    if (!storesession::write(connection, session) || !connection.commit())
-        return fail(connection, report);
-    return true;
-}
 
-}  // namespace
+    // Makes room in the list for as many entries as the file holds, if the first batch is
+    // like the rest, and some more: room untouched costs no memory, but a grid that grows
+    // beyond its room is copied whole.
+    void makeRoom(const RecordBatch& first) {
+        const qint64 span = first.fileEnd - first.fileOffset;
+        if (!m_listed || span <= 0)
+            return;
+        const auto scaled = [&](qint64 n) {
+            const qint64 all = n * m_fileSize / span;
+            return all + all / 8;
+        };
+        const qint64 rows = scaled(static_cast<qint64>(first.records.size()));
+        m_listed->reserve(scaled(first.text.size()), rows * m_listedWidth, rows);
+    }
 
-LoadReport LoadIntoStore(const QString& csvPath, const QString& storePath,
-                         const storesession::Update& session) {
-    return LoadIntoStore(ReadFile(csvPath), storePath, session);
-}
+    // Appends the entry just stored to the list with its id, as a query would return it. When
+    // the grid is full, the list reads the entries from the store instead.
+    void list(const RecordBatch& batch, const RecordBatch::Record& record) {
+        m_listed->appendRowid(sqlite3_last_insert_rowid(m_connection.handle()));
+        for (int k = 0; k < m_listedWidth; ++k) {
+            qsizetype size = 0;
+            const char* value = k < record.values ? batch.value(record.firstValue + k, &size) : "";
+            if (!m_listed->appendCell(value, size)) {
+                m_listed->release();
+                m_listed = nullptr;
+                return;
+            }
+        }
+    }
 
-LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
-                         const storesession::Update& session, const ProgressCallback& progress,
-                         const std::optional<Dialect>& dialect) {
+    StoreConnection& m_connection;
+    LoadReport& m_report;
+    ResultGrid* m_listed;
+    const qint64 m_fileSize;
+    int m_columns = 0;
+    int m_narrowWidth = 1;
+    int m_listedWidth = 0;
+    std::optional<PreparedStatement> m_narrow;
+    std::optional<PreparedStatement> m_wide;
+};
+
+// One reading of the file in reading; readAgain tells a reading the file asks for instead.
+LoadReport loadOnce(const QString& path, const QByteArray& bytes, const QString& storePath,
+                    const storesession::Update& session, const ProgressCallback& progress,
+                    const Reading& reading, ResultGrid* listed, std::optional<Reading>* readAgain) {
     LoadReport report;
-    report.dialect = dialect ? *dialect : detectDialect(bytes).dialect;
-    QByteArray converted;
-    const auto [begin, end] =
-        textOf(bytes.constData(), bytes.size(), report.dialect.encoding, converted);
-    // Saved again, the file's lines end as they did, whatever dialect the caller chose.
-    findLineEnds(report.dialect, begin, end);
-    RecordReader reader(begin, end, report.dialect);
-    if (reader.next()) {
-        const char* newline = static_cast<const char*>(std::memchr(begin, '\n', end - begin));
-        qsizetype length = (newline ? newline : end) - begin;
-        if (newline && length > 0 && begin[length - 1] == '\r')
-            --length;
-        report.columnNames = namesOf(reader, begin, length, report.dialect);
-        if (reader.fieldCount() > schema::kColumnCount) {
-            report.refusedColumns = reader.fieldCount();
+    if (listed)
+        listed->clear();
+    RecordStream stream(path, bytes, reading);
+    const RecordBatch* first = stream.next();
+    if (first && !first->records.empty()) {
+        const RecordBatch::Record& header = first->records.front();
+        report.columnNames = namesOf(*first, header, stream);
+        if (header.values > schema::kColumnCount) {
+            // Unless the rest of the file shows it is to be read otherwise.
+            while (stream.next()) {
+            }
+            *readAgain = stream.readAgain();
+            report.refusedColumns = header.values;
             report.columnNames.clear();
             return report;
         }
@@ -244,9 +307,48 @@ LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
         report.storeError = connection.lastError();
         return report;
     }
-    if (!insertRecords(connection, reader, end - begin, report, session, progress))
+    RecordStorer storer(connection, report, listed, stream.size());
+    bool stored = false;
+    try {
+        stored = storer.store(stream, first, session, progress);
+    } catch (...) {
+        connection.rollback();  // the file could not be read on: nothing changes
+        throw;
+    }
+    *readAgain = stream.readAgain();
+    if (!stored) {
         report.storedEntries = 0;
+        if (listed)
+            listed->release();
+    }
     return report;
+}
+
+LoadReport load(const QString& path, const QByteArray& bytes, const QString& storePath,
+                const storesession::Update& session, const ProgressCallback& progress,
+                Reading reading, ResultGrid* listed) {
+    for (;;) {
+        std::optional<Reading> again;
+        const LoadReport report =
+            loadOnce(path, bytes, storePath, session, progress, reading, listed, &again);
+        if (!again)
+            return report;
+        reading = *again;
+    }
+}
+
+}  // namespace
+
+LoadReport LoadIntoStore(const QString& csvPath, const QString& storePath,
+                         const storesession::Update& session, const ProgressCallback& progress,
+                         const Reading& reading, ResultGrid* listed) {
+    return load(csvPath, QByteArray(), storePath, session, progress, reading, listed);
+}
+
+LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
+                         const storesession::Update& session, const ProgressCallback& progress,
+                         const Reading& reading, ResultGrid* listed) {
+    return load(QString(), bytes, storePath, session, progress, reading, listed);
 }
 
 namespace {

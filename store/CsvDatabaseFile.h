@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CsvDialect.h"
+#include "RecordStream.h"
 #include "StoreSession.h"
 #include "TextEncoding.h"
 
@@ -41,22 +42,28 @@ struct LoadReport {
     bool cancelled = false;  // the progress callback cancelled: the store keeps what it had
 };
 
-// Reads the whole file at csvPath (raising FileError when it cannot be read, before anything
+// Reads the file at csvPath (raising FileError when it cannot be read, before anything
 // changes) and replaces every entry of the store by the file's entry lines, in file order, in
-// one transaction, read in the dialect detectDialect finds. An empty line and a line of more
-// than 26 values add no entry; a line with fewer values than columns leaves the rest empty. A
-// file of more than 26 columns changes nothing. The same transaction records the session
-// (session, with the file's column names and dialect, and no unsaved changes), so that the
-// record never speaks of entries the store does not hold.
+// one transaction, read as reading says: in the dialect the file shows when it names none. An
+// empty line and a line of more than 26 values add no entry; a line with fewer values than
+// columns leaves the rest empty. A file of more than 26 columns changes nothing. The same
+// transaction records the session (session, with the file's column names and dialect, and no
+// unsaved changes), so that the record never speaks of entries the store does not hold.
+// progress, when given, follows the bytes of the file stored and can cancel: the store keeps
+// its entries and its session record as they were. The file is read in parts beside the store
+// taking them, never held whole. With listed, the entries stored are also put there as a query
+// of the file's columns with ids in store order would return them, so that nobody reads them
+// back; it is left empty when the load fails, or holds fewer rows than storedEntries when
+// memory ran out.
 LoadReport LoadIntoStore(const QString& csvPath, const QString& storePath,
-                         const storesession::Update& session = {});
-// The same for a file already read with ReadFile, in dialect when given, with the progress of
-// the bytes stored, when given; cancelled, the store keeps its entries and its session record
-// as they were.
+                         const storesession::Update& session = {},
+                         const ProgressCallback& progress = {}, const Reading& reading = {},
+                         ResultGrid* listed = nullptr);
+// The same for a file's bytes.
 LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
                          const storesession::Update& session = {},
-                         const ProgressCallback& progress = {},
-                         const std::optional<Dialect>& dialect = std::nullopt);
+                         const ProgressCallback& progress = {}, const Reading& reading = {},
+                         ResultGrid* listed = nullptr);
 
 // The whole file at path. Raises FileError when it cannot be read.
 QByteArray ReadFile(const QString& path);

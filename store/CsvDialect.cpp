@@ -108,8 +108,9 @@ Dialect dialectFromName(const QString& name) {
     return dialect;
 }
 
-RecordReader::RecordReader(const char* begin, const char* end, const Dialect& dialect)
-    : m_begin(begin), m_pos(begin), m_end(end), m_dialect(dialect) {}
+RecordReader::RecordReader(const char* begin, const char* end, const Dialect& dialect,
+                           int firstLine)
+    : m_begin(begin), m_pos(begin), m_end(end), m_dialect(dialect), m_line(firstLine) {}
 
 bool RecordReader::atLineEnd(const char* p) const {
     if (m_dialect.lineEnd == Dialect::LineEnd::Cr)
@@ -235,12 +236,15 @@ bool RecordReader::next() {
     if (m_pos >= m_end)
         return false;
     m_recordLine = m_line;
+    m_recordBegin = m_pos;
     if (!m_dialect.quoted()) {
         readOwnFormatLine();
+        m_ended = m_pos < m_end && m_pos[-1] == '\n';
         return true;
     }
     if (atLineEnd(m_pos)) {  // an empty line
         m_pos = skipLineEnd(m_pos);
+        m_ended = m_pos < m_end;
         return true;
     }
     for (;;) {
@@ -254,6 +258,7 @@ bool RecordReader::next() {
         }
         if (m_pos < m_end)
             m_pos = skipLineEnd(m_pos);
+        m_ended = m_pos < m_end;
         return true;
     }
 }
@@ -395,6 +400,10 @@ QuotedFields quotedFieldsOf(const char* begin, const char* end, bool cut, const 
 void findLineEnds(Dialect& dialect, const char* begin, const char* end) {
     dialect.lineEnd =
         lineEndOf(begin, begin + std::min<qsizetype>(kSampleBytes, end - begin), dialect.quoted());
+    findLastLineEnd(dialect, begin, end);
+}
+
+void findLastLineEnd(Dialect& dialect, const char* begin, const char* end) {
     dialect.lastLineEnded = end == begin || end[-1] == '\n' ||
                             (dialect.lineEnd == Dialect::LineEnd::Cr && end[-1] == '\r');
 }
@@ -465,6 +474,8 @@ Detection detectDialect(const QByteArray& bytes, bool beginningOnly) {
         (!quoted.written() || !readsConsistently(begin, end, beginningOnly, dialect))) {
         dialect.quoting = Dialect::Quoting::None;
         detection.sure = true;
+    } else if (separator == ';' && ownLineEnds && !textencoding::isUtf16(dialect.encoding)) {
+        detection.quotedIfConsistent = beginningOnly;
     }
     return detection;
 }

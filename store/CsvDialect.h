@@ -66,6 +66,9 @@ Dialect dialectFromName(const QString& name);
 struct Detection {
     Dialect dialect;
     bool sure = true;
+    // Told by the beginning only: a ";" file found quoted is quoted only if the rest reads
+    // consistently too (no record read leniently); otherwise it is the own format.
+    bool quotedIfConsistent = false;
 };
 
 // Finds the dialect of a whole file's bytes. The encoding comes from every byte (as the load
@@ -81,6 +84,8 @@ Detection detectDialect(const QByteArray& bytes, bool beginningOnly = false);
 // the encoding the store takes: the first line end decides, outside quotes when the dialect
 // quotes.
 void findLineEnds(Dialect& dialect, const char* begin, const char* end);
+// Sets whether the last line ends from the whole text's end (empty text: it does).
+void findLastLineEnd(Dialect& dialect, const char* begin, const char* end);
 
 // Why a record was read leniently; the lines (from 1) where it happened are reported.
 enum class Irregularity {
@@ -92,10 +97,11 @@ enum class Irregularity {
 
 // Reads the records of [begin, end), text already in the encoding the store takes (UTF-8 or
 // single-byte). A field points into the text, or into the reader's own buffer where quotes
-// were taken out; both stay valid until the next call of next().
+// were taken out; both stay valid until the next call of next(). The text may be a part of a
+// file whose first line is firstLine: a record that was not ended() reached the part's end.
 class RecordReader {
 public:
-    RecordReader(const char* begin, const char* end, const Dialect& dialect);
+    RecordReader(const char* begin, const char* end, const Dialect& dialect, int firstLine = 1);
 
     // The next record; false at the end. An empty line is a record of no fields.
     bool next();
@@ -112,8 +118,14 @@ public:
     int line() const { return m_recordLine; }
     Irregularity irregularity() const { return m_irregularity; }
     int irregularLine() const { return m_irregularLine; }
-    // How far the reading has come, from begin.
+    // How far the reading has come, from begin, and where the record read began.
     qint64 offset() const { return m_pos - m_begin; }
+    qint64 recordOffset() const { return m_recordBegin - m_begin; }
+    // The line (from 1) the next record begins at.
+    int nextLine() const { return m_line; }
+    // Whether the record ended at a line end, with text after it: a record that is not ended
+    // may go on in what follows the text.
+    bool ended() const { return m_ended; }
 
 private:
     struct Field {
@@ -133,12 +145,14 @@ private:
     void noteIrregular(Irregularity irregularity, int line);
 
     const char* m_begin;
+    const char* m_recordBegin = nullptr;
+    bool m_ended = false;
     const char* m_pos;
     const char* m_end;
     Dialect m_dialect;
     std::vector<Field> m_fields;
     QByteArray m_buffer;
-    int m_line = 1;
+    int m_line;
     int m_recordLine = 0;
     Irregularity m_irregularity = Irregularity::None;
     int m_irregularLine = 0;

@@ -17,6 +17,8 @@ void ResultGrid::clear() {
     m_data.clear();
     m_ends.clear();
     m_rowids.clear();
+    m_firstRowid = 0;
+    m_consecutiveRowids = 0;
     m_shapes.clear();
     m_shape = kShapeSeed;
     m_cellsInRow = 0;
@@ -37,6 +39,22 @@ void ResultGrid::reserve(qsizetype bytes, qsizetype cells, qsizetype rows) {
     m_ends.reserve(withRoom(cells));
     m_rowids.reserve(withRoom(rows));
     m_shapes.reserve(withRoom(rows));
+}
+
+void ResultGrid::appendRowid(qint64 rowid) {
+    if (m_rowids.empty()) {
+        if (m_consecutiveRowids == 0)
+            m_firstRowid = rowid;
+        if (rowid == m_firstRowid + static_cast<qint64>(m_consecutiveRowids)) {
+            ++m_consecutiveRowids;
+            return;
+        }
+        m_rowids.reserve(m_consecutiveRowids + 1);
+        for (size_t i = 0; i < m_consecutiveRowids; ++i)
+            m_rowids.push_back(m_firstRowid + static_cast<qint64>(i));
+        m_consecutiveRowids = 0;
+    }
+    m_rowids.push_back(rowid);
 }
 
 bool ResultGrid::appendCell(const char* data, qsizetype size) {

@@ -30,6 +30,8 @@ public:
     }
     // The store's id of the row, when the query read ids; 0 otherwise.
     qint64 rowid(int row) const {
+        if (m_rowids.empty())
+            return static_cast<size_t>(row) < m_consecutiveRowids ? m_firstRowid + row : 0;
         return static_cast<size_t>(row) < m_rowids.size() ? m_rowids[row] : 0;
     }
     // The sizes of the row's cells folded into one number, made as the row was appended: rows
@@ -48,7 +50,7 @@ public:
     // Appends the next cell, row by row. False when the grid would exceed 4 GiB.
     bool appendCell(const char* data, qsizetype size);
     // Gives the row being appended its id: once for each row, before or after its cells.
-    void appendRowid(qint64 rowid) { m_rowids.push_back(rowid); }
+    void appendRowid(qint64 rowid);
     // Appends row of other, which has the same columns, with its id. False, with nothing
     // appended, when the grid would exceed 4 GiB.
     bool appendRow(const ResultGrid& other, int row);
@@ -61,6 +63,10 @@ private:
     int m_columnCount = 0;
     std::vector<char> m_data;
     std::vector<quint32> m_ends;
+    // Ids that follow one another, as an open's entries and those added after them have, are
+    // not held: the first and how many. m_rowids holds them once one does not follow.
+    qint64 m_firstRowid = 0;
+    size_t m_consecutiveRowids = 0;
     std::vector<qint64> m_rowids;
     std::vector<quint32> m_shapes;  // of the complete rows
     quint32 m_shape = kShapeSeed;   // of the row being appended

@@ -2,6 +2,7 @@
 #include "FileErrorOf.h"
 #include "FileSizeLimit.h"
 #include "PowerClass.h"
+#include "ResultGrid.h"
 #include "SQLite3PowerClass.h"
 #include "Schema.h"
 #include "TestEnvironment.h"
@@ -27,9 +28,43 @@ public:
     CsvFixture() : m_store(env.copyStoreTemplate()) {}
     const QString& store() const { return m_store; }
 
+    // Loads as the program opens a file: the list takes the entries as they are stored, and
+    // they must be what the store holds.
     csvfile::LoadReport load(const QByteArray& bytes,
-                             const QString& name = QStringLiteral("in.csv")) {
-        return csvfile::LoadIntoStore(env.writeFile(name, bytes), m_store);
+                             const QString& name = QStringLiteral("in.csv"),
+                             const std::optional<csvfile::Dialect>& dialect = std::nullopt) {
+        ResultGrid listed;
+        const csvfile::LoadReport report = csvfile::LoadIntoStore(
+            csvfile::ReadFile(env.writeFile(name, bytes)), m_store, {}, {}, dialect, &listed);
+        const bool loaded = report.storeUsable && !report.cancelled && report.refusedColumns == 0;
+        compareWithStore(listed, loaded ? schema::columnCount(report.columnNames) : -1);
+        return report;
+    }
+    // Whether listed is what a query of the first columns of the store returns (columns -1:
+    // nothing loaded, listed must be empty).
+    void compareWithStore(const ResultGrid& listed, int columns) const {
+        if (columns <= 0) {
+            QCOMPARE(listed.rowCount(), 0);
+            return;
+        }
+        SQLite3PowerClass sql;
+        QVERIFY(sql.Query(m_store, schema::table(), QString(), QStringLiteral("rowid"), columns,
+                          SQLite3PowerClass::RowIds::Read));
+        const ResultGrid& stored = sql.m_resultValues;
+        QCOMPARE(listed.columnCount(), stored.columnCount());
+        QCOMPARE(listed.m_resultColumns, stored.m_resultColumns);
+        QCOMPARE(listed.rowCount(), stored.rowCount());
+        for (int row = 0; row < stored.rowCount(); ++row) {
+            QCOMPARE(listed.rowid(row), stored.rowid(row));
+            QCOMPARE(listed.rowShape(row), stored.rowShape(row));
+            for (int column = 0; column < stored.columnCount(); ++column) {
+                int listedSize = 0;
+                int storedSize = 0;
+                const char* listedCell = listed.cellData(row, column, &listedSize);
+                const char* storedCell = stored.cellData(row, column, &storedSize);
+                QCOMPARE(QByteArray(listedCell, listedSize), QByteArray(storedCell, storedSize));
+            }
+        }
     }
     // Writes the store's entries under columnNames, as saving does, and returns the bytes.
     QByteArray save(const QString& columnNames, const csvfile::Dialect& dialect = {}) const {
@@ -588,7 +623,7 @@ void TestCsvFile::withoutNamesLine() {
     dialect.firstLineNames = false;
     const QByteArray file = "1,2\r\n3,4\r\n";
     CsvFixture csv;
-    const csvfile::LoadReport report = csvfile::LoadIntoStore(file, csv.store(), {}, {}, dialect);
+    const csvfile::LoadReport report = csv.load(file, QStringLiteral("in.csv"), dialect);
     QCOMPARE(report.columnNames, QStringLiteral("A;B"));
     QCOMPARE(csv.rows(2), (QStringList{"1|2", "3|4"}));
     QCOMPARE(csv.save(report.columnNames, report.dialect), file);

@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 #include <cstring>
 
 namespace textencoding {
@@ -121,6 +122,55 @@ Encoding detect(const char* data, qsizetype size) {
     return multiByte ? Encoding::Utf8 : Encoding::SingleByte;
 }
 
+void Utf8Watch::see(const char* data, qsizetype size) {
+    const auto* p = reinterpret_cast<const unsigned char*>(data);
+    const auto* end = p + size;
+    if (!m_valid)
+        return;
+    if (m_cutSize > 0) {
+        // The cut sequence with as much of this part as it can take.
+        unsigned char joined[4];
+        std::memcpy(joined, m_cut, static_cast<size_t>(m_cutSize));
+        const int taken = static_cast<int>(std::min<qsizetype>(4 - m_cutSize, size));
+        std::memcpy(joined + m_cutSize, p, static_cast<size_t>(taken));
+        const int length = sequenceLength(joined, joined + m_cutSize + taken);
+        if (length == 0) {
+            // Still cut short when the part ran out before the sequence could end.
+            if (m_cutSize + taken < 4 && taken == size) {
+                std::memcpy(m_cut + m_cutSize, p, static_cast<size_t>(taken));
+                m_cutSize += taken;
+                return;
+            }
+            m_valid = false;
+            return;
+        }
+        p += length - m_cutSize;
+        m_cutSize = 0;
+    }
+    while ((p = nextHighByte(p, end)) < end) {
+        m_sawHigh = true;
+        const int length = sequenceLength(p, end);
+        if (length == 0) {
+            if (end - p < 4) {  // maybe cut: the next part tells
+                m_cutSize = static_cast<int>(end - p);
+                std::memcpy(m_cut, p, static_cast<size_t>(m_cutSize));
+                return;
+            }
+            m_valid = false;
+            return;
+        }
+        p += length;
+    }
+}
+
+Encoding Utf8Watch::verdict(bool marked) const {
+    if (!m_valid || m_cutSize > 0)
+        return Encoding::SingleByte;
+    if (marked)
+        return Encoding::Utf8WithMark;
+    return m_sawHigh ? Encoding::Utf8 : Encoding::SingleByte;
+}
+
 Encoding detectFile(const char* data, qsizetype size) {
     if (size >= 2 && data[0] == '\xFF' && data[1] == '\xFE')
         return Encoding::Utf16LE;
@@ -147,6 +197,21 @@ QByteArray utf16ToUtf8(Encoding encoding, const char* data, qsizetype size) {
         QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
     const QString text = decoder.decode(QByteArrayView(data, size));
     return text.toUtf8();
+}
+
+void utf16PartToUtf8(Encoding encoding, const char* data, qsizetype size, bool last,
+                     QByteArray& cut, QByteArray& out) {
+    cut.append(data, size);
+    qsizetype whole = last ? cut.size() : cut.size() & ~qsizetype(1);
+    if (!last && whole >= 2) {
+        // A high surrogate waits for the unit after it.
+        const auto* unit = reinterpret_cast<const unsigned char*>(cut.constData() + whole - 2);
+        const unsigned high = encoding == Encoding::Utf16BE ? unit[0] : unit[1];
+        if (high >= 0xD8 && high <= 0xDB)
+            whole -= 2;
+    }
+    out += utf16ToUtf8(encoding, cut.constData(), whole);
+    cut.remove(0, whole);
 }
 
 void utf8ToUtf16(Encoding encoding, const char* data, qsizetype size, QByteArray& out) {

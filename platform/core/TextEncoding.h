@@ -34,6 +34,26 @@ inline bool holdsEveryCharacter(Encoding encoding) {
 // holds at least one multi-byte sequence is UTF-8; anything else is single-byte, a mark before
 // bytes that are no UTF-8 too. One pass, fast over ASCII.
 Encoding detect(const char* data, qsizetype size);
+// Follows a file's text (after any mark) given in parts, for what detect() tells of it whole:
+// whether every byte from 0x80 on forms UTF-8, and whether there is such a byte. A sequence
+// cut at the end of one part is judged with the next.
+class Utf8Watch {
+public:
+    void see(const char* data, qsizetype size);
+    // False once a byte is seen that forms no UTF-8; a cut sequence still counts as valid.
+    bool valid() const { return m_valid; }
+    // Whether a byte from 0x80 on has been seen, a cut sequence's too.
+    bool sawHighByte() const { return m_sawHigh; }
+    // At the end of the text: what detect() finds for the whole file, marked when it began
+    // with the UTF-8 mark (which see() was not given).
+    Encoding verdict(bool marked) const;
+
+private:
+    unsigned char m_cut[4] = {};
+    int m_cutSize = 0;
+    bool m_valid = true;
+    bool m_sawHigh = false;
+};
 // The three bytes of the UTF-8 byte-order mark.
 inline constexpr char kUtf8Mark[] = "\xEF\xBB\xBF";
 // The encoding of a whole file: UTF-16 when it begins with a UTF-16 byte-order mark,
@@ -45,6 +65,11 @@ int markLength(Encoding encoding);
 // (without the mark), appended to out. A lone surrogate becomes U+FFFD.
 QByteArray utf16ToUtf8(Encoding encoding, const char* data, qsizetype size);
 void utf8ToUtf16(Encoding encoding, const char* data, qsizetype size, QByteArray& out);
+// The same for a UTF-16 text given in parts: each part's text as UTF-8, appended to out, the
+// same as the whole would give. A unit or surrogate pair cut at the end of a part waits in
+// cut for the next; the last part (last) takes what waits as the whole would.
+void utf16PartToUtf8(Encoding encoding, const char* data, qsizetype size, bool last,
+                     QByteArray& cut, QByteArray& out);
 // The encoding as a word ("single-byte", "utf-8", "utf-8 with mark", "utf-16le", "utf-16be")
 // and back; an unknown word reads as single-byte.
 QString nameOf(Encoding encoding);
