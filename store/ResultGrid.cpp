@@ -11,6 +11,17 @@ QString ResultGrid::at(qsizetype index) const {
     return textencoding::fromUtf8(m_data.data() + begin, m_ends[index] - begin);
 }
 
+quint32 ResultGrid::rowShape(int row) const {
+    // Made when asked rather than held: four bytes a row of a large list.
+    quint32 shape = 2166136261u;
+    for (int column = 0; column < m_columnCount; ++column) {
+        int size = 0;
+        cellData(row, column, &size);
+        shape = (shape ^ static_cast<quint32>(size)) * 16777619u;
+    }
+    return shape;
+}
+
 void ResultGrid::clear() {
     m_columnCount = 0;
     m_resultColumns.clear();
@@ -19,9 +30,6 @@ void ResultGrid::clear() {
     m_rowids.clear();
     m_firstRowid = 0;
     m_consecutiveRowids = 0;
-    m_shapes.clear();
-    m_shape = kShapeSeed;
-    m_cellsInRow = 0;
 }
 
 void ResultGrid::release() {
@@ -29,7 +37,6 @@ void ResultGrid::release() {
     m_data.shrink_to_fit();
     m_ends.shrink_to_fit();
     m_rowids.shrink_to_fit();
-    m_shapes.shrink_to_fit();
 }
 
 void ResultGrid::reserve(qsizetype bytes, qsizetype cells, qsizetype rows) {
@@ -38,7 +45,6 @@ void ResultGrid::reserve(qsizetype bytes, qsizetype cells, qsizetype rows) {
     m_data.reserve(withRoom(bytes));
     m_ends.reserve(withRoom(cells));
     m_rowids.reserve(withRoom(rows));
-    m_shapes.reserve(withRoom(rows));
 }
 
 void ResultGrid::appendRowid(qint64 rowid) {
@@ -62,12 +68,6 @@ bool ResultGrid::appendCell(const char* data, qsizetype size) {
         return false;
     m_data.insert(m_data.end(), data, data + size);
     m_ends.push_back(static_cast<quint32>(m_data.size()));
-    m_shape = (m_shape ^ static_cast<quint32>(size)) * 16777619u;
-    if (++m_cellsInRow == m_columnCount) {
-        m_shapes.push_back(m_shape);
-        m_shape = kShapeSeed;
-        m_cellsInRow = 0;
-    }
     return true;
 }
 
@@ -80,8 +80,6 @@ bool ResultGrid::appendRow(const ResultGrid& other, int row) {
         if (!appendCell(cell, size)) {
             m_data.resize(bytes);  // no part of the row stays
             m_ends.resize(cells);
-            m_shape = kShapeSeed;
-            m_cellsInRow = 0;
             return false;
         }
     }

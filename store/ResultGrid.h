@@ -6,8 +6,8 @@
 
 // The rows a query returned, held compactly: every cell's bytes (UTF-8) in one buffer
 // and the end offset of each cell, and each row's id when the query read them. A million
-// entries of eight columns cost their text plus four bytes a cell and four a row; a cell
-// becomes a QString only when somebody asks for it.
+// entries of eight columns cost their text plus four bytes a cell, and eight a row only when
+// their ids do not follow one another; a cell becomes a QString only when somebody asks for it.
 class ResultGrid {
 public:
     int columnCount() const { return m_columnCount; }
@@ -34,9 +34,9 @@ public:
             return static_cast<size_t>(row) < m_consecutiveRowids ? m_firstRowid + row : 0;
         return static_cast<size_t>(row) < m_rowids.size() ? m_rowids[row] : 0;
     }
-    // The sizes of the row's cells folded into one number, made as the row was appended: rows
-    // of different shapes hold different values, so a search for equal rows passes them over.
-    quint32 rowShape(int row) const { return m_shapes[static_cast<size_t>(row)]; }
+    // The sizes of the row's cells folded into one number: rows of different shapes hold
+    // different values, so a search for equal rows passes them over.
+    quint32 rowShape(int row) const;
 
     // Empties the grid but keeps its memory, so that the next result of about the same size
     // is read without growing and copying the buffers again.
@@ -58,8 +58,6 @@ public:
     QStringList m_resultColumns;
 
 private:
-    static constexpr quint32 kShapeSeed = 2166136261u;
-
     int m_columnCount = 0;
     std::vector<char> m_data;
     std::vector<quint32> m_ends;
@@ -68,7 +66,4 @@ private:
     qint64 m_firstRowid = 0;
     size_t m_consecutiveRowids = 0;
     std::vector<qint64> m_rowids;
-    std::vector<quint32> m_shapes;  // of the complete rows
-    quint32 m_shape = kShapeSeed;   // of the row being appended
-    int m_cellsInRow = 0;           // appended to it so far
 };
