@@ -99,46 +99,19 @@ QByteArray insertStatement(int columns) {
     return sql;
 }
 
-// The column names of the first record, its values as UTF-8: the own format's line 1 as it
-// stands, another format's names without what the list of names cannot hold.
-QString namesOf(const RecordBatch& batch, const RecordBatch::Record& header,
-                const RecordStream& stream) {
-    QStringList names;
-    for (int k = 0; k < header.values; ++k) {
-        if (!stream.namesFirst()) {
-            names.append(QChar(u'A' + k));
-            continue;
-        }
-        qsizetype size = 0;
-        const char* value = batch.value(header.firstValue + k, &size);
-        QString name = textencoding::fromUtf8(value, size);
-        if (!stream.ownFormat()) {
-            name.replace(QLatin1Char(';'), QLatin1Char(','));
-            name.replace(QLatin1String("\r\n"), QLatin1String(" "));
-            name.replace(QLatin1Char('\r'), QLatin1Char(' '))
-                .replace(QLatin1Char('\n'), QLatin1Char(' '));
-        }
-        names.append(name);
-    }
-    return names.join(QLatin1Char(';'));
-}
-
 // Stores the records of a stream whose first batch is batch, in one transaction that also
-// writes the session record, and lists them in listed, when given; false when the store
-// refused, the progress cancelled or the stream is to be read again. The first record is the
-// header when the file names its columns.
+// writes the session record; false when the store refused, the progress cancelled or the
+// stream is to be read again. The first record is the header when the file names its columns.
+// The list the stream made holds the entries as stored while their ids are as it numbered them.
 class RecordStorer {
 public:
-    RecordStorer(StoreConnection& connection, LoadReport& report, ResultGrid* listed,
-                 qint64 fileSize)
-        : m_connection(connection), m_report(report), m_listed(listed), m_fileSize(fileSize) {}
+    RecordStorer(StoreConnection& connection, LoadReport& report)
+        : m_connection(connection), m_report(report) {}
 
     bool store(RecordStream& stream, const RecordBatch* batch, storesession::Update session,
                const ProgressCallback& progress) {
         if (!prepare())
             return false;
-        if (batch)
-            makeRoom(*batch);
         ProgressSteps steps(progress, stream.size(), kLoadStep);
         int skip = stream.namesFirst() ? 1 : 0;
         for (; batch; batch = stream.next()) {
@@ -158,12 +131,6 @@ public:
         if (!steps.finished())
             return cancel(m_connection, m_report);
         m_report.dialect = stream.dialect();
-        if (m_listed && m_report.storedEntries == 0) {
-            m_listed->clear();  // like a query: no rows, no columns
-        } else if (m_listed) {
-            for (int k = 1; k <= m_listedWidth; ++k)
-                m_listed->m_resultColumns.append(schema::column(k));
-        }
         session.columnNames = m_report.columnNames;
         session.dialect = nameOf(m_report.dialect);
         session.unsaved = false;
@@ -171,6 +138,8 @@ public:
             return fail(m_connection, m_report);
         return true;
     }
+    // Whether every entry got the id the stream's list gave it.
+    bool idsAsListed() const { return m_idsAsListed; }
 
 private:
     bool prepare() {
@@ -189,12 +158,6 @@ private:
         if (m_narrow->prepareResult() != SQLITE_OK || m_wide->prepareResult() != SQLITE_OK) {
             m_connection.noteEngineFailure();
             return fail(m_connection, m_report);
-        }
-        // The list shows the file's columns: what a query of them would return.
-        m_listedWidth = std::min(m_columns, schema::kColumnCount);
-        if (m_listed) {
-            m_listed->clear();
-            m_listed->setColumnCount(m_listedWidth);
         }
         return true;
     }
@@ -231,73 +194,37 @@ private:
         }
         sqlite3_reset(statement);
         ++m_report.storedEntries;
-        if (m_listed)
-            list(batch, record);
+        if (sqlite3_last_insert_rowid(m_connection.handle()) != m_report.storedEntries)
+            m_idsAsListed = false;
         return true;
-    }
-
-    // Makes room in the list for as many entries as the file holds, if the first batch is
-    // like the rest, and some more: room untouched costs no memory, but a grid that grows
-    // beyond its room is copied whole.
-    void makeRoom(const RecordBatch& first) {
-        const qint64 span = first.fileEnd - first.fileOffset;
-        if (!m_listed || span <= 0)
-            return;
-        const auto scaled = [&](qint64 n) {
-            const qint64 all = n * m_fileSize / span;
-            return all + all / 8;
-        };
-        const qint64 rows = scaled(static_cast<qint64>(first.records.size()));
-        m_listed->reserve(scaled(first.text.size()), rows * m_listedWidth, rows);
-    }
-
-    // Appends the entry just stored to the list with its id, as a query would return it. When
-    // the grid is full, the list reads the entries from the store instead.
-    void list(const RecordBatch& batch, const RecordBatch::Record& record) {
-        m_listed->appendRowid(sqlite3_last_insert_rowid(m_connection.handle()));
-        for (int k = 0; k < m_listedWidth; ++k) {
-            qsizetype size = 0;
-            const char* value = k < record.values ? batch.value(record.firstValue + k, &size) : "";
-            if (!m_listed->appendCell(value, size)) {
-                m_listed->release();
-                m_listed = nullptr;
-                return;
-            }
-        }
     }
 
     StoreConnection& m_connection;
     LoadReport& m_report;
-    ResultGrid* m_listed;
-    const qint64 m_fileSize;
     int m_columns = 0;
     int m_narrowWidth = 1;
-    int m_listedWidth = 0;
+    bool m_idsAsListed = true;
     std::optional<PreparedStatement> m_narrow;
     std::optional<PreparedStatement> m_wide;
 };
 
-// One reading of the file in reading; readAgain tells a reading the file asks for instead.
-LoadReport loadOnce(const QString& path, const QByteArray& bytes, const QString& storePath,
-                    const storesession::Update& session, const ProgressCallback& progress,
-                    const Reading& reading, ResultGrid* listed, std::optional<Reading>* readAgain) {
+// One reading of the file in reading, the stream's list in listed; readAgain tells a reading the
+// file asks for instead.
+LoadReport storeStream(RecordStream& stream, const QString& storePath,
+                       const storesession::Update& session, const ProgressCallback& progress,
+                       bool* listUsable, std::optional<Reading>* readAgain) {
     LoadReport report;
-    if (listed)
-        listed->clear();
-    RecordStream stream(path, bytes, reading);
+    *listUsable = false;
     const RecordBatch* first = stream.next();
-    if (first && !first->records.empty()) {
-        const RecordBatch::Record& header = first->records.front();
-        report.columnNames = namesOf(*first, header, stream);
-        if (header.values > schema::kColumnCount) {
-            // Unless the rest of the file shows it is to be read otherwise.
-            while (stream.next()) {
-            }
-            *readAgain = stream.readAgain();
-            report.refusedColumns = header.values;
-            report.columnNames.clear();
-            return report;
+    report.columnNames = stream.columnNames();
+    if (stream.headerValues() > schema::kColumnCount) {
+        // Unless the rest of the file shows it is to be read otherwise.
+        while (stream.next()) {
         }
+        *readAgain = stream.readAgain();
+        report.refusedColumns = stream.headerValues();
+        report.columnNames.clear();
+        return report;
     }
 
     StoreConnection connection;
@@ -307,19 +234,38 @@ LoadReport loadOnce(const QString& path, const QByteArray& bytes, const QString&
         report.storeError = connection.lastError();
         return report;
     }
-    RecordStorer storer(connection, report, listed, stream.size());
-    bool stored = false;
+    RecordStorer storer(connection, report);
     try {
-        stored = storer.store(stream, first, session, progress);
+        *listUsable = storer.store(stream, first, session, progress) && storer.idsAsListed();
     } catch (...) {
         connection.rollback();  // the file could not be read on: nothing changes
         throw;
     }
     *readAgain = stream.readAgain();
-    if (!stored) {
+    if (!report.storeUsable || report.cancelled || *readAgain)
         report.storedEntries = 0;
-        if (listed)
-            listed->release();
+    return report;
+}
+
+LoadReport loadOnce(const QString& path, const QByteArray& bytes, const QString& storePath,
+                    const storesession::Update& session, const ProgressCallback& progress,
+                    const Reading& reading, ResultGrid* listed, std::optional<Reading>* readAgain) {
+    bool listUsable = false;
+    LoadReport report;
+    {
+        // The list is the stream's until it ends.
+        RecordStream stream(path, bytes, reading, listed);
+        report = storeStream(stream, storePath, session, progress, &listUsable, readAgain);
+    }
+    if (!listed)
+        return report;
+    if (!listUsable || listed->rowCount() != report.storedEntries) {
+        listed->release();  // the list reads the entries from the store instead
+    } else if (report.storedEntries == 0) {
+        listed->clear();  // like a query: no rows, no columns
+    } else {
+        for (int k = 1; k <= listed->columnCount(); ++k)
+            listed->m_resultColumns.append(schema::column(k));
     }
     return report;
 }

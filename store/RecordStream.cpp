@@ -1,6 +1,8 @@
 #include "RecordStream.h"
 
 #include "FileError.h"
+#include "ResultGrid.h"
+#include "Schema.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -31,8 +33,10 @@ void RecordBatch::clear() {
 }
 
 RecordStream::RecordStream(const QString& path, const QByteArray& bytes, const Reading& reading,
-                           qsizetype partBytes)
-    : m_bytes(bytes), m_partBytes(partBytes > 0 ? partBytes : kPartBytes) {
+                           ResultGrid* listed, qsizetype partBytes)
+    : m_bytes(bytes), m_partBytes(partBytes > 0 ? partBytes : kPartBytes), m_listed(listed) {
+    if (m_listed)
+        m_listed->clear();
     if (!path.isEmpty()) {
         if (!QFileInfo::exists(path))
             throw FileError(FileError::Kind::NotFound, path);
@@ -249,9 +253,75 @@ bool RecordStream::addRecord(const RecordReader& reader, qint64 fileOffset) {
             batch.text.append(value, size);
         batch.valueEnds.push_back(batch.text.size());
     }
+    if (m_records++ == 0)
+        readHeader(batch, batch.records.back());
+    if (m_listed && (m_records > 1 || !m_namesFirst))
+        list(batch, batch.records.back());
     if (batch.records.size() < kBatchRecords && batch.text.size() < kBatchBytes)
         return true;
     return handOver();
+}
+
+void RecordStream::readHeader(const RecordBatch& batch, const RecordBatch::Record& header) {
+    QStringList names;
+    for (int k = 0; k < header.values; ++k) {
+        if (!m_namesFirst) {
+            names.append(QChar(u'A' + k));
+            continue;
+        }
+        qsizetype size = 0;
+        const char* value = batch.value(header.firstValue + k, &size);
+        QString name = textencoding::fromUtf8(value, size);
+        if (!m_ownFormat) {
+            // The store keeps the names as one line joined by ";".
+            name.replace(QLatin1Char(';'), QLatin1Char(','));
+            name.replace(QLatin1String("\r\n"), QLatin1String(" "));
+            name.replace(QLatin1Char('\r'), QLatin1Char(' '))
+                .replace(QLatin1Char('\n'), QLatin1Char(' '));
+        }
+        names.append(name);
+    }
+    m_columnNames = names.join(QLatin1Char(';'));
+    m_headerValues = header.values;
+    // The list shows the file's columns, as a query of them would return them; a file the
+    // store refuses, or of no columns, lists nothing.
+    m_listedWidth = std::min(schema::columnCount(m_columnNames), schema::kColumnCount);
+    if (m_listed && (m_listedWidth == 0 || m_headerValues > schema::kColumnCount))
+        dropList();
+    else if (m_listed)
+        m_listed->setColumnCount(m_listedWidth);
+}
+
+void RecordStream::list(const RecordBatch& batch, const RecordBatch::Record& record) {
+    // As the store takes them: no empty line, no line of more than 26 values.
+    if (record.values == 0 || record.values > schema::kColumnCount)
+        return;
+    if (++m_listedRows == kBatchRecords) {
+        // Room for as many as the file holds if these are like the rest, and some more: room
+        // untouched costs no memory, but a grid that grows beyond its room is copied whole.
+        const qint64 done = std::max<qint64>(1, batch.fileEnd);
+        const auto scaled = [&](qint64 n) {
+            const qint64 all = n * m_size / done;
+            return all + all / 8;
+        };
+        const qint64 rows = scaled(m_listedRows);
+        m_listed->reserve(scaled(m_listedBytes), rows * m_listedWidth, rows);
+    }
+    m_listed->appendRowid(m_listedRows);  // the store numbers a table it emptied from 1
+    for (int k = 0; k < m_listedWidth; ++k) {
+        qsizetype size = 0;
+        const char* value = k < record.values ? batch.value(record.firstValue + k, &size) : "";
+        m_listedBytes += size;
+        if (!m_listed->appendCell(value, size)) {
+            dropList();
+            return;
+        }
+    }
+}
+
+void RecordStream::dropList() {
+    m_listed->release();
+    m_listed = nullptr;
 }
 
 bool RecordStream::handOver() {

@@ -2,6 +2,8 @@
 
 #include "CsvDialect.h"
 
+class ResultGrid;
+
 #include <QByteArray>
 #include <QFile>
 #include <atomic>
@@ -63,9 +65,12 @@ class RecordStream {
 public:
     // Reads the file at path, or bytes (when path is empty): its first MiB, which tells the
     // dialect, then partBytes at a time (0: a MiB). Raises FileError when the file cannot be
-    // opened or its beginning read, before any thread starts.
+    // opened or its beginning read, before any thread starts. listed, when given, is the
+    // stream's until next() returns nullptr; it then holds the records a store emptied first
+    // takes, as a query of the file's columns with ids returns them, or nothing when memory
+    // ran out for them or the store refuses the file.
     RecordStream(const QString& path, const QByteArray& bytes, const Reading& reading,
-                 qsizetype partBytes = 0);
+                 ResultGrid* listed = nullptr, qsizetype partBytes = 0);
     ~RecordStream();  // stops the reading
     RecordStream(const RecordStream&) = delete;
     RecordStream& operator=(const RecordStream&) = delete;
@@ -74,8 +79,11 @@ public:
     qint64 size() const { return m_size; }
     // Whether the first record names the columns.
     bool namesFirst() const { return m_namesFirst; }
-    // Whether it is read as the own format, whose names line stands as it is.
-    bool ownFormat() const { return m_ownFormat; }
+    // The first record, once next() has returned it: the column names, joined by ";" (the own
+    // format's names line as it stands; other names without ";" and line breaks; a file without
+    // names gets A, B, C...), and how many values it has.
+    const QString& columnNames() const { return m_columnNames; }
+    int headerValues() const { return m_headerValues; }
     // The next batch, valid until the next call; nullptr at the end, or when the file must be
     // read again (readAgain). Raises FileError when the file could not be read on.
     const RecordBatch* next();
@@ -97,6 +105,9 @@ private:
     // already took such bytes as UTF-8, the file is to be read again.
     bool switchToSingleByte(bool highBytesRead);
     bool foundEncoding();
+    void readHeader(const RecordBatch& batch, const RecordBatch::Record& header);
+    void list(const RecordBatch& batch, const RecordBatch::Record& record);
+    void dropList();
     bool handOver();
     void finish();
 
@@ -119,6 +130,13 @@ private:
     int m_line = 1;          // where the window's text begins
     bool m_convert = false;  // single-byte values are made UTF-8
     std::unique_ptr<RecordBatch> m_filling;
+    qint64 m_records = 0;
+    QString m_columnNames;
+    int m_headerValues = 0;
+    ResultGrid* m_listed;
+    int m_listedWidth = 0;
+    qint64 m_listedRows = 0;
+    qint64 m_listedBytes = 0;
     std::optional<Reading> m_readAgain;
 
     // Shared by both threads, under m_mutex.

@@ -1,5 +1,6 @@
 #include "CsvDialect.h"
 #include "RecordStream.h"
+#include "ResultGrid.h"
 #include "TextEncoding.h"
 
 #include <QStringEncoder>
@@ -40,7 +41,26 @@ QByteArray utf16(const QByteArray& utf8, QStringConverter::Encoding encoding) {
 struct Read {
     QList<QStringList> records;  // each: line, lenient line, values
     Dialect dialect;
+    QStringList listed;  // as a store emptied first takes the entries: id, then the values
+    QStringList listedByStream;
 };
+
+// The entries of records (after the names) as a store emptied first numbers and a query of the
+// columns named returns them.
+QStringList listedRows(const QList<QStringList>& records, const QString& names) {
+    const int width = names.isEmpty() ? 0 : static_cast<int>(names.count(';')) + 1;
+    QStringList listed;
+    for (qsizetype i = 1; i < records.size(); ++i) {
+        const QStringList values = records[i].mid(2);
+        if (values.isEmpty() || values.size() > 26)
+            continue;
+        QStringList row{QString::number(listed.size() + 1)};
+        for (int column = 0; column < width; ++column)
+            row += column < values.size() ? values[column] : QString();
+        listed += row.join('|');
+    }
+    return listed;
+}
 
 // The file read whole, as detectDialect and RecordReader read it: what the stream must give.
 Read readWhole(const QByteArray& bytes) {
@@ -69,7 +89,8 @@ Read readInParts(const QByteArray& bytes, qsizetype partBytes, int* readings) {
     Read read;
     csvfile::Reading reading;
     for (*readings = 1;; ++*readings) {
-        csvfile::RecordStream stream(QString(), bytes, reading, partBytes);
+        ResultGrid listed;
+        csvfile::RecordStream stream(QString(), bytes, reading, &listed, partBytes);
         read.records.clear();
         while (const csvfile::RecordBatch* batch = stream.next()) {
             for (const csvfile::RecordBatch::Record& r : batch->records) {
@@ -84,6 +105,13 @@ Read readInParts(const QByteArray& bytes, qsizetype partBytes, int* readings) {
         }
         if (!stream.readAgain()) {
             read.dialect = stream.dialect();
+            read.listed = listedRows(read.records, stream.columnNames());
+            for (int row = 0; row < listed.rowCount(); ++row) {
+                QStringList values;
+                for (int column = 0; column < listed.columnCount(); ++column)
+                    values += listed.value(row, column);
+                read.listedByStream += QString::number(listed.rowid(row)) + '|' + values.join('|');
+            }
             return read;
         }
         reading = *stream.readAgain();
@@ -183,6 +211,8 @@ void TestRecordStream::readsAsTheWholeFile() {
                                    .arg(inParts.records[i].join('|'), whole.records[i].join('|'))));
         }
         QCOMPARE(csvfile::nameOf(inParts.dialect), csvfile::nameOf(whole.dialect));
+        // The list it made holds what the store takes.
+        QCOMPARE(inParts.listedByStream, inParts.listed);
         QCOMPARE(read, readings);
     }
 }
