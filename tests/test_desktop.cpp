@@ -107,7 +107,8 @@ void DesktopTest::laterStartsHandOverToTheRunningProgram() {
     QVERIFY(handing->finish(30000));
     QVERIFY2(!handing->crashed() && handing->exitCode() == 0, qPrintable(handing->errors()));
     QTRY_VERIFY_WITH_TIMEOUT(env.storeRows(2) == kBooksRows, 30000);
-    QCOMPARE(env.config(QStringLiteral("LastDataBase")), books);
+    // Remembered once the store holds the file's entries: a moment after.
+    QTRY_COMPARE_WITH_TIMEOUT(env.config(QStringLiteral("LastDataBase")), books, 30000);
 
     // Without a file: the running window comes forward, and nothing else happens.
     const QByteArray store = TestEnvironment::readFile(env.userStore());

@@ -40,12 +40,20 @@ public:
             ++m_shift;
         m_window.setMaximum(static_cast<int>(m_total >> m_shift));
         m_started.start();
+        m_sinceUpdate.start();
     }
 
     bool advance(qint64 done) override {
         if (!m_window.isVisible()) {
-            if (m_started.elapsed() < m_showAfter)
-                return true;  // too short to be worth a window; nothing can have been pressed
+            if (m_started.elapsed() < m_showAfter) {
+                // Too short to be worth a window; nothing can have been pressed. A window just
+                // shown (a start on a large file) is painted meanwhile, not left blank.
+                if (m_sinceUpdate.hasExpired(kUpdateInterval)) {
+                    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+                    m_sinceUpdate.restart();
+                }
+                return true;
+            }
             m_window.show();
         } else if (!m_sinceUpdate.hasExpired(kUpdateInterval)) {
             return !(m_cancellable && m_window.wasCancelled());
