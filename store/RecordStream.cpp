@@ -61,7 +61,7 @@ RecordStream::RecordStream(const QString& path, const QByteArray& bytes, const R
             m_dialect.encoding = textencoding::detectFile(m_raw.constData(), m_raw.size());
         m_findEncoding = reading.encodingFromFile && !utf16Marked;
     } else {
-        const Detection detection = detectDialect(m_raw, m_read < m_size);
+        const Detection detection = detectDialect(m_raw, !allRead());
         m_dialect = detection.dialect;
         m_quotedIfConsistent = detection.quotedIfConsistent;
         m_findEncoding = !textencoding::isUtf16(m_dialect.encoding);
@@ -80,7 +80,7 @@ RecordStream::RecordStream(const QString& path, const QByteArray& bytes, const R
         }
     }
     m_convert = m_dialect.encoding == Encoding::SingleByte;
-    decodeNewBytes(textencoding::markLength(m_dialect.encoding), m_read == m_size);
+    decodeNewBytes(textencoding::markLength(m_dialect.encoding), allRead());
     // Saved again, the file's lines end as they did, whatever dialect the caller chose.
     findLineEnds(m_dialect, m_window.constData(), m_window.constData() + m_window.size());
     m_namesFirst = m_dialect.firstLineNames;
@@ -112,6 +112,7 @@ const RecordBatch* RecordStream::next() {
         m_ready.pop_front();
         return m_handedOut.get();
     }
+    m_ended = true;
     if (m_failure)
         std::rethrow_exception(m_failure);
     return nullptr;
@@ -131,6 +132,7 @@ qsizetype RecordStream::readPart(qsizetype most) {
         throw FileError(FileError::Kind::ReadFailed, m_file.fileName(), m_file.errorString());
     m_raw.resize(before + got);
     m_read += got;
+    m_shrank = got == 0 && most > 0;  // what is read is the end
     return got;
 }
 
@@ -147,20 +149,17 @@ void RecordStream::decodeNewBytes(qsizetype from, bool last) {
 void RecordStream::run() {
     try {
         while (!m_stop) {
-            const bool last = m_read >= m_size;
+            const bool last = allRead();
             if (!parseWindow(last) || last)
                 break;
             const bool sawHigh = m_watch.sawHighByte();
-            if (readPart(m_partBytes) == 0) {
-                // The file ended before its size said (it shrank): what is read is the end.
-                m_size = m_read;
-            }
+            readPart(m_partBytes);
             if (m_findEncoding) {
                 m_watch.see(m_raw.constData(), m_raw.size());
                 if (!m_watch.valid() && !switchToSingleByte(sawHigh))
                     break;
             }
-            decodeNewBytes(0, m_read >= m_size);
+            decodeNewBytes(0, allRead());
         }
         if (!m_readAgain && !m_stop)
             finish();

@@ -90,7 +90,10 @@ public:
     // Whether the records handed out were read in a dialect the rest of the file has shown to
     // be wrong (the encoding was not UTF-8 after all, or a ";" file did not read consistently
     // as quoted): the caller drops them and reads the file again with this reading.
-    std::optional<Reading> readAgain() const { return m_readAgain; }
+    // Known once next() has returned nullptr.
+    std::optional<Reading> readAgain() const {
+        return m_ended ? m_readAgain : std::optional<Reading>();
+    }
     // The dialect the whole file was read in, once next() returned nullptr without readAgain:
     // its encoding as every byte told it, whether its last line ends.
     const Dialect& dialect() const { return m_dialect; }
@@ -98,6 +101,8 @@ public:
 private:
     void run();
     qsizetype readPart(qsizetype most);
+    // Whether the file is read to its end: its size when it was opened, or less if it shrank.
+    bool allRead() const { return m_read >= m_size || m_shrank; }
     void decodeNewBytes(qsizetype from, bool last);
     bool parseWindow(bool last);
     bool addRecord(const RecordReader& reader, qint64 fileOffset);
@@ -117,6 +122,7 @@ private:
     qint64 m_size = 0;
     qint64 m_read = 0;  // bytes of the file read so far
     qsizetype m_partBytes;
+    bool m_shrank = false;
     Dialect m_dialect;
     bool m_namesFirst = true;
     bool m_ownFormat = true;
@@ -149,6 +155,7 @@ private:
     std::exception_ptr m_failure;
 
     std::unique_ptr<RecordBatch> m_handedOut;  // the caller's
+    bool m_ended = false;                      // the caller has been told the end
     std::thread m_thread;
 };
 
