@@ -16,32 +16,14 @@
 
 namespace csvfile {
 
-namespace {
-
-QByteArray read(const QString& path, std::optional<qint64> most) {
-    if (!QFileInfo::exists(path))
-        throw FileError(FileError::Kind::NotFound, path);
-    QFile file(path);
-    if (QFileInfo(path).isDir())
-        throw FileError(FileError::Kind::ReadFailed, path, QStringLiteral("it is a folder"));
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileError(FileError::Kind::ReadFailed, path, file.errorString());
-    // Exactly the file's size: a large file is held once, not in a rounded-up buffer.
-    QByteArray bytes(most ? std::min(*most, file.size()) : file.size(), Qt::Uninitialized);
+QByteArray ReadBeginning(const QString& path, qint64 size) {
+    QFile file;
+    openToRead(file, path);
+    QByteArray bytes(std::min(size, file.size()), Qt::Uninitialized);
     if (file.read(bytes.data(), bytes.size()) != bytes.size() ||
         file.error() != QFileDevice::NoError)
         throw FileError(FileError::Kind::ReadFailed, path, file.errorString());
     return bytes;
-}
-
-}  // namespace
-
-QByteArray ReadFile(const QString& path) {
-    return read(path, std::nullopt);
-}
-
-QByteArray ReadBeginning(const QString& path, qint64 size) {
-    return read(path, size);
 }
 
 namespace {

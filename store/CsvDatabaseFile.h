@@ -65,8 +65,6 @@ LoadReport LoadIntoStore(const QByteArray& bytes, const QString& storePath,
                          const ProgressCallback& progress = {}, const Reading& reading = {},
                          ResultGrid* listed = nullptr);
 
-// The whole file at path. Raises FileError when it cannot be read.
-QByteArray ReadFile(const QString& path);
 // The first bytes of the file at path, at most size: enough to tell its dialect and show its
 // first lines. Raises FileError when it cannot be read.
 QByteArray ReadBeginning(const QString& path, qint64 size);

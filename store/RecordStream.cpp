@@ -24,6 +24,17 @@ constexpr int kBatches = 4;
 
 }  // namespace
 
+void openToRead(QFile& file, const QString& path) {
+    if (!QFileInfo::exists(path))
+        throw FileError(FileError::Kind::NotFound, path);
+    if (QFileInfo(path).isDir())
+        throw FileError(FileError::Kind::ReadFailed, path, QStringLiteral("it is a folder"));
+    file.setFileName(path);
+    // Read in parts of a MiB into buffers of their own: a buffer of QFile's would only copy.
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        throw FileError(FileError::Kind::ReadFailed, path, file.errorString());
+}
+
 void RecordBatch::clear() {
     records.clear();
     valueEnds.clear();
@@ -38,13 +49,7 @@ RecordStream::RecordStream(const QString& path, const QByteArray& bytes, const R
     if (m_listed)
         m_listed->clear();
     if (!path.isEmpty()) {
-        if (!QFileInfo::exists(path))
-            throw FileError(FileError::Kind::NotFound, path);
-        if (QFileInfo(path).isDir())
-            throw FileError(FileError::Kind::ReadFailed, path, QStringLiteral("it is a folder"));
-        m_file.setFileName(path);
-        if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-            throw FileError(FileError::Kind::ReadFailed, path, m_file.errorString());
+        openToRead(m_file, path);
         m_size = m_file.size();
     } else {
         m_size = m_bytes.size();

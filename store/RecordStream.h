@@ -61,6 +61,10 @@ struct Reading {
     bool quotedIfConsistent = false;
 };
 
+// Opens the file at path to read it. Raises FileError when it is missing, a folder or cannot
+// be read.
+void openToRead(QFile& file, const QString& path);
+
 class RecordStream {
 public:
     // Reads the file at path, or bytes (when path is empty): its first MiB, which tells the

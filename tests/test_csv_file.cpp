@@ -34,8 +34,8 @@ public:
                              const QString& name = QStringLiteral("in.csv"),
                              const std::optional<csvfile::Dialect>& dialect = std::nullopt) {
         ResultGrid listed;
-        const csvfile::LoadReport report = csvfile::LoadIntoStore(
-            csvfile::ReadFile(env.writeFile(name, bytes)), m_store, {}, {}, dialect, &listed);
+        const csvfile::LoadReport report =
+            csvfile::LoadIntoStore(env.writeFile(name, bytes), m_store, {}, {}, dialect, &listed);
         const bool loaded = report.storeUsable && !report.cancelled && report.refusedColumns == 0;
         compareWithStore(listed, loaded ? schema::columnCount(report.columnNames) : -1);
         return report;
