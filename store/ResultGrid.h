@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -53,10 +54,20 @@ public:
     // appended, when the grid would exceed 4 GiB.
     bool appendRow(const ResultGrid& other, int row);
 
+    // A column of every row changes in place, without a second copy of the cells; the rows
+    // must be complete, and the grid then no longer names its columns (m_resultColumns).
+    // removeColumn() drops column (nothing beyond the last). insertColumn() puts a column
+    // before column (up to columnCount()) whose cells are cells by row, or the empty text in
+    // every row when cells is empty; false, with the grid unchanged, when it would exceed
+    // 4 GiB. A grid without rows only counts its columns anew.
+    void removeColumn(int column);
+    bool insertColumn(int column, const std::vector<QByteArrayView>& cells = {});
+
     QStringList m_resultColumns;
 
 private:
     static constexpr quint32 kShapeSeed = 2166136261u;
+    static quint32 shapeWith(quint32 shape, quint32 size) { return (shape ^ size) * 16777619u; }
 
     int m_columnCount = 0;
     std::vector<char> m_data;
