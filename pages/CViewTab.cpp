@@ -252,9 +252,9 @@ void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
     const int n = static_cast<int>(headings.size());
 
     BusyCursor busy;
-    const FillKey key{filter, columnNames(), storePath(), textorder::language()};
+    const FillKey key{filter, storePath(), textorder::language()};
     bool listed = key == m_lastFill && m_listOutcome == SQLite3PowerClass::Outcome::Done &&
-                  applyStoreChanges(filter);
+                  applyStoreChanges(filter, headings);
     if (listed) {
         m_model.sortBy(sortedBy);
     } else {
@@ -305,22 +305,31 @@ void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
     showCount();
 }
 
-bool CViewTab::applyStoreChanges(const QString& filter) {
+bool CViewTab::applyStoreChanges(const QString& filter, const QStringList& headings) {
     SQLite3PowerClass store;
     if (!store.CanOpen(storePath()))
         return false;
     const quint64 changes = storechanges::count();
-    const std::optional<std::vector<qint64>> changed =
-        storechanges::rowsChangedSince(m_shownChanges);
+    const std::optional<storechanges::Changes> changed = storechanges::changedSince(m_shownChanges);
     if (!changed)
         return false;
-    if (!changed->empty()) {
-        QString condition = sqltext::rowidIn(*changed);
+    if (!changed->moves.empty()) {
+        // A filter names store columns, which then hold other values: it selects other entries.
+        if (!filter.isEmpty() || !m_model.moveColumns(changed->moves, headings))
+            return false;
+        m_model.finishTextFilter();
+    } else if (headings != m_model.headings()) {
+        if (headings.size() != m_model.columnCount())
+            return false;
+        m_model.setHeadings(headings);  // renamed
+    }
+    if (!changed->rows.empty()) {
+        QString condition = sqltext::rowidIn(changed->rows);
         if (!filter.isEmpty())
             condition += QStringLiteral(" AND (%1)").arg(filter);
         if (!store.Query(storePath(), schema::table(), condition, QStringLiteral("rowid"),
                          m_model.columnCount(), SQLite3PowerClass::RowIds::Read) ||
-            !m_model.applyChanges(*changed, store.m_resultValues))
+            !m_model.applyChanges(changed->rows, store.m_resultValues))
             return false;
         // As after reading the list again: no entry is chosen.
         m_list->selectionModel()->clear();

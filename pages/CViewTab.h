@@ -24,7 +24,8 @@ public:
     void OnInitDialog() override;
 
     // Shows the store's entries that filter selects, in the order of sortColumn. A list that
-    // already shows the same query reads only the entries changed since, and sorts in memory.
+    // already shows the same query reads only the entries changed since, makes the store's
+    // column moves in its own rows (unless a filter selects them), and sorts in memory.
     void FillList(const QString& filter, const QString& sortColumn);
     // Reads the store again with the filter and sort column of the last fill.
     void Refill() { FillList(m_shownFilter, m_shownOrder); }
@@ -111,8 +112,8 @@ protected:
 private:
     void showSortMenu(const QPoint& position);
     // Brings the list, which shows the query of filter, up to date with the store's changes
-    // since; false when it must be read again.
-    bool applyStoreChanges(const QString& filter);
+    // since, column moves included, under headings; false when it must be read again.
+    bool applyStoreChanges(const QString& filter, const QStringList& headings);
     void showCount();
     // The size of every button: the design's, or what the longest caption needs.
     QSize buttonSize() const;
@@ -129,12 +130,13 @@ private:
     QLabel* m_filterLabel;
     QLineEdit* m_filterField;
     EntriesModel m_model;
-    // The query the list was last filled with, and the store's change count it shows.
+    // The query the list was last filled with, and the store's change count it shows. The
+    // columns are not part of it: the store's changes say how they moved.
     struct FillKey {
-        QString filter, columnNames, storePath, language;  // language: the order's rules
+        QString filter, storePath, language;  // language: the order's rules
         bool operator==(const FillKey& other) const {
-            return filter == other.filter && columnNames == other.columnNames &&
-                   storePath == other.storePath && language == other.language;
+            return filter == other.filter && storePath == other.storePath &&
+                   language == other.language;
         }
     };
     FillKey m_lastFill;

@@ -1,7 +1,9 @@
 #include "EntriesModel.h"
 
+#include "ColumnStash.h"
 #include "RowOrder.h"
 #include "RowScan.h"
+#include "Schema.h"
 
 #include <algorithm>
 #include <cstring>
@@ -121,6 +123,77 @@ bool EntriesModel::applyChanges(const std::vector<qint64>& changed, const Result
     }
     dropUnlistedRows();
     return true;
+}
+
+bool EntriesModel::moveColumns(const std::vector<storechanges::ColumnMove>& moves,
+                               const QStringList& headings) {
+    finishTextFilter();
+    const int shown = static_cast<int>(headings.size());
+    beginResetModel();
+    int sortColumn = m_sortColumn;
+    bool moved = shown > 0;
+    for (size_t i = 0; moved && i < moves.size(); ++i)
+        moved = moveGridColumns(moves[i], i + 1 == moves.size() ? shown : schema::kColumnCount,
+                                &sortColumn);
+    if (m_grid.rowCount() > 0) {
+        while (moved && m_grid.columnCount() > shown)
+            m_grid.removeColumn(m_grid.columnCount() - 1);
+        moved = moved && m_grid.columnCount() == shown;
+    }
+    m_headings = headings;
+    const bool reorder = sortColumn != m_sortColumn && (sortColumn < 0 || sortColumn >= shown);
+    m_sortColumn = sortColumn < shown ? sortColumn : -1;
+    m_filtering = false;
+    m_shown.clear();
+    if (moved && reorder)
+        orderRows();  // the column it was sorted by is gone: store order
+    endResetModel();
+    if (moved && !m_filterText.isEmpty())
+        startScan();  // the values the filter finds have moved
+    return moved;
+}
+
+bool EntriesModel::moveGridColumns(const storechanges::ColumnMove& move, int shown,
+                                   int* sortColumn) {
+    // Store column k is grid column k - 1.
+    const auto remove = [&](int column) {
+        if (column >= m_grid.columnCount())
+            return;
+        m_grid.removeColumn(column);
+        if (*sortColumn == column)
+            *sortColumn = -1;
+        else if (*sortColumn > column)
+            --*sortColumn;
+    };
+    const auto insert = [&](int column) {
+        if (column > m_grid.columnCount() || column >= shown)
+            return true;  // beyond what the list holds, or shows afterwards
+        if (*sortColumn >= column)
+            ++*sortColumn;
+        if (!move.values)
+            return m_grid.insertColumn(column);
+        // The stash is read by id in one pass; rows left behind by changes get the empty text.
+        std::vector<QByteArrayView> cells(static_cast<size_t>(m_grid.rowCount()));
+        ColumnStash::Reader values(*move.values);
+        for (int row : m_byRowid) {
+            qint64 size = 0;
+            const char* value = values.valueFor(m_grid.rowid(row), &size);
+            cells[static_cast<size_t>(row)] = QByteArrayView(value, value ? size : 0);
+        }
+        return m_grid.insertColumn(column, cells);
+    };
+    if (move.right) {
+        remove(move.last - 1);  // its values were overwritten
+        return insert(move.column - 1);
+    }
+    remove(move.column - 1);
+    return insert(move.last - 1);
+}
+
+void EntriesModel::setHeadings(const QStringList& headings) {
+    m_headings = headings;
+    if (!headings.isEmpty())
+        emit headerDataChanged(Qt::Horizontal, 0, static_cast<int>(headings.size()) - 1);
 }
 
 void EntriesModel::replaceGridRow(int old, int now) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ResultGrid.h"
+#include "StoreChanges.h"
 #include "TextMatch.h"
 
 #include <QAbstractTableModel>
@@ -42,6 +43,13 @@ public:
     // them that the list's query selects now, with their ids. Each leaves, changes or comes in
     // at its place. False when the list can hold no more; it then shows part of the changes.
     bool applyChanges(const std::vector<qint64>& changed, const ResultGrid& fresh);
+    // The store moved the columns of every entry (StoreChanges.h): the list makes the same
+    // moves in its rows, in one reset, and shows headings, one for each column it then lists.
+    // False when its rows lack a column the moves need; it must be read again then.
+    bool moveColumns(const std::vector<storechanges::ColumnMove>& moves,
+                     const QStringList& headings);
+    // The columns are named anew, as many as before.
+    void setHeadings(const QStringList& headings);
 
     // Shows only the rows in which a value contains text, letter case ignored as a search
     // ignores it; the empty text shows every row. The rows are sought in the background, and a
@@ -85,6 +93,9 @@ private:
     int gridRowOf(qint64 rowid) const;
     bool keptByFilter(int gridRow) const;
     void orderRows();
+    // One move of moveColumns() in the grid; its columns from shown on need not be right.
+    // *sortColumn follows the column it sorts by, -1 when that column is gone.
+    bool moveGridColumns(const storechanges::ColumnMove& move, int shown, int* sortColumn);
     void removeGridRow(int gridRow);
     void insertGridRow(int gridRow);
     // The entry of grid row old changed into grid row now (the same id).

@@ -91,7 +91,7 @@ bool ColumnStash::Reader::next() {
     return true;
 }
 
-void ColumnStash::Reader::resultFor(qint64 rowid, sqlite3_context* context) {
+const char* ColumnStash::Reader::valueFor(qint64 rowid, qint64* size) {
     // A row before the cursor: the statement visits the rows in another order; start over.
     if (m_current && rowid < m_first) {
         m_position = 0;
@@ -103,9 +103,21 @@ void ColumnStash::Reader::resultFor(qint64 rowid, sqlite3_context* context) {
     while (m_current && m_last < rowid)
         m_current = next();
     if (!m_current || rowid < m_first || m_size < 0) {
+        *size = 0;
+        return nullptr;
+    }
+    *size = m_size;
+    return m_size == 0 ? "" : reinterpret_cast<const char*>(m_value);
+}
+
+void ColumnStash::Reader::resultFor(qint64 rowid, sqlite3_context* context) {
+    qint64 size = 0;
+    const char* value = valueFor(rowid, &size);
+    if (!value) {
         sqlite3_result_null(context);
         return;
     }
-    const char* text = m_size == 0 ? "" : reinterpret_cast<const char*>(m_value);
-    sqlite3_result_text(context, text, static_cast<int>(m_size), SQLITE_TRANSIENT);
+    // The stash outlives every statement that reads it: the engine copies the text as it
+    // writes the row.
+    sqlite3_result_text(context, value, static_cast<int>(size), SQLITE_STATIC);
 }

@@ -28,6 +28,9 @@ public:
     class Reader {
     public:
         explicit Reader(const ColumnStash& stash) : m_stash(stash) {}
+        // The value kept for rowid (*size bytes, valid while the stash is unchanged), or null
+        // when none was.
+        const char* valueFor(qint64 rowid, qint64* size);
         // Sets the result of context to the value kept for rowid, or NULL when none was.
         void resultFor(qint64 rowid, sqlite3_context* context);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -54,6 +55,15 @@ public:
     // Appends row of other, which has the same columns, with its id. False, with nothing
     // appended, when the grid would exceed 4 GiB.
     bool appendRow(const ResultGrid& other, int row);
+
+    // A column of every row changes in place, without a second copy of the cells; the rows
+    // must be complete, and the grid then no longer names its columns (m_resultColumns).
+    // removeColumn() drops column (nothing beyond the last). insertColumn() puts a column
+    // before column (up to columnCount()) whose cells are cells by row, or the empty text in
+    // every row when cells is empty; false, with the grid unchanged, when it would exceed
+    // 4 GiB. A grid without rows only counts its columns anew.
+    void removeColumn(int column);
+    bool insertColumn(int column, const std::vector<QByteArrayView>& cells = {});
 
     QStringList m_resultColumns;
 

@@ -257,19 +257,21 @@ bool SQLite3PowerClass::moveColumns(const QString& storePath, StoreStep::Kind ki
     storesession::Update session;
     session.columnNames = namesAfter;
     session.unsaved = true;
+    ColumnStash overwritten;
     const bool changed = Change(storePath, session, [&](StoreConnection& connection) {
+        step->declareChangedRows(connection);
         bool moved = true;
         if (kind == StoreStep::Kind::AddColumn)
-            moved = StoreStep::moveRight(connection, position, last, &step->m_stash, nullptr);
+            moved = StoreStep::moveRight(connection, position, last, &overwritten, nullptr);
         else if (kind == StoreStep::Kind::RemoveColumn)
-            moved = StoreStep::moveLeft(connection, position, last, &step->m_stash, nullptr);
+            moved = StoreStep::moveLeft(connection, position, last, &overwritten, nullptr);
         if (!moved)
             return failureOf(connection, &m_error);
         m_changedRows = sqlite3_changes(connection.handle());
         return Outcome::Done;
     });
     if (m_outcome == Outcome::Done) {
-        step->m_stash.shrinkToFit();  // the history keeps it
+        step->keepStash(std::move(overwritten));
         m_step = std::move(step);
     }
     return changed;

@@ -16,6 +16,7 @@ constexpr size_t kRememberedRows = 50000;
 struct Change {
     quint64 count;                              // the count this change brought
     std::optional<std::vector<qint64>> rowids;  // nullopt: not known
+    std::optional<ColumnMove> move;             // with rowids empty
 };
 
 struct Log {
@@ -31,12 +32,30 @@ Log& log() {
     return changes;
 }
 
-void remember(std::optional<std::vector<qint64>> rowids) {
+void remember(std::optional<std::vector<qint64>> rowids,
+              std::optional<ColumnMove> move = std::nullopt) {
     Log& l = log();
     const std::lock_guard<std::mutex> lock(l.mutex);
     ++l.count;
-    l.rows += rowids ? rowids->size() : 0;
-    l.changes.push_back({l.count, std::move(rowids)});
+    if (!rowids) {
+        // A list that has not seen this change reads everything again: what came before it
+        // is of no more use, and a stash among it is let go.
+        l.changes.clear();
+        l.rows = 0;
+        l.forgotten = l.count;
+        return;
+    }
+    l.rows += rowids->size();
+    if (move && move->values) {
+        // A stash can hold a column of every entry: the log keeps one alive, not many.
+        for (Change& change : l.changes) {
+            if (change.move && change.move->values) {
+                change.move.reset();
+                change.rowids.reset();
+            }
+        }
+    }
+    l.changes.push_back({l.count, std::move(rowids), std::move(move)});
     while (l.changes.size() > kRememberedChanges || l.rows > kRememberedRows) {
         const Change& oldest = l.changes.front();
         l.rows -= oldest.rowids ? oldest.rowids->size() : 0;
@@ -60,22 +79,28 @@ void noteRows(std::vector<qint64> rowids) {
     remember(std::move(rowids));
 }
 
-std::optional<std::vector<qint64>> rowsChangedSince(quint64 since) {
+void noteColumnMove(ColumnMove move) {
+    remember(std::vector<qint64>(), std::move(move));
+}
+
+std::optional<Changes> changedSince(quint64 since) {
     Log& l = log();
     const std::lock_guard<std::mutex> lock(l.mutex);
     if (since < l.forgotten || since > l.count)
         return std::nullopt;
-    std::vector<qint64> rowids;
+    Changes changes;
     for (const Change& change : l.changes) {
         if (change.count <= since)
             continue;
         if (!change.rowids)
             return std::nullopt;
-        rowids.insert(rowids.end(), change.rowids->begin(), change.rowids->end());
+        changes.rows.insert(changes.rows.end(), change.rowids->begin(), change.rowids->end());
+        if (change.move)
+            changes.moves.push_back(*change.move);
     }
-    std::sort(rowids.begin(), rowids.end());
-    rowids.erase(std::unique(rowids.begin(), rowids.end()), rowids.end());
-    return rowids;
+    std::sort(changes.rows.begin(), changes.rows.end());
+    changes.rows.erase(std::unique(changes.rows.begin(), changes.rows.end()), changes.rows.end());
+    return changes;
 }
 
 }  // namespace storechanges

@@ -8,6 +8,7 @@
 #include <sqlite3.h>
 #include <QFileInfo>
 #include <QThreadPool>
+#include <utility>
 
 namespace {
 
@@ -161,8 +162,14 @@ bool StoreConnection::begin() {
 }
 
 bool StoreConnection::commit() {
-    if (!execute("COMMIT;"))
+    if (!execute("COMMIT;")) {
+        // Whether the move stands is not known here: the lists read the store again.
+        if (std::exchange(m_columnMove, std::nullopt))
+            storechanges::note();
         return false;
+    }
+    if (m_columnMove)
+        storechanges::noteColumnMove(std::move(*std::exchange(m_columnMove, std::nullopt)));
     if (m_unsynced)
         writeBackInBackground(m_path);
     return true;
@@ -170,6 +177,7 @@ bool StoreConnection::commit() {
 
 void StoreConnection::rollback() {
     m_changedRows.reset();
+    m_columnMove.reset();
     if (m_db && !sqlite3_get_autocommit(m_db))
         sqlite3_exec(m_db, "ROLLBACK;", nullptr, nullptr, nullptr);
 }
@@ -179,13 +187,26 @@ bool StoreConnection::setUnsyncedWrites() {
     return m_unsynced;
 }
 
+bool StoreConnection::holdLargeChange() {
+    // Each time the cache is full, the journal is synced before changed pages may go to the
+    // store: with the default 2 MiB, a change of every entry syncs every 2 MiB. 32 MiB makes
+    // those waits few and still costs little memory, given back when the connection closes.
+    return execute("PRAGMA cache_size=-32768;");
+}
+
 void StoreConnection::declareChangedRows(const std::vector<qint64>& rowids) {
     if (!m_changedRows)
         m_changedRows.emplace();
     m_changedRows->insert(m_changedRows->end(), rowids.begin(), rowids.end());
 }
 
+void StoreConnection::declareColumnMove(storechanges::ColumnMove move) {
+    m_columnMove = std::move(move);
+}
+
 void StoreConnection::noteCommit() {
+    if (m_columnMove)
+        return;  // commit() counts it once it has returned
     if (m_changedRows)
         storechanges::noteRows(std::move(*m_changedRows));
     else

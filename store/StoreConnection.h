@@ -1,5 +1,7 @@
 #pragma once
 
+#include "StoreChanges.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
@@ -41,6 +43,9 @@ public:
     // background after the commit, so that the next commit that waits for the disk (the
     // user's first change) does not wait for all of them.
     bool setUnsyncedWrites();
+    // The transaction changes every entry: it keeps more of the changed pages in memory, so
+    // that it waits for the disk less often. Durability stays as it is.
+    bool holdLargeChange();
     QString lastError() const { return m_lastError; }
     // True when the last failure means the file is no sound store (missing, not a database,
     // damaged, without its table), as opposed to a sound store that refused a change
@@ -52,6 +57,10 @@ public:
     // rows with these ids, added up over the calls; none when it only records the session. A
     // commit without this counts as a change of unknown entries.
     void declareChangedRows(const std::vector<qint64>& rowids);
+    // Tells the change count that the transaction moves the columns of every entry and changes
+    // nothing else in them. Counted once the commit has returned: a list must never follow a
+    // move that the store then did not keep.
+    void declareColumnMove(storechanges::ColumnMove move);
 
     // True when the file at path is a usable working store.
     static bool isUsableStore(const QString& storePath);
@@ -64,6 +73,7 @@ private:
     QString m_path;
     bool m_unsynced = false;
     std::optional<std::vector<qint64>> m_changedRows;
+    std::optional<storechanges::ColumnMove> m_columnMove;
     QString m_lastError;
     bool m_damaged = false;
 };

@@ -39,13 +39,11 @@ bool runForEachRow(StoreConnection& connection, const QByteArray& sql, qsizetype
 }
 
 void keepFunction(sqlite3_context* context, int, sqlite3_value** argv) {
-    // keep(rowid, old value, new value): the old value goes to the stash, the new one is set.
+    // keep(rowid, old value): the old value, never NULL, goes to the stash; true.
     auto* stash = static_cast<ColumnStash*>(sqlite3_user_data(context));
-    const bool null = sqlite3_value_type(argv[1]) == SQLITE_NULL;
-    stash->append(sqlite3_value_int64(argv[0]),
-                  null ? nullptr : reinterpret_cast<const char*>(sqlite3_value_text(argv[1])),
-                  null ? 0 : sqlite3_value_bytes(argv[1]));
-    sqlite3_result_value(context, argv[2]);
+    const char* text = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+    stash->append(sqlite3_value_int64(argv[0]), text ? text : "", sqlite3_value_bytes(argv[1]));
+    sqlite3_result_int(context, 1);
 }
 
 void restoreFunction(sqlite3_context* context, int, sqlite3_value** argv) {
@@ -53,32 +51,44 @@ void restoreFunction(sqlite3_context* context, int, sqlite3_value** argv) {
     reader->resultFor(sqlite3_value_int64(argv[0]), context);
 }
 
-// One move of columns column..last as one statement: sources gives the new value of column k
-// as statement text, overwritten is the column whose old values go to keep.
+// One move of columns column..last as one statement: source gives the new value of column k
+// as statement text; the column the move overwrites (last to the right, column to the left)
+// keeps its old values in keep.
 template <typename Source>
-bool runMove(StoreConnection& connection, int column, int last, int overwritten, ColumnStash* keep,
-             ColumnStash* restore, Source source) {
+bool runMove(StoreConnection& connection, bool right, int column, int last, ColumnStash* keep,
+             const std::shared_ptr<const ColumnStash>& restore, Source source) {
     if (last < column)
         return true;
+    if (!connection.holdLargeChange())
+        return false;
     static const ColumnStash none;
     ColumnStash::Reader reader(restore ? *restore : none);
     // Not deterministic: each call keeps or gives a value of its own row.
-    if (sqlite3_create_function(connection.handle(), "orvane_keep", 3, SQLITE_UTF8, keep,
+    if (sqlite3_create_function(connection.handle(), "orvane_keep", 2, SQLITE_UTF8, keep,
                                 keepFunction, nullptr, nullptr) != SQLITE_OK ||
         sqlite3_create_function(connection.handle(), "orvane_restore", 1, SQLITE_UTF8, &reader,
                                 restoreFunction, nullptr, nullptr) != SQLITE_OK) {
         connection.noteEngineFailure();
         return false;
     }
+    const int overwritten = right ? last : column;
     QByteArray assignments;
     for (int k = column; k <= last; ++k) {
         QByteArray value = source(k);
-        if (keep && k == overwritten)
-            value = "orvane_keep(rowid, " + schema::column(k).toLatin1() + ", " + value + ")";
+        if (keep && k == overwritten) {
+            // A NULL is what the stash gives for a row it lacks: only values are kept, and the
+            // new value is taken as it is, not copied through the function.
+            const QByteArray old = schema::column(k).toLatin1();
+            value = "CASE WHEN " + old + " IS NULL OR orvane_keep(rowid, " + old + ") THEN " +
+                    value + " END";
+        }
         assignments += (k > column ? ", " : "") + schema::column(k).toLatin1() + " = " + value;
     }
-    return connection.execute(QByteArray("UPDATE ") + schema::kTableName + " SET " + assignments +
-                              ";");
+    if (!connection.execute(QByteArray("UPDATE ") + schema::kTableName + " SET " + assignments +
+                            ";"))
+        return false;
+    connection.declareColumnMove({right, column, last, restore});
+    return true;
 }
 
 }  // namespace
@@ -188,8 +198,8 @@ bool StoredRows::remove(StoreConnection& connection) const {
 }
 
 bool StoreStep::moveRight(StoreConnection& connection, int column, int last, ColumnStash* keep,
-                          ColumnStash* restore) {
-    return runMove(connection, column, last, last, keep, restore, [&](int k) -> QByteArray {
+                          const std::shared_ptr<const ColumnStash>& restore) {
+    return runMove(connection, true, column, last, keep, restore, [&](int k) -> QByteArray {
         if (k > column)
             return schema::column(k - 1).toLatin1();
         return restore ? "orvane_restore(rowid)" : "''";
@@ -197,11 +207,11 @@ bool StoreStep::moveRight(StoreConnection& connection, int column, int last, Col
 }
 
 bool StoreStep::moveLeft(StoreConnection& connection, int column, int last, ColumnStash* keep,
-                         ColumnStash* restore) {
-    return runMove(connection, column, last, column, keep, restore, [&](int k) -> QByteArray {
+                         const std::shared_ptr<const ColumnStash>& restore) {
+    return runMove(connection, false, column, last, keep, restore, [&](int k) -> QByteArray {
         if (k < last)
             return schema::column(k + 1).toLatin1();
-        return restore ? "orvane_restore(rowid)" : "''";
+        return restore ? "orvane_restore(rowid)" : "NULL";
     });
 }
 
@@ -214,8 +224,14 @@ bool StoreStep::redo(const QString& storePath, bool unsavedAfter, QString* error
 }
 
 qint64 StoreStep::memoryUse() const {
-    return sizeof(*this) + m_before.memoryUse() + m_after.memoryUse() + m_stash.memoryUse() +
+    return sizeof(*this) + m_before.memoryUse() + m_after.memoryUse() +
+           (m_stash ? m_stash->memoryUse() : 0) +
            2 * (m_columnsBefore.size() + m_columnsAfter.size());
+}
+
+void StoreStep::keepStash(ColumnStash stash) {
+    stash.shrinkToFit();  // the history keeps it
+    m_stash = std::make_shared<const ColumnStash>(std::move(stash));
 }
 
 void StoreStep::declareChangedRows(StoreConnection& connection) const {
@@ -256,10 +272,10 @@ bool StoreStep::apply(const QString& storePath, bool forward, bool unsavedAfter,
                 return done(forward ? m_before.remove(connection) : m_before.insert(connection));
             case Kind::AddColumn:
                 return done(forward ? moveRight(connection, m_column, m_last, &kept, nullptr)
-                                    : moveLeft(connection, m_column, m_last, nullptr, &m_stash));
+                                    : moveLeft(connection, m_column, m_last, nullptr, m_stash));
             case Kind::RemoveColumn:
                 return done(forward ? moveLeft(connection, m_column, m_last, &kept, nullptr)
-                                    : moveRight(connection, m_column, m_last, nullptr, &m_stash));
+                                    : moveRight(connection, m_column, m_last, nullptr, m_stash));
             case Kind::RenameColumn:
                 return Outcome::Done;
         }
@@ -270,9 +286,7 @@ bool StoreStep::apply(const QString& storePath, bool forward, bool unsavedAfter,
             *error = store.m_error;
         return false;
     }
-    if (forward && (m_kind == Kind::AddColumn || m_kind == Kind::RemoveColumn)) {
-        m_stash = std::move(kept);
-        m_stash.shrinkToFit();
-    }
+    if (forward && (m_kind == Kind::AddColumn || m_kind == Kind::RemoveColumn))
+        keepStash(std::move(kept));
     return true;
 }

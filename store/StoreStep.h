@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <memory>
 #include <vector>
 
 class StoreConnection;
@@ -69,12 +70,16 @@ public:
 
     // The moves a column change makes, in one statement for every entry. moveRight() moves
     // columns column..last-1 one to the right and fills column with the empty text, or with
-    // the values of *restore; moveLeft() moves columns column+1..last one to the left and fills
-    // last likewise. The values the move overwrites (of last, or of column) go to *keep.
+    // the values of *restore; moveLeft() moves columns column+1..last one to the left and
+    // leaves last, then beyond the columns, without values (NULL), or fills it with the values
+    // of *restore. The values the move overwrites (of last, or of column) go to *keep, NULLs
+    // apart, which a stash gives for the rows it lacks: a column left without values costs the
+    // next move over it nothing. The move is declared to connection, so that the lists can
+    // make it themselves (StoreChanges.h).
     static bool moveRight(StoreConnection& connection, int column, int last, ColumnStash* keep,
-                          ColumnStash* restore);
+                          const std::shared_ptr<const ColumnStash>& restore);
     static bool moveLeft(StoreConnection& connection, int column, int last, ColumnStash* keep,
-                         ColumnStash* restore);
+                         const std::shared_ptr<const ColumnStash>& restore);
 
 private:
     friend class SQLite3PowerClass;
@@ -82,13 +87,16 @@ private:
     bool apply(const QString& storePath, bool forward, bool unsavedAfter, QString* error);
     // Tells connection which entries the step changes, when it changes entries.
     void declareChangedRows(StoreConnection& connection) const;
+    // Holds stash as the values the column move overwrote.
+    void keepStash(ColumnStash stash);
 
     Kind m_kind;
     StoredRows m_before;  // entries: the rows as they were
     StoredRows m_after;   // and as the change left them
     int m_column = 0;     // column moves: the column added or removed (from 1)
     int m_last = 0;       // and the last column the move reaches
-    ColumnStash m_stash;  // the values the move overwrote
+    // The values the move overwrote; shared with the lists that follow its undo.
+    std::shared_ptr<const ColumnStash> m_stash;
     QString m_columnsBefore;
     QString m_columnsAfter;
 };

@@ -329,7 +329,7 @@ void TestRecovery::killedDuringAColumnMoveLeavesItWholeOrNotAtAll() {
             .toInt();
     };
     const int unmoved = count(QStringLiteral("Column2 LIKE 'c2-%'"));
-    const int moved = count(QStringLiteral("Column2 LIKE 'c3-%' AND Column8 = ''"));
+    const int moved = count(QStringLiteral("Column2 LIKE 'c3-%' AND Column8 IS NULL"));
     QVERIFY2((unmoved == kEntries && moved == 0) || (moved == kEntries && unmoved == 0),
              qPrintable(QStringLiteral("%1 entries moved, %2 not").arg(moved).arg(unmoved)));
     if (ended)
