@@ -81,7 +81,8 @@ QStringList shownBy(const CViewTab& page) {
 constexpr int kManyEntries = 20'000;
 
 // A window on kPeople, a file of many entries beside it, and the real dialogs with a person at
-// them; a part's work: opening and listing the many entries, or saving them once open.
+// them; a part's work: opening and listing the many entries, or saving or sorting them once
+// open.
 struct RobotWorld {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
@@ -95,16 +96,27 @@ struct RobotWorld {
         dialogs.queueFileName(many);
         window.action(texts::OpenDatabaseCommand)->trigger();
     }
-    // Opens what the part's work needs first: the many entries, for a save.
+    // Opens what the part's work needs first: the many entries, for a save or a sort.
     void prepare(const QString& part) {
-        if (part == "Saving")
+        if (part == "Saving" || part == "Sorting")
             openMany();
     }
     void work(const QString& part) {
-        if (part == "Saving")
+        if (part == "Saving") {
             window.action(texts::SaveDatabaseCommand)->trigger();
-        else
+        } else if (part == "Sorting") {
+            // A click on the heading of the second column.
+            QHeaderView* header = window.viewAllPage().list()->horizontalHeader();
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(1) + 10, 5));
+        } else {
             openMany();
+        }
+    }
+    // The column the list is sorted by, as its arrow shows; -1 for none.
+    int sortedBy() const {
+        const QHeaderView* header = window.viewAllPage().list()->horizontalHeader();
+        return header->isSortIndicatorShown() ? header->sortIndicatorSection() : -1;
     }
 };
 
@@ -209,7 +221,7 @@ void TestOperations::linesNotKeptAreToldAfterTheWork() {
 void TestOperations::progressWindowsCloseOnlyWithTheirWork_data() {
     QTest::addColumn<QString>("part");
     QTest::addColumn<QString>("action");
-    for (const char* part : {"Opening", "Listing", "Saving"}) {
+    for (const char* part : {"Opening", "Listing", "Saving", "Sorting"}) {
         for (const char* action :
              {"Escape", "title bar", "close the main window", "Ctrl+S", "click a tab"})
             QTest::addRow("%s, %s", part, action) << part << action;
@@ -251,6 +263,7 @@ void TestOperations::progressWindowsCloseOnlyWithTheirWork() {
     QCOMPARE(window.currentPath(), at.many);
     QCOMPARE(window.windowTitle(), "many.csv - " + window.text(texts::ProgramName));
     QCOMPARE(window.viewAllPage().listRowCount(), kManyEntries);
+    QCOMPARE(at.sortedBy(), part == "Sorting" ? 1 : -1);
     QCOMPARE(TestEnvironment::readFile(at.many), at.bytes);
     QCOMPARE(TestEnvironment::readFile(at.people), MainWindowHarness::crlf(kPeople));
     QVERIFY(!DialogRobot::dialogShown());
@@ -262,6 +275,7 @@ void TestOperations::closingDuringAnOperation_data() {
     QTest::newRow("opening: stops") << "Opening" << true;
     QTest::newRow("listing: closes after it") << "Listing" << false;
     QTest::newRow("saving: stops") << "Saving" << true;
+    QTest::newRow("sorting: stops") << "Sorting" << true;
 }
 
 // A request to close (the desktop's, at logout) stops the work where it can stop, and the
@@ -287,6 +301,9 @@ void TestOperations::closingDuringAnOperation() {
         QVERIFY(at.robot.seen().contains(
             "message: " +
             window.text(texts::SaveChangesQuestion).replace("%s", QStringLiteral("many.csv"))));
+    else if (part == "Sorting")  // the list stays in store order, and the database too
+        QVERIFY(at.sortedBy() == -1 && window.database().sortColumn().isEmpty() &&
+                window.viewAllPage().cellText(0, 0) == "Book 0");
     else
         QCOMPARE(at.world.env.storeRows(1).size(), cancelled ? 2 : kManyEntries);
 }
