@@ -84,6 +84,24 @@ std::unique_ptr<Progress> CMyOrvaneDatabaseDlg::Operation::progress(const QStrin
         m_window.m_closeRequested);
 }
 
+std::unique_ptr<Progress> CMyOrvaneDatabaseDlg::startOperation(const QString& label, qint64 total) {
+    if (operationRuns())
+        return nullptr;  // one operation at a time
+    // The operation lives as long as the progress it shows, which goes first.
+    class OperationProgress : public Progress {
+    public:
+        OperationProgress(CMyOrvaneDatabaseDlg& window, const QString& label, qint64 total)
+            : m_operation(window), m_shown(m_operation.progress(label, total)) {}
+        bool advance(qint64 done) override { return m_shown->advance(done); }
+        void setCancellable(bool cancellable) override { m_shown->setCancellable(cancellable); }
+
+    private:
+        Operation m_operation;
+        std::unique_ptr<Progress> m_shown;
+    };
+    return std::make_unique<OperationProgress>(*this, label, total);
+}
+
 int CMyOrvaneDatabaseDlg::shownTab() {
     const QList<CPage*> tabPages = pages();  // in the order of the tabs
     for (int tab = 0; tab < tabPages.size(); ++tab) {
@@ -121,6 +139,8 @@ CMyOrvaneDatabaseDlg::CMyOrvaneDatabaseDlg(QWidget* parent)
     for (CPage* page : pages()) {
         page->hide();
         page->raise();
+        page->setOperationStart(
+            [this](const QString& label, qint64 total) { return startOperation(label, total); });
     }
     const QPoint templatePlace(15, 36);
     m_searchPage.move(templatePlace);

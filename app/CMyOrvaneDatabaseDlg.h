@@ -77,7 +77,8 @@ public:
     const OpenDatabase& database() const { return m_database; }
     // The changes the user can take back and make again.
     const History& history() const { return m_database.history(); }
-    // An operation runs (an open with its listing, a save): the window takes no command now.
+    // An operation runs (an open with its listing, a save, a sort): the window takes no command
+    // now.
     bool operationRuns() const { return m_operations > 0; }
     // The database's file; the untitled path while it has none, empty while none is open.
     QString currentPath() const;
@@ -124,10 +125,11 @@ private:
     private:
         CMyOrvaneDatabaseDlg& m_window;
     };
-    // One long operation of the window (an open with its listing, a save). While it lives the
-    // window takes no command: menus, shortcuts, tabs and timers wait or are refused, and a
-    // request to close cancels its progress where Cancel is offered and closes the window
-    // after it. What it has to tell is shown when it is over, in the order it arose.
+    // One long operation of the window (an open with its listing, a save, a page's long work
+    // such as a sort). While it lives the window takes no command: menus, shortcuts, tabs and
+    // timers wait or are refused, and a request to close cancels its progress where Cancel is
+    // offered and closes the window after it. What it has to tell is shown when it is over, in
+    // the order it arose.
     class Operation {
     public:
         explicit Operation(CMyOrvaneDatabaseDlg& window);
@@ -142,6 +144,9 @@ private:
         Command m_command;
         std::optional<Prompter::MessageHold> m_messages;
     };
+    // A page's work as an operation of the window's (CPage::OperationStart): its progress, which
+    // ends the operation when it goes; nullptr while an operation runs.
+    std::unique_ptr<Progress> startOperation(const QString& label, qint64 total);
     // The tab of the page that is shown.
     int shownTab();
 

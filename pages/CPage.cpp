@@ -60,6 +60,12 @@ void CPage::reportStoreRefused(const QString& reason) {
                 Prompter::Icon::Warning);
 }
 
+std::unique_ptr<Progress> CPage::startOperation(const QString& label, qint64 total) {
+    if (m_operationStart)
+        return m_operationStart(label, total);
+    return Prompter::current().progress(this, label, text(texts::Cancel), total);
+}
+
 void CPage::reportUnstorableValue() {
     messageText(refusalText(), Prompter::Buttons::Ok, Prompter::Icon::Warning);
 }

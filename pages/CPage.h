@@ -6,6 +6,7 @@
 #include "Prompter.h"
 
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 // What every tab page shares: the page flag set by page switching, the open database it shows
@@ -40,6 +41,14 @@ public:
     // so that nothing is lost without a word. Every page that writes calls it.
     void reportStoreRefused(const QString& reason);
 
+    // How the window runs work of a page's that a person waits for (sorting a long list): as
+    // one of its operations, begun with the label and the total units of the work. It returns
+    // the progress to show, and the operation lasts as long as that does: the window takes no
+    // command meanwhile. nullptr: the window takes no operation now (another one runs).
+    using OperationStart =
+        std::function<std::unique_ptr<Progress>(const QString& label, qint64 total)>;
+    void setOperationStart(OperationStart start) { m_operationStart = std::move(start); }
+
 protected:
     // A change of the desktop's palette reaches the page as a change of its own: the program's
     // colours follow it (followPalette()).
@@ -57,6 +66,10 @@ protected:
     virtual csvfile::Dialect dialect() const { return m_database.dialect(); }
     textencoding::Encoding encoding() const { return dialect().encoding; }
 
+    // Begins work that a person waits for, through the window's OperationStart: its progress,
+    // or nullptr when it must not start now. A page the window has not given one shows the
+    // progress itself.
+    std::unique_ptr<Progress> startOperation(const QString& label, qint64 total);
     // Tells the user that a value holds what the database file cannot (typed or set some
     // other way, for example through an accessibility tool); nothing of it is stored.
     void reportUnstorableValue();
@@ -74,5 +87,6 @@ protected:
 
 private:
     OpenDatabase& m_database;
+    OperationStart m_operationStart;
     bool m_followingPalette = false;  // setting its colours changes the page's palette too
 };

@@ -238,10 +238,7 @@ int CViewTab::listColumnWidth(int column) const {
     return column < m_model.columnCount() ? m_list->columnWidth(column) : 0;
 }
 
-void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
-    m_shownFilter = filter;
-    m_shownOrder = sortColumn;
-    m_counted = !filter.isEmpty();
+bool CViewTab::FillList(const QString& filter, const QString& sortColumn) {
     QString order = sortColumn;
     if (m_columnWidths.size() < schema::columnNumber(order))
         order.clear();
@@ -256,7 +253,8 @@ void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
     bool listed = key == m_lastFill && m_listOutcome == SQLite3PowerClass::Outcome::Done &&
                   applyStoreChanges(filter, headings);
     if (listed) {
-        m_model.sortBy(sortedBy);
+        if (!sortList(sortedBy))
+            return false;
     } else {
         const quint64 changes = storechanges::count();
         SQLite3PowerClass store;
@@ -282,12 +280,11 @@ void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
                       sortedBy);
         m_model.finishTextFilter();  // the list comes narrowed by the filter field, or not at all
     }
-    // The arrow shows exactly the order of the rows shown: none for store order.
+    m_shownFilter = filter;
+    m_shownOrder = sortColumn;
+    m_counted = !filter.isEmpty();
+    showSortArrow(listed ? sortedBy : -1);
     QHeaderView* header = m_list->horizontalHeader();
-    const int arrow = listed ? sortedBy : -1;
-    header->setSortIndicatorShown(arrow >= 0 && arrow < n);
-    if (arrow >= 0 && arrow < n)
-        header->setSortIndicator(arrow, Qt::AscendingOrder);
     if (listed) {
         // A column without a remembered width gets the default one, or what its name needs. A
         // remembered width is the user's and stays, also narrower than the name, which the
@@ -303,6 +300,29 @@ void CViewTab::FillList(const QString& filter, const QString& sortColumn) {
             m_list->setColumnWidth(j, static_cast<int>(m_columnWidths[j] & 0xFFFF));
     }
     showCount();
+    return true;
+}
+
+bool CViewTab::sortList(int column) {
+    if (!m_model.sortIsLong(column)) {
+        m_model.sortBy(column);
+        return true;
+    }
+    const QString heading = m_model.headings().value(column);
+    const std::unique_ptr<Progress> progress =
+        startOperation(text(texts::SortingProgress).arg(heading), m_model.totalRowCount());
+    if (!progress)
+        return false;
+    return m_model.sortBy(column, [&progress](qint64 done) { return progress->advance(done); });
+}
+
+void CViewTab::showSortArrow(int column) {
+    // Exactly the order of the rows shown: none for store order.
+    QHeaderView* header = m_list->horizontalHeader();
+    const bool shown = column >= 0 && column < m_model.columnCount();
+    header->setSortIndicatorShown(shown);
+    if (shown)
+        header->setSortIndicator(column, Qt::AscendingOrder);
 }
 
 bool CViewTab::applyStoreChanges(const QString& filter, const QStringList& headings) {
@@ -367,8 +387,14 @@ void CViewTab::setSortColumn(const QString& column) {
 }
 
 void CViewTab::OnColumnClick(int column) {
-    setSortColumn(schema::column(column + 1));
-    FillList(m_filtered ? m_filter : QString(), sortColumn());
+    const QString chosen = schema::column(column + 1);
+    if (!FillList(m_filtered ? m_filter : QString(), chosen)) {
+        // The list stays in its order, and so does the arrow, which a click on the header has
+        // moved to the column clicked.
+        showSortArrow(m_model.sortColumn());
+        return;
+    }
+    setSortColumn(chosen);
     // View All's order is the one a recovered session comes back in. A store that refuses to
     // record it costs only that order; its next change says that it refused.
     if (!m_filtered) {

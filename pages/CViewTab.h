@@ -25,8 +25,10 @@ public:
 
     // Shows the store's entries that filter selects, in the order of sortColumn. A list that
     // already shows the same query reads only the entries changed since, makes the store's
-    // column moves in its own rows (unless a filter selects them), and sorts in memory.
-    void FillList(const QString& filter, const QString& sortColumn);
+    // column moves in its own rows (unless a filter selects them), and sorts in memory: a long
+    // list as an operation (startOperation) that the user can cancel. False when its sort was
+    // cancelled or could not start now: the list then shows exactly what it showed.
+    bool FillList(const QString& filter, const QString& sortColumn);
     // Reads the store again with the filter and sort column of the last fill.
     void Refill() { FillList(m_shownFilter, m_shownOrder); }
 
@@ -111,6 +113,10 @@ protected:
 
 private:
     void showSortMenu(const QPoint& position);
+    // Lists the rows in the order of column (from 0; -1 store order); false as FillList says.
+    bool sortList(int column);
+    // The header's arrow over column (none for -1): the order of the rows shown.
+    void showSortArrow(int column);
     // Brings the list, which shows the query of filter, up to date with the store's changes
     // since, column moves included, under headings; false when it must be read again.
     bool applyStoreChanges(const QString& filter, const QStringList& headings);

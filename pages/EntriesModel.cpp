@@ -3,6 +3,7 @@
 #include "ColumnStash.h"
 #include "RowOrder.h"
 #include "RowScan.h"
+#include "RowSort.h"
 #include "Schema.h"
 
 #include <algorithm>
@@ -12,6 +13,10 @@
 namespace {
 // Rows left behind by changes are dropped once they are this many and outnumber the listed.
 constexpr size_t kUnlistedRowsKept = 4096;
+// Fewer rows are sorted in a few milliseconds.
+constexpr int kRowsOfALongSort = 10000;
+// How often the thread that waits for a sort in the background hears how far it has come (ms).
+constexpr int kSortLookEvery = 10;
 }  // namespace
 
 EntriesModel::EntriesModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -20,6 +25,7 @@ EntriesModel::~EntriesModel() = default;
 
 void EntriesModel::reset(const QStringList& headings, ResultGrid rows, int sortColumn) {
     m_scan.reset();
+    m_sort.reset();
     beginResetModel();
     m_headings = headings;
     m_grid = std::move(rows);
@@ -39,6 +45,7 @@ void EntriesModel::reset(const QStringList& headings, ResultGrid rows, int sortC
 
 ResultGrid EntriesModel::takeRows() {
     m_scan.reset();
+    m_sort.reset();
     beginResetModel();
     ResultGrid rows = std::move(m_grid);
     m_grid = ResultGrid();
@@ -56,6 +63,7 @@ void EntriesModel::sortBy(int column) {
         column = -1;
     if (column == m_sortColumn)
         return;
+    m_sort.reset();
     finishTextFilter();
     beginResetModel();
     m_sortColumn = column;
@@ -63,15 +71,54 @@ void EntriesModel::sortBy(int column) {
     endResetModel();
 }
 
+bool EntriesModel::sortIsLong(int column) const {
+    return column >= 0 && column < columnCount() && column != m_sortColumn &&
+           totalRowCount() >= kRowsOfALongSort;
+}
+
+bool EntriesModel::sortBy(int column, const Waiting& waiting) {
+    if (!sortIsLong(column)) {
+        sortBy(column);
+        return true;
+    }
+    const quint64 number = ++m_sortNumber;
+    m_sort = std::make_unique<RowSort>(m_grid, m_byRowid, column);
+    for (bool found = false; !found;) {
+        found = m_sort->waitFor(kSortLookEvery);
+        const bool goOn = waiting(found ? totalRowCount() : m_sort->done());
+        // What ran meanwhile may have changed the list, which ended this sort.
+        if (number != m_sortNumber || !m_sort)
+            return false;
+        if (!goOn) {
+            m_sort.reset();
+            return false;
+        }
+    }
+    std::vector<int> order = m_sort->takeSorted();
+    m_sort.reset();
+    finishTextFilter();  // a search started meanwhile reads the order that goes now
+    beginResetModel();
+    m_sortColumn = column;
+    showInOrder(std::move(order));
+    endResetModel();
+    return true;
+}
+
 void EntriesModel::orderRows() {
     if (m_sortColumn < 0) {
         // Store order, made in the room the rows will have: a large list is not copied twice.
-        m_order.reserve(m_byRowid.capacity());
-        m_order.assign(m_byRowid.begin(), m_byRowid.end());
+        std::vector<int> order;
+        order.reserve(m_byRowid.capacity());
+        order.assign(m_byRowid.begin(), m_byRowid.end());
+        showInOrder(std::move(order));
     } else {
-        m_order = RowOrder(m_grid, m_sortColumn).sorted(m_byRowid);
-        m_order.reserve(m_byRowid.capacity());
+        showInOrder(RowOrder(m_grid, m_sortColumn).sorted(m_byRowid));
     }
+}
+
+void EntriesModel::showInOrder(std::vector<int> order) {
+    m_order = std::move(order);
+    m_order.reserve(m_byRowid.capacity());
     if (!m_filtering)
         return;
     // The rows the filter keeps, in the new order.
@@ -98,6 +145,7 @@ bool EntriesModel::keptByFilter(int gridRow) const {
 }
 
 bool EntriesModel::applyChanges(const std::vector<qint64>& changed, const ResultGrid& fresh) {
+    m_sort.reset();
     finishTextFilter();
     // An empty result has no columns: nothing comes in.
     if (!fresh.isEmpty() && !m_grid.isEmpty() && fresh.columnCount() != m_grid.columnCount())

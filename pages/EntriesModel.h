@@ -7,10 +7,12 @@
 #include <QAbstractTableModel>
 #include <QColor>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
 class RowScan;
+class RowSort;
 
 // An entry as the user chose it in a list, held by what identifies it in the store rather than
 // by its row, which a filter's result or a change of the list can give to another entry: the
@@ -39,6 +41,17 @@ public:
     // Lists the rows in the order of column (from 0), as the store orders it, or in store
     // order (-1).
     void sortBy(int column);
+    // Whether sortBy(column) takes long enough for a person to wait for it: then it is worth
+    // sorting in the background, with the progress shown.
+    bool sortIsLong(int column) const;
+    // How a sort in the background is followed: done counts its work in rows, up to
+    // totalRowCount(); false gives it up.
+    using Waiting = std::function<bool(qint64 done)>;
+    // The same, the order found in the background while this thread calls waiting every few
+    // milliseconds, and once more when it is found. When waiting gives it up, or the list
+    // changes meanwhile (a new result, changes applied, another sort), the list stays exactly as
+    // it was: false then.
+    bool sortBy(int column, const Waiting& waiting);
     // The entries with the ids in changed (sorted) changed in the store; fresh holds those of
     // them that the list's query selects now, with their ids. Each leaves, changes or comes in
     // at its place. False when the list can hold no more; it then shows part of the changes.
@@ -58,6 +71,8 @@ public:
     // Waits for the rows of the text filter, if they are still sought, and shows them.
     void finishTextFilter();
     const QString& textFilter() const { return m_filterText; }
+    // The column the rows are listed in the order of (from 0); -1 for store order.
+    int sortColumn() const { return m_sortColumn; }
     // Every row the list holds, those the text filter hides included.
     int totalRowCount() const { return static_cast<int>(m_order.size()); }
 
@@ -96,6 +111,8 @@ private:
     // One move of moveColumns() in the grid; its columns from shown on need not be right.
     // *sortColumn follows the column it sorts by, -1 when that column is gone.
     bool moveGridColumns(const storechanges::ColumnMove& move, int shown, int* sortColumn);
+    // Lists the rows in order (grid rows, those of m_byRowid), the text filter's too.
+    void showInOrder(std::vector<int> order);
     void removeGridRow(int gridRow);
     void insertGridRow(int gridRow);
     // The entry of grid row old changed into grid row now (the same id).
@@ -119,6 +136,10 @@ private:
     textmatch::Needle m_shownNeedle{QString()};  // the text m_shown was sought with
     std::unique_ptr<RowScan> m_scan;
     quint64 m_scanNumber = 0;
+    // The sort running in the background, which reads m_grid and m_byRowid: whatever changes
+    // them ends it first.
+    std::unique_ptr<RowSort> m_sort;
+    quint64 m_sortNumber = 0;
     QColor m_background;  // see setColors()
     QColor m_text;
 };

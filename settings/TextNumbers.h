@@ -179,6 +179,7 @@ enum Number : int {
     // The Open dialog's file types beside CsvFileFilter.
     TextTablesFileFilter = 668,
     AllFilesFilter = 669,
+    SortingProgress = 670,  // %1 the name of the column the entries are sorted by
 
     // Template k (from 1) of the New Database dialog: its name at FirstTemplate + 10 (k - 1),
     // its column-names line at the number after; see CTranslation::templateName().

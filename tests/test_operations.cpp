@@ -82,8 +82,8 @@ constexpr int kManyEntries = 20'000;
 
 // A window on kPeople, a file of many entries beside it, and the real dialogs with a person at
 // them; a part's work: opening the many entries; once open, listing them again after a file
-// that cannot be opened (an open lists what it has stored without reading it back), or saving
-// them.
+// that cannot be opened (an open lists what it has stored without reading it back), saving them
+// or sorting them.
 struct RobotWorld {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
@@ -98,16 +98,27 @@ struct RobotWorld {
         dialogs.queueFileName(path);
         window.action(texts::OpenDatabaseCommand)->trigger();
     }
-    // Opens what the part's work needs first: the many entries, to save or list again.
+    // Opens what the part's work needs first: the many entries, to save, sort or list again.
     void prepare(const QString& part) {
         if (part != "Opening")
             open(many);
     }
     void work(const QString& part) {
-        if (part == "Saving")
+        if (part == "Saving") {
             window.action(texts::SaveDatabaseCommand)->trigger();
-        else
+        } else if (part == "Sorting") {
+            // A click on the heading of the second column.
+            QHeaderView* header = window.viewAllPage().list()->horizontalHeader();
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(1) + 10, 5));
+        } else {
             open(part == "Listing" ? tooWide : many);
+        }
+    }
+    // The column the list is sorted by, as its arrow shows; -1 for none.
+    int sortedBy() const {
+        const QHeaderView* header = window.viewAllPage().list()->horizontalHeader();
+        return header->isSortIndicatorShown() ? header->sortIndicatorSection() : -1;
     }
 };
 
@@ -212,7 +223,7 @@ void TestOperations::linesNotKeptAreToldAfterTheWork() {
 void TestOperations::progressWindowsCloseOnlyWithTheirWork_data() {
     QTest::addColumn<QString>("part");
     QTest::addColumn<QString>("action");
-    for (const char* part : {"Opening", "Listing", "Saving"}) {
+    for (const char* part : {"Opening", "Listing", "Saving", "Sorting"}) {
         for (const char* action :
              {"Escape", "title bar", "close the main window", "Ctrl+S", "click a tab"})
             QTest::addRow("%s, %s", part, action) << part << action;
@@ -254,6 +265,7 @@ void TestOperations::progressWindowsCloseOnlyWithTheirWork() {
     QCOMPARE(window.currentPath(), at.many);
     QCOMPARE(window.windowTitle(), "many.csv - " + window.text(texts::ProgramName));
     QCOMPARE(window.viewAllPage().listRowCount(), kManyEntries);
+    QCOMPARE(at.sortedBy(), part == "Sorting" ? 1 : -1);
     QCOMPARE(TestEnvironment::readFile(at.many), at.bytes);
     QCOMPARE(TestEnvironment::readFile(at.people), MainWindowHarness::crlf(kPeople));
     QVERIFY(!DialogRobot::dialogShown());
@@ -265,6 +277,7 @@ void TestOperations::closingDuringAnOperation_data() {
     QTest::newRow("opening: stops") << "Opening" << true;
     QTest::newRow("listing: closes after it") << "Listing" << false;
     QTest::newRow("saving: stops") << "Saving" << true;
+    QTest::newRow("sorting: stops") << "Sorting" << true;
 }
 
 // A request to close (the desktop's, at logout) stops the work where it can stop, and the
@@ -291,6 +304,9 @@ void TestOperations::closingDuringAnOperation() {
         QVERIFY(at.robot.seen().contains(
             "message: " +
             window.text(texts::SaveChangesQuestion).replace("%s", QStringLiteral("many.csv"))));
+    else if (part == "Sorting")  // the list stays in store order, and the database too
+        QVERIFY(at.sortedBy() == -1 && window.database().sortColumn().isEmpty() &&
+                window.viewAllPage().cellText(0, 0) == "Book 0");
     else
         QCOMPARE(at.world.env.storeRows(1).size(), cancelled ? 2 : kManyEntries);
 }
