@@ -9,7 +9,6 @@
 
 #include <sqlite3.h>
 #include <QFile>
-#include <QFileInfo>
 #include <algorithm>
 #include <cstring>
 #include <numeric>
@@ -217,14 +216,16 @@ LoadReport storeStream(RecordStream& stream, const QString& storePath,
         return report;
     }
     RecordStorer storer(connection, report);
+    bool stored = false;
     try {
-        *listUsable = storer.store(stream, first, session, progress) && storer.idsAsListed();
+        stored = storer.store(stream, first, session, progress);
     } catch (...) {
         connection.rollback();  // the file could not be read on: nothing changes
         throw;
     }
     *readAgain = stream.readAgain();
-    if (!report.storeUsable || report.cancelled || *readAgain)
+    *listUsable = stored && storer.idsAsListed();
+    if (!stored)
         report.storedEntries = 0;
     return report;
 }
