@@ -207,6 +207,27 @@ void TestCsvFile::loadAndSave_data() {
     QTest::newRow("fewer values than columns")
         << QByteArray("A;B;C\r\nx\r\ny;z\r\n") << "A;B;C" << QStringList{"x||", "y|z|"}
         << QByteArray("A;B;C\r\nx;;\r\ny;z;\r\n");
+    // Long enough that most entries are stored in groups, and a short or empty line now and
+    // then where a group would go.
+    QByteArray mixed = "A;B;C\r\n";
+    QByteArray mixedSaved = mixed;
+    QStringList mixedEntries;
+    for (int i = 0; i < 200; ++i) {
+        const QByteArray n = QByteArray::number(i);
+        if (i % 37 == 5) {
+            mixed += "s" + n + "\r\n";
+            mixedSaved += "s" + n + ";;\r\n";
+            mixedEntries += "s" + n + "||";
+        } else if (i % 43 == 40) {
+            mixed += "\r\n";
+        } else {
+            mixed += "a" + n + ";b" + n + ";c" + n + "\r\n";
+            mixedSaved += "a" + n + ";b" + n + ";c" + n + "\r\n";
+            mixedEntries += "a" + n + "|b" + n + "|c" + n;
+        }
+    }
+    QTest::newRow("many entries, some short lines and empty ones among them")
+        << mixed << "A;B;C" << mixedEntries << mixedSaved;
     const QByteArray awkward =
         "A;B\r\n"
         "O'Brien;\"quoted\" and more\r\n"
