@@ -3,6 +3,8 @@
 #include "ActionGuard.h"
 #include "CAboutDlg.h"
 #include "CLanguage.h"
+#include "ColumnWidths.h"
+#include "ConfigKeys.h"
 #include "DialogUnits.h"
 #include "RecentDatabases.h"
 #include "Schema.h"
@@ -27,10 +29,6 @@
 #include <QTabWidget>
 
 namespace {
-
-// The lists' own colours, shown while the desktop's palette is light.
-const QColor kListBackground(0xF0, 0xFF, 0xF0);
-const QColor kListText(0x14, 0x14, 0xFF);
 
 // The progress of an operation's part, which a request to close the window cancels too where
 // Cancel is offered.
@@ -431,25 +429,15 @@ void CMyOrvaneDatabaseDlg::setUpPages() {
     // Every initialisation starts without a database, a language change too.
     m_database.close(text(texts::DefaultColumnNames));
     // An "Options" value that names no column of the store means: no sort column.
-    const int sortNumber = DigitsToInt(m_power.ReadConfig(QStringLiteral("Options")).left(2));
+    const int sortNumber = DigitsToInt(m_power.ReadConfig(configkeys::kOptions).left(2));
     const QString sortColumn = sortNumber >= 1 && sortNumber <= schema::kColumnCount
                                    ? schema::column(sortNumber)
                                    : QString();
     for (CViewTab* page : {&m_viewAllPage, &m_viewFilteredPage}) {
-        page->setListColors(kListBackground, kListText);
         page->m_filtered = page == &m_viewFilteredPage;
         page->setSortColumn(sortColumn);
-        page->m_columnWidths.clear();
     }
-    m_power.SplitFields(m_power.ReadConfig(QStringLiteral("LastColumnWidths")), QLatin1Char(';'));
-    for (const QString& width : m_power.m_fields) {
-        m_viewAllPage.m_columnWidths.append(DigitsToInt(width));
-        m_viewFilteredPage.m_columnWidths.append(DigitsToInt(width));
-    }
-    if (m_power.m_fields.isEmpty()) {
-        m_viewAllPage.m_columnWidths = QList<quint32>(schema::kColumnCount, 100);
-        m_viewFilteredPage.m_columnWidths = QList<quint32>(schema::kColumnCount, 100);
-    }
+    shareColumnWidths(columnwidths::fromSetting(m_power.ReadConfig(configkeys::kColumnWidths)));
     m_searchPage.m_searchMode = true;
     m_addEditPage.m_addMode = true;
     m_addEditPage.m_searchMode = false;
@@ -461,9 +449,9 @@ void CMyOrvaneDatabaseDlg::setUpPages() {
 
 void CMyOrvaneDatabaseDlg::resolveStorePath() {
     const storepath::Choice store = storepath::ResolveStorePath(
-        m_power.ReadConfigPath(QStringLiteral("Path")), m_power.m_dataRoot, storeTemplate());
+        m_power.ReadConfigPath(configkeys::kStorePath), m_power.m_dataRoot, storeTemplate());
     if (!store.remembered.isEmpty())
-        writeSetting(QStringLiteral("Path"), store.remembered, SettingKind::Path);
+        writeSetting(configkeys::kStorePath, store.remembered, SettingKind::Path);
     m_database.setStorePath(store.storePath);
     m_scratchStore.reset();
 }
@@ -547,7 +535,7 @@ QString CMyOrvaneDatabaseDlg::droppedFile(const QList<QUrl>& urls) {
 }
 
 void CMyOrvaneDatabaseDlg::OnLanguageSelection() {
-    const QString old = m_power.ReadConfig(QStringLiteral("Language"));
+    const QString old = m_power.ReadConfig(configkeys::kLanguage);
     CLanguage dialog(this);
     addHelpKey(&dialog, QStringLiteral("languages"));
     dialog.m_language = old;
@@ -559,7 +547,7 @@ void CMyOrvaneDatabaseDlg::OnLanguageSelection() {
     abandonNewDatabase();
     if (!BringPagesUpToDate() || !AskToSave())
         return;
-    if (!writeSetting(QStringLiteral("Language"), dialog.m_language))
+    if (!writeSetting(configkeys::kLanguage, dialog.m_language))
         return;
     // An untitled database stays untitled, with its columns; what it held unsaved was saved
     // under a name just now, or the user chose to let it go.
@@ -606,7 +594,7 @@ void CMyOrvaneDatabaseDlg::OnShowHelpFile() {
 }
 
 void CMyOrvaneDatabaseDlg::OnGoToWebsite() {
-    const QString address = m_power.ReadConfig(QStringLiteral("Homepage"));
+    const QString address = m_power.ReadConfig(configkeys::kHomepage);
     if (!shell::open(address))
         message(text(texts::WebsiteNotOpened).arg(address), Prompter::Buttons::Ok,
                 Prompter::Icon::Warning);

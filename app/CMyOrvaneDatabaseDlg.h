@@ -197,8 +197,9 @@ private:
     enum class SettingKind { Text, Path };
     bool writeSetting(const QString& key, const QString& value,
                       SettingKind kind = SettingKind::Text);
-    // Records path as the last database, and the list's column widths when given.
-    void rememberDatabase(const QString& path, const QStringList& widths = {});
+    // Records path as the last database, and the lists' column widths when given (their
+    // setting, columnwidths::toSetting()).
+    void rememberDatabase(const QString& path, const QString& widths = {});
     // The progress of listing the database at path (entries of them, 0 when not known) in View
     // All's next fill, which makes room for bytes in cells at once; shown while it lives.
     std::unique_ptr<Progress> expectListing(Operation& operation, const QString& path,
@@ -210,8 +211,8 @@ private:
     void focusFirstField();
     // Fills every page afresh from the open database and the store.
     void showDatabase();
-    // What "LastDataBase" says of the open database: its path, the untitled path, or "---"
-    // while none is open.
+    // What "LastDataBase" says of the open database: its path, the untitled path, or
+    // storepath::kNotChosen while none is open.
     QString lastDatabaseSetting() const;
     // Tells the store's session record that the entries hold nothing unsaved (saved, or the
     // user chose to discard them), and at path when given.
@@ -236,6 +237,8 @@ private:
     void selectTab(int tab);
     // The column widths of list, as the user left them, for both lists.
     void keepColumnWidths(const CViewTab& list);
+    // Gives both lists widths.
+    void shareColumnWidths(const QList<quint32>& widths);
     void OnTabChanged(int tab);
     void OnViewCommand(int tab);
     // The File menu's items of the recent databases, after Save As.

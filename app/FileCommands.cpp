@@ -5,6 +5,8 @@
 #include "ActionGuard.h"
 #include "BusyCursor.h"
 #include "CFilePreview.h"
+#include "ColumnWidths.h"
+#include "ConfigKeys.h"
 #include "CsvDatabaseFile.h"
 #include "FileError.h"
 #include "LineList.h"
@@ -22,9 +24,6 @@
 #include <QTabWidget>
 
 namespace {
-
-const QString kLastDataBase = QStringLiteral("LastDataBase");
-const QString kNoDatabase = QStringLiteral("---");  // "LastDataBase" before there was one
 
 QString fileNameOf(const QString& path) {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
@@ -137,20 +136,20 @@ QString CMyOrvaneDatabaseDlg::currentPath() const {
 }
 
 QString CMyOrvaneDatabaseDlg::lastDatabaseSetting() const {
-    return m_database.isOpen() ? currentPath() : kNoDatabase;
+    return m_database.isOpen() ? currentPath() : storepath::kNotChosen;
 }
 
 void CMyOrvaneDatabaseDlg::refreshTitle() {
     setTitleForPath(currentPath(), m_database.isModified() || isUntitled());
 }
 
-void CMyOrvaneDatabaseDlg::rememberDatabase(const QString& path, const QStringList& widths) {
+void CMyOrvaneDatabaseDlg::rememberDatabase(const QString& path, const QString& widths) {
     // The database file is what counts: settings that cannot be written are reported and undo
     // nothing.
     actionguard::guard(this, [&] {
-        writeSetting(kLastDataBase, path, SettingKind::Path);
+        writeSetting(configkeys::kLastDatabase, path, SettingKind::Path);
         if (!widths.isEmpty())
-            writeSetting(QStringLiteral("LastColumnWidths"), widths.join(QLatin1Char(';')));
+            writeSetting(configkeys::kColumnWidths, widths);
         recentdatabases::add(m_power, path);
     });
     labelRecentDatabases();
@@ -207,8 +206,10 @@ void CMyOrvaneDatabaseDlg::openLastDatabase() {
                 outcome = loadDatabase(startFile);
         }
         if (outcome != LoadOutcome::Loaded)
-            outcome = loadDatabase(m_power.ReadConfigPath(kLastDataBase), Origin::LastFile);
-        if (outcome == LoadOutcome::Loaded && m_power.ReadConfig(kLastDataBase) != kNoDatabase) {
+            outcome =
+                loadDatabase(m_power.ReadConfigPath(configkeys::kLastDatabase), Origin::LastFile);
+        if (outcome == LoadOutcome::Loaded &&
+            m_power.ReadConfig(configkeys::kLastDatabase) != storepath::kNotChosen) {
             selectTab(ViewAllTab);  // the list already holds the loaded entries
             showPage(m_viewAllPage);
             m_pollTimer.start();
@@ -556,12 +557,7 @@ CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::saveDatabase(const QStri
     m_database.saved(dialect);
     recordSaved(path, dialect);
     setTitleForPath(path, false);
-    QStringList widths;
-    for (int i = 0; i < n; ++i)
-        widths.append(PowerClass::IntToText(i < m_viewAllPage.m_columnWidths.size()
-                                                ? static_cast<int>(m_viewAllPage.m_columnWidths[i])
-                                                : 100));
-    rememberDatabase(path, widths);
+    rememberDatabase(path, columnwidths::toSetting(m_viewAllPage.m_columnWidths, n));
     return SaveOutcome::Saved;
 }
 
@@ -783,7 +779,7 @@ void CMyOrvaneDatabaseDlg::OnNewDatabase() {
     abandonNewDatabase();
     if (!BringPagesUpToDate() || !AskToSave())
         return;
-    writeSetting(kLastDataBase, lastDatabaseSetting(), SettingKind::Path);
+    writeSetting(configkeys::kLastDatabase, lastDatabaseSetting(), SettingKind::Path);
     m_selectDatabase.OnInitDialog();
     if (Prompter::current().runModal(m_selectDatabase) != QDialog::Accepted)
         return;
@@ -824,8 +820,8 @@ bool CMyOrvaneDatabaseDlg::CloseRequested() {
     // Saved, nothing to save, or the user chose to lose them: the next start offers nothing.
     if (outcome == SaveOutcome::Saved || outcome == SaveOutcome::Discarded)
         recordSaved();
-    writeSetting(kLastDataBase, lastDatabaseSetting(), SettingKind::Path);
-    writeSetting(QStringLiteral("Options"), optionsValue());
+    writeSetting(configkeys::kLastDatabase, lastDatabaseSetting(), SettingKind::Path);
+    writeSetting(configkeys::kOptions, optionsValue());
     return true;
 }
 

@@ -122,14 +122,16 @@ bool CMyOrvaneDatabaseDlg::SwitchPage() {
 
 void CMyOrvaneDatabaseDlg::keepColumnWidths(const CViewTab& list) {
     // The widths the user gave the columns travel to both lists.
-    m_viewAllPage.m_columnWidths.clear();
-    m_viewFilteredPage.m_columnWidths.clear();
+    QList<quint32> widths;
     const int n = m_database.columnCount();
-    for (int i = 0; i < n; ++i) {
-        const auto width = static_cast<quint32>(list.listColumnWidth(i));
-        m_viewAllPage.m_columnWidths.append(width);
-        m_viewFilteredPage.m_columnWidths.append(width);
-    }
+    for (int i = 0; i < n; ++i)
+        widths.append(static_cast<quint32>(list.listColumnWidth(i)));
+    shareColumnWidths(widths);
+}
+
+void CMyOrvaneDatabaseDlg::shareColumnWidths(const QList<quint32>& widths) {
+    m_viewAllPage.m_columnWidths = widths;
+    m_viewFilteredPage.m_columnWidths = widths;
 }
 
 void CMyOrvaneDatabaseDlg::fitSearchToColumns() {

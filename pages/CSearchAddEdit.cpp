@@ -72,9 +72,9 @@ void CSearchAddEdit::OnInitDialog() {
     CPage::OnInitDialog();
     placeControls();  // for the headings of the language
     // A search text need only be writable in the file's encoding; a value must fit its format.
-    const auto rule = [this](const QString& text, qsizetype carriageReturns) {
+    const auto rule = [this](const QString& text, const QString& given) {
         return m_searchMode ? textencoding::canHold(encoding(), text)
-                            : csvfile::canHoldValue(dialect(), text, carriageReturns);
+                            : csvfile::canHoldValue(dialect(), text, given);
     };
     for (QLineEdit* field : m_fields) {
         delete field->validator();
@@ -141,8 +141,7 @@ void CSearchAddEdit::SaveEditedEntry() {
         const QString oldValue = i <= m_values.size() ? m_values[i - 1] : QString();
         const QString newValue = field(i)->text();
         // A CR the value came with from its file may stay; nothing else the file cannot hold.
-        if (!csvfile::canHoldValue(dialect(), newValue,
-                                   FieldValidator::carriageReturnsIn(oldValue))) {
+        if (!csvfile::canHoldValue(dialect(), newValue, oldValue)) {
             reportUnstorableValue();
             return;
         }

@@ -50,8 +50,8 @@ CSettings::CSettings(QWidget* parent, OpenDatabase& database)
 
     // Column names go into the first line of the CSV file.
     connect(restrictField(m_nameField,
-                          [this](const QString& name, qsizetype carriageReturns) {
-                              return csvfile::canHoldName(dialect(), name, carriageReturns);
+                          [this](const QString& name, const QString& given) {
+                              return csvfile::canHoldName(dialect(), name, given);
                           }),
             &FieldValidator::refused, m_nameField, [this] {
                 QToolTip::showText(m_nameField->mapToGlobal(QPoint(0, m_nameField->height())),
@@ -199,7 +199,7 @@ void CSettings::OnSaveChanges() {
     // nothing else the line cannot (whatever way it reached the field).
     const QString oldName =
         !m_addingColumn && p >= 0 && p < n ? m_list->topLevelItem(p)->text(kNameColumn) : QString();
-    if (!csvfile::canHoldName(dialect(), name, FieldValidator::carriageReturnsIn(oldName))) {
+    if (!csvfile::canHoldName(dialect(), name, oldName)) {
         reportUnstorableValue();
         return;
     }

@@ -1,6 +1,7 @@
 #include "CViewTab.h"
 
 #include "BusyCursor.h"
+#include "ColumnWidths.h"
 #include "DialogUnits.h"
 #include "LinePrinter.h"
 #include "Schema.h"
@@ -24,8 +25,10 @@
 #include <utility>
 
 namespace {
-constexpr int kDefaultWidth = 100;
-}
+// The list's own colours, shown while the desktop's palette is light.
+const QColor kOwnBackground(0xF0, 0xFF, 0xF0);
+const QColor kOwnText(0x14, 0x14, 0xFF);
+}  // namespace
 
 CViewTab::CViewTab(QWidget* parent, OpenDatabase& database)
     : CPage(parent, database),
@@ -109,6 +112,7 @@ CViewTab::CViewTab(QWidget* parent, OpenDatabase& database)
         m_filterField->setFocus(Qt::ShortcutFocusReason);
         m_filterField->selectAll();
     });
+    CViewTab::followPalette();  // the list's colours too, as changeEvent() keeps them
 }
 
 void CViewTab::OnInitDialog() {
@@ -129,21 +133,15 @@ void CViewTab::OnInitDialog() {
     m_list->setAccessibleName(text(m_filtered ? texts::ViewFilteredTab : texts::ViewAllTab));
 }
 
-void CViewTab::setListColors(const QColor& background, const QColor& text) {
-    m_ownBackground = background;
-    m_ownText = text;
-    followPalette();
-}
-
 void CViewTab::followPalette() {
     CPage::followPalette();
-    const bool own = lightPalette() && m_ownBackground.isValid() && m_ownText.isValid();
-    m_model.setColors(own ? m_ownBackground : QColor(), own ? m_ownText : QColor());
+    const bool own = lightPalette();
+    m_model.setColors(own ? kOwnBackground : QColor(), own ? kOwnText : QColor());
     // The empty part of the list below the last entry, in the colours of the entries.
     QPalette colors;
     if (own) {
-        colors.setColor(QPalette::Base, m_ownBackground);
-        colors.setColor(QPalette::Text, m_ownText);
+        colors.setColor(QPalette::Base, kOwnBackground);
+        colors.setColor(QPalette::Text, kOwnText);
     }
     m_list->setPalette(colors);
 }
@@ -188,7 +186,7 @@ QSize CViewTab::minimumClientSize() const {
     const QSize button = buttonSize();
     const int pitch = button.height() + 9;
     // The list at least as wide as two columns; the count between Remove Entry and Copy Entry.
-    const int width = 55 + 2 * kDefaultWidth + button.width();
+    const int width = 55 + 2 * columnwidths::kDefault + button.width();
     const int countTop = 11 + 2 * pitch + button.height() + 26;
     const int height = countTop + countHeight(button.width()) + 8 + 2 * pitch + 60 - 9;
     return QSize(width, height);
@@ -294,7 +292,8 @@ bool CViewTab::FillList(const QString& filter, const QString& sortColumn) {
         for (int j = 0; j < m_columnWidths.size(); ++j) {
             if (m_columnWidths[j] == 0)
                 m_columnWidths[j] = static_cast<quint32>(
-                    j < n ? std::max(kDefaultWidth, header->sectionSizeHint(j)) : kDefaultWidth);
+                    j < n ? std::max(columnwidths::kDefault, header->sectionSizeHint(j))
+                          : columnwidths::kDefault);
         }
         for (int j = 0; j < n; ++j)
             m_list->setColumnWidth(j, static_cast<int>(m_columnWidths[j] & 0xFFFF));

@@ -62,9 +62,6 @@ public:
     void PlaceControls(int w, int h);
     // The smallest client area in which the page shows every text whole.
     QSize minimumClientSize() const;
-    // The list's own colours, shown while the desktop's palette is light; under a dark one the
-    // list shows the palette's.
-    void setListColors(const QColor& background, const QColor& text);
 
     // The row of the chosen entry, or -1.
     int selectionMark() const;
@@ -159,8 +156,6 @@ private:
     std::optional<ResultGrid> m_loadedRows;
     SQLite3PowerClass::Outcome m_listOutcome = SQLite3PowerClass::Outcome::Done;
     QString m_listError;
-    QString m_sortColumn;    // View Filtered's; View All's is the database's
-    QSize m_clientSize;      // the window's client area the controls were last placed for
-    QColor m_ownBackground;  // see setListColors()
-    QColor m_ownText;
+    QString m_sortColumn;  // View Filtered's; View All's is the database's
+    QSize m_clientSize;    // the window's client area the controls were last placed for
 };

@@ -14,7 +14,6 @@
 
 namespace {
 const QString kSystemDefault = QStringLiteral("System default language");
-const QString kSystemLanguage = QStringLiteral("[----]");
 const QString kTitle = QStringLiteral("Language Selection");
 constexpr int kHeaderLength = 6;      // "[1031]", "[----]"; "[EOL]" is shorter
 constexpr int kNameTextPosition = 6;  // "00002 English": the name follows number and blank
@@ -81,7 +80,7 @@ void CLanguage::readSections(const QStringList& lines, const CTranslation& trans
         const QString nameEntry = i + 2 < lines.size() ? lines[i + 2] : QString();
         QString name = nameEntry.mid(kNameTextPosition);
         // The system's language is named in the language shown, not in one of its own.
-        if (line == kSystemLanguage)
+        if (line == CTranslation::kSystemLanguage)
             name = translation.textOr(texts::SystemLanguageName, name);
         m_sections << line << name;
         if (!name.isEmpty())

@@ -1,24 +1,25 @@
 #include "CTranslation.h"
 
+#include "ConfigKeys.h"
 #include "Latin1.h"
 
 namespace {
-const QString kSystemLanguage = QStringLiteral("[----]");
 const QString kEnglish = QStringLiteral("[1033]");
 const QString kEndOfSection = QStringLiteral("[EOL]");
 constexpr int kMainLanguages[] = {1031, 1033, 1036, 1034, 1043, 1046};
 }  // namespace
 
 const QString CTranslation::kMissing = QStringLiteral("---");
+const QString CTranslation::kSystemLanguage = QStringLiteral("[----]");
 
 QString CTranslation::translationFilePath() {
     m_power.ResolveConfigPath();
     return m_power.GetProgramFolder() + QLatin1Char('/') +
-           m_power.ReadConfig(QStringLiteral("Product ID")) + QStringLiteral("trl.ini");
+           m_power.ReadConfig(configkeys::kProductId) + QStringLiteral("trl.ini");
 }
 
 QString CTranslation::wantedSection(const QString& translationFile) {
-    const QString configured = m_power.ReadConfig(QStringLiteral("Language"));
+    const QString configured = m_power.ReadConfig(configkeys::kLanguage);
     if (configured != kSystemLanguage)
         return configured;
 
@@ -28,7 +29,7 @@ QString CTranslation::wantedSection(const QString& translationFile) {
     QString header = QStringLiteral("[%1]").arg(PowerClass::HexDigitsToInt(hex));
     // Regional variants (de-CH, en-GB, ...) use the section of their main language.
     for (int language : kMainLanguages) {
-        const QString dialects = m_power.ReadConfig(QStringLiteral("Dialects[%1]").arg(language));
+        const QString dialects = m_power.ReadConfig(configkeys::dialectsOf(language));
         if (dialects.contains(header))
             header = QStringLiteral("[%1]").arg(language);
     }

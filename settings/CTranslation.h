@@ -17,6 +17,9 @@ public:
     static constexpr int LastTextId = 99999;
     // What GetText gives for a number the section lacks: callers take it as "no such text".
     static const QString kMissing;
+    // The section of the system's language: the "Language" setting that names it follows the
+    // system.
+    static const QString kSystemLanguage;
 
     // Chooses the section and loads its texts afresh. Raises FileError when the
     // configuration or translation file cannot be read.

@@ -1,6 +1,7 @@
 #include "PowerClass.h"
 
 #include "AtomicFileWriter.h"
+#include "ConfigKeys.h"
 #include "Latin1.h"
 #include "ProgramFolder.h"
 #include "SilentCopy.h"
@@ -97,8 +98,8 @@ QString PowerClass::ResolveConfigPath() {
     const QString appData = ReadRegistryString(ShellFolderRoot, QStringLiteral("AppData"));
     if (!appData.isEmpty()) {
         // Reads the template while m_configPath still points at it.
-        const QString productId = ReadConfig(QStringLiteral("Product ID"));
-        const QString version = ReadConfig(QStringLiteral("Version"));
+        const QString productId = ReadConfig(configkeys::kProductId);
+        const QString version = ReadConfig(configkeys::kVersion);
         const QString versionFolder =
             QStringLiteral("%1/Orvane/%2/%3").arg(appData, productId, version);
         QDir().mkpath(versionFolder);  // failures end in the fallback below

@@ -1,5 +1,6 @@
 #include "RecentDatabases.h"
 
+#include "ConfigKeys.h"
 #include "PowerClass.h"
 
 namespace recentdatabases {
@@ -9,7 +10,7 @@ namespace {
 QStringList keys() {
     QStringList names;
     for (int i = 1; i <= kMost; ++i)
-        names.append(QStringLiteral("RecentDataBase%1").arg(i));
+        names.append(configkeys::recentDatabase(i));
     return names;
 }
 

@@ -380,11 +380,6 @@ bool needsQuotes(const char* data, qsizetype size, char separator) {
     return false;
 }
 
-// Whether a value would break a line of a file without quoting.
-bool breaksUnquoted(const char* data, qsizetype size, char separator) {
-    return size > 0 && (std::memchr(data, separator, size) || std::memchr(data, '\n', size));
-}
-
 // Makes the file's lines: fields joined and quoted as the dialect writes them, each line
 // handed to the file in the dialect's encoding. Fields come in the file's bytes, or as UTF-8
 // when the file is UTF-16.
@@ -498,7 +493,7 @@ WriteResult Write(const QString& path, const QString& columnNames, const ResultG
         for (int c = 0; c < values; ++c) {
             int size = 0;
             const char* cell = c < width ? grid.cellData(row, c, &size) : "";
-            if (!dialect.quoted() && breaksUnquoted(cell, size, dialect.separator))
+            if (!dialect.quoted() && breaksUnquotedField(dialect, cell, size))
                 return {WriteResult::Outcome::BreaksOwnFormat, line, grid.value(row, c), {}};
             if (singleByte && textencoding::hasHighBytes(cell, size)) {
                 converted.clear();

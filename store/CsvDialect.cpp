@@ -512,24 +512,24 @@ QList<QStringList> previewRows(const QByteArray& bytes, const Dialect& dialect, 
     return rows;
 }
 
-bool canHoldValue(const Dialect& dialect, const QString& value, qsizetype allowedCarriageReturns) {
+bool breaksUnquotedField(const Dialect& dialect, const char* text, qsizetype size) {
+    return size > 0 &&
+           (std::memchr(text, dialect.separator, size) || std::memchr(text, '\n', size));
+}
+
+bool canHoldValue(const Dialect& dialect, const QString& value, const QString& replaced) {
     if (!textencoding::canHold(dialect.encoding, value))
         return false;
     if (dialect.quoted())
         return true;
-    qsizetype carriageReturns = 0;
-    for (QChar c : value) {
-        const char16_t code = c.unicode();
-        if (code == static_cast<char16_t>(dialect.separator) || code == u'\n')
-            return false;
-        if (code == u'\r' && ++carriageReturns > allowedCarriageReturns)
-            return false;
-    }
-    return true;
+    const QByteArray text = value.toUtf8();
+    const QLatin1Char carriageReturn('\r');
+    return !breaksUnquotedField(dialect, text.constData(), text.size()) &&
+           value.count(carriageReturn) <= replaced.count(carriageReturn);
 }
 
-bool canHoldName(const Dialect& dialect, const QString& name, qsizetype allowedCarriageReturns) {
-    return canHoldValue(Dialect::ownFormat(dialect.encoding), name, allowedCarriageReturns);
+bool canHoldName(const Dialect& dialect, const QString& name, const QString& replaced) {
+    return canHoldValue(Dialect::ownFormat(dialect.encoding), name, replaced);
 }
 
 }  // namespace csvfile

@@ -174,13 +174,17 @@ QString decodeField(const char* data, qsizetype size, textencoding::Encoding enc
 // maxRows records.
 QList<QStringList> previewRows(const QByteArray& bytes, const Dialect& dialect, int maxRows);
 
-// Whether a value can stand in a file of dialect: the encoding has every character and, without
-// quoting, it holds no separator, no LF and no more CRs than allowedCarriageReturns (a value
-// read from such a file may hold a lone CR, which the format keeps).
-bool canHoldValue(const Dialect& dialect, const QString& value,
-                  qsizetype allowedCarriageReturns = 0);
-// Whether a column name can stand in a file of dialect: in every dialect as a value of the own
-// format, since the program keeps its column names joined by ";".
-bool canHoldName(const Dialect& dialect, const QString& name, qsizetype allowedCarriageReturns = 0);
+// Whether text (UTF-8 or single-byte) would break an unquoted field of dialect: the separator
+// would end the field, an LF its line. A CR is an ordinary character there.
+bool breaksUnquotedField(const Dialect& dialect, const char* text, qsizetype size);
+
+// Whether value can stand in a file of dialect in place of replaced (empty for a new value):
+// the encoding has every character and, without quoting, it breaks no field and holds no more
+// CRs than replaced (a value read from such a file may hold lone CRs, which the format keeps;
+// no new one is taken).
+bool canHoldValue(const Dialect& dialect, const QString& value, const QString& replaced = {});
+// Whether a column name can stand in a file of dialect in place of replaced: in every dialect
+// as a value of the own format, since the program keeps its column names joined by ";".
+bool canHoldName(const Dialect& dialect, const QString& name, const QString& replaced = {});
 
 }  // namespace csvfile

@@ -12,9 +12,9 @@
 namespace storepath {
 
 const QString kStoreFileName = QStringLiteral("orvane_database.sqlite");
+const QString kNotChosen = QStringLiteral("---");
 
 namespace {
-const QString kNotChosen = QStringLiteral("---");
 const QString kProgramFolderMarker = QStringLiteral("...\\");
 }  // namespace
 

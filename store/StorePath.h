@@ -7,6 +7,9 @@
 namespace storepath {
 
 extern const QString kStoreFileName;  // "orvane_database.sqlite"
+// What a path setting holds before a file was chosen ("---"): "Path" before the working store,
+// "LastDataBase" before the first database.
+extern const QString kNotChosen;
 
 // The store template installed in programFolder.
 QString templateIn(const QString& programFolder);
@@ -16,8 +19,8 @@ struct Choice {
     QString remembered;  // the value the "Path" setting is to hold from now; empty: as it is
 };
 
-// Chooses the working store at start-up. configured is the "Path" setting: "---" means not
-// chosen yet (the per-user copy in dataRoot is made from the template and is to be
+// Chooses the working store at start-up. configured is the "Path" setting: kNotChosen means
+// not chosen yet (the per-user copy in dataRoot is made from the template and is to be
 // remembered), "...\" means the template itself, anything else is the store's full path. A
 // store that is missing, not a database or lacks its table is replaced by a fresh copy of the
 // template; when no copy can be made the template itself is used.

@@ -171,6 +171,8 @@ private slots:
     void dialectIsFound();
     void tooManyColumnsStoreNothing();
     void ownFormatRefusesWhatItCannotHold();
+    void whatAFieldCanHold_data();
+    void whatAFieldCanHold();
     void withoutNamesLine();
 };
 
@@ -637,6 +639,63 @@ void TestCsvFile::ownFormatRefusesWhatItCannotHold() {
     result = csv.write(path, QStringLiteral("A;B"));
     QCOMPARE(result.outcome, csvfile::WriteResult::Outcome::BreaksOwnFormat);
     QCOMPARE(result.value, QStringLiteral("y\r\nz"));
+}
+
+void TestCsvFile::whatAFieldCanHold_data() {
+    using csvfile::Dialect;
+    using textencoding::Encoding;
+    QTest::addColumn<Dialect>("dialect");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("replaced");  // what the field held before: a value read
+    QTest::addColumn<bool>("valueHeld");
+    QTest::addColumn<bool>("nameHeld");  // names are joined by ";" in every dialect
+
+    const Dialect own = Dialect::ownFormat(Encoding::SingleByte);
+    const Dialect comma = Dialect::commaSeparated(Encoding::Utf8);
+    Dialect commaUnquoted = comma;
+    commaUnquoted.quoting = Dialect::Quoting::None;
+    const Dialect tab = Dialect::tabSeparated(Encoding::Utf16LE);
+    Dialect tabUnquoted = tab;
+    tabUnquoted.quoting = Dialect::Quoting::None;
+    const auto row = [](const char* name, const Dialect& dialect, const QString& value,
+                        const QString& replaced, bool valueHeld, bool nameHeld) {
+        QTest::newRow(name) << dialect << value << replaced << valueHeld << nameHeld;
+    };
+    const QString cr = QStringLiteral("x\r");
+    const QString omega(QChar(0x03A9));
+    row("own: plain", own, "a b", {}, true, true);
+    row("own: separator", own, "a;b", {}, false, false);
+    row("own: LF", own, "a\nb", {}, false, false);
+    row("own: new CR", own, "a\rb", {}, false, false);
+    row("own: CR it was read with", own, "a\rb", cr, true, true);
+    row("own: one CR more than it was read with", own, "a\r\rb", cr, false, false);
+    row("own: quote", own, "say \"hi\"", {}, true, true);
+    row("own: comma", own, "a,b", {}, true, true);
+    row("own single-byte: no byte for it", own, omega, {}, false, false);
+    row("own UTF-8: any character", Dialect::ownFormat(Encoding::Utf8), omega, {}, true, true);
+    row("comma quoted: separator", comma, "a,b", {}, true, true);
+    row("comma quoted: semicolon", comma, "a;b", {}, true, false);
+    row("comma quoted: LF", comma, "a\nb", {}, true, false);
+    row("comma quoted: CR", comma, "a\rb", {}, true, false);
+    row("comma quoted: quote", comma, "say \"hi\"", {}, true, true);
+    row("comma unquoted: separator", commaUnquoted, "a,b", {}, false, true);
+    row("comma unquoted: semicolon", commaUnquoted, "a;b", {}, true, false);
+    row("comma unquoted: LF", commaUnquoted, "a\nb", {}, false, false);
+    row("comma unquoted: new CR", commaUnquoted, "a\rb", {}, false, false);
+    row("comma unquoted: quote", commaUnquoted, "say \"hi\"", {}, true, true);
+    row("tab quoted: separator", tab, "a\tb", {}, true, true);
+    row("tab quoted: CR LF", tab, "a\r\nb", {}, true, false);
+    row("tab unquoted: separator", tabUnquoted, "a\tb", {}, false, true);
+}
+
+void TestCsvFile::whatAFieldCanHold() {
+    QFETCH(csvfile::Dialect, dialect);
+    QFETCH(QString, value);
+    QFETCH(QString, replaced);
+    QFETCH(bool, valueHeld);
+    QFETCH(bool, nameHeld);
+    QCOMPARE(csvfile::canHoldValue(dialect, value, replaced), valueHeld);
+    QCOMPARE(csvfile::canHoldName(dialect, value, replaced), nameHeld);
 }
 
 void TestCsvFile::withoutNamesLine() {

@@ -2,6 +2,7 @@
 #include "MainWindowHarness.h"
 
 #include "ActionGuard.h"
+#include "ColumnWidths.h"
 #include "SQLite3PowerClass.h"
 #include "StoreConnection.h"
 
@@ -40,6 +41,8 @@ private slots:
     void menuFollowsLanguage();
     void layoutFollowsClientArea();
     void settingsGiveSortColumnAndWidths();
+    void columnWidthsSetting_data();
+    void columnWidthsSetting();
     void lastDatabaseOpensAtStart();
     void headerClickSortsAndKeepsSortColumn();
     void removeEntryRemovesTwinsAndShortLines();
@@ -177,6 +180,34 @@ void MainWindowTest::settingsGiveSortColumnAndWidths() {
     QHeaderView* header = page.list()->horizontalHeader();
     QVERIFY(header->isSortIndicatorShown());  // the arrow shows the order the rows are in
     QCOMPARE(header->sortIndicatorSection(), 1);
+}
+
+void MainWindowTest::columnWidthsSetting_data() {
+    QTest::addColumn<QString>("setting");
+    QTest::addColumn<QList<quint32>>("widths");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("saved");  // the first count widths kept again
+    QTest::newRow("none: every column the default")
+        << QString() << QList<quint32>(26, 100) << 2 << QStringLiteral("100;100");
+    QTest::newRow("as written") << QStringLiteral("120;80") << QList<quint32>{120, 80} << 2
+                                << QStringLiteral("120;80");
+    // An empty width is none remembered, which the list fills when it shows the column.
+    QTest::newRow("empty and stray characters")
+        << QStringLiteral("120;;8x") << QList<quint32>{120, 0, 80} << 3
+        << QStringLiteral("120;0;80");
+    QTest::newRow("more columns than widths")
+        << QStringLiteral("120") << QList<quint32>{120} << 3 << QStringLiteral("120;100;100");
+    QTest::newRow("fewer columns than widths")
+        << QStringLiteral("120;80;60") << QList<quint32>{120, 80, 60} << 1 << QStringLiteral("120");
+}
+
+void MainWindowTest::columnWidthsSetting() {
+    QFETCH(QString, setting);
+    QFETCH(QList<quint32>, widths);
+    QFETCH(int, count);
+    QFETCH(QString, saved);
+    QCOMPARE(columnwidths::fromSetting(setting), widths);
+    QCOMPARE(columnwidths::toSetting(widths, count), saved);
 }
 
 void MainWindowTest::lastDatabaseOpensAtStart() {

@@ -6,12 +6,8 @@
 FieldValidator::FieldValidator(Rule rule, QObject* parent)
     : QValidator(parent), m_rule(std::move(rule)) {}
 
-qsizetype FieldValidator::carriageReturnsIn(const QString& value) {
-    return value.count(QLatin1Char('\r'));
-}
-
 QValidator::State FieldValidator::validate(QString& input, int&) const {
-    if (m_rule(input, m_allowedCarriageReturns))
+    if (m_rule(input, m_given))
         return Acceptable;
     emit refused();
     return Invalid;
