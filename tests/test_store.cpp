@@ -1,10 +1,12 @@
 #include "HighBytes.h"
 #include "History.h"
+#include "ImmutableFile.h"
 #include "SQLite3PowerClass.h"
 #include "Schema.h"
 #include "SqlText.h"
 #include "StoreContents.h"
 #include "StorePath.h"
+#include "StoreSession.h"
 #include "TestEnvironment.h"
 #include "TextMatch.h"
 
@@ -100,6 +102,7 @@ private slots:
     void rejectedStatementChangesNothing();
     void missingStoreFailsWithoutCreatingFile();
     void clearAllKeepsOnlySentinelRow();
+    void clearEntriesRecordsTheSessionWithThem();
     void columnMovesComeBackExactly_data();
     void columnMovesComeBackExactly();
     void historyKeepsItsBudgetAndItsSavedPlace();
@@ -366,6 +369,36 @@ void TestStore::clearAllKeepsOnlySentinelRow() {
     SQLite3PowerClass sql;
     QCOMPARE(sql.Delete(store.path(), schema::table(), kClearAll, QString()).changedRows, 2);
     QCOMPARE(store.rows(), QStringList{"Hpadfjwern|x"});
+}
+
+// Every entry goes, the sentinel too, together with the record of the empty database; a store
+// that refuses keeps both as they were.
+void TestStore::clearEntriesRecordsTheSessionWithThem() {
+    StoreFixture store;
+    for (const char* first : {"a", "Hpadfjwern"})
+        QVERIFY(store.insert({QString::fromLatin1(first), QStringLiteral("x")}));
+    storesession::Update session;
+    session.path = QString();
+    session.columnNames = QStringLiteral("Title;Author");
+    session.unsaved = false;
+    SQLite3PowerClass sql;
+    {
+        ImmutableFile readOnly(store.path());
+        if (readOnly.isSet()) {
+            const StoreResult refused = sql.ClearEntries(store.path(), session);
+            QCOMPARE(refused.outcome, Outcome::Failed);
+            QVERIFY(!refused.error.isEmpty());
+            QCOMPARE(store.rows(), (QStringList{"a|x", "Hpadfjwern|x"}));
+            QVERIFY(storesession::read(store.path()).columnNames != session.columnNames);
+        }
+    }
+    const StoreResult cleared = sql.ClearEntries(store.path(), session);
+    QVERIFY2(cleared.done(), qPrintable(cleared.error));
+    QCOMPARE(cleared.changedRows, 2);
+    QVERIFY(store.rows().isEmpty());
+    const storesession::Record record = storesession::read(store.path());
+    QCOMPARE(record.columnNames, *session.columnNames);
+    QVERIFY(!record.unsaved);  // as the session says, though entries changed
 }
 
 void TestStore::likeIgnoresCaseOfEveryLatin1Letter_data() {
