@@ -55,9 +55,11 @@ QString convert(const QString& path, const QString& target, const QString& forma
     if (grid.rowCount() != report.storedEntries) {
         // Memory ran out for them while they were stored: read them back.
         SQLite3PowerClass entries;
-        if (!entries.Query(store, schema::table(), QString(), QStringLiteral("rowid"),
-                           std::min(columns, schema::kColumnCount)))
-            return QStringLiteral("its entries could not be read back (%1)").arg(entries.m_error);
+        const StoreResult read =
+            entries.Query(store, schema::table(), QString(), QStringLiteral("rowid"),
+                          std::min(columns, schema::kColumnCount));
+        if (read.failed())
+            return QStringLiteral("its entries could not be read back (%1)").arg(read.error);
         grid = std::move(entries.m_resultValues);
     }
     std::vector<int> order(static_cast<size_t>(grid.rowCount()));

@@ -451,9 +451,7 @@ void CMyOrvaneDatabaseDlg::showEmptyUntitledDatabase() {
     session.dialect = csvfile::nameOf(m_database.dialect());
     session.unsaved = false;
     SQLite3PowerClass store;
-    if (!store.Execute(m_database.storePath(),
-                       QStringLiteral("DELETE FROM %1;").arg(schema::table()), session) ||
-        store.m_outcome != SQLite3PowerClass::Outcome::Done)
+    if (!store.ClearEntries(m_database.storePath(), session).done())
         useScratchStore(session);
     m_database.open(QString(), m_database.columnNames(), m_database.dialect(), false);
     m_settingsPage.AbandonNewDatabase();

@@ -44,8 +44,9 @@ std::optional<Saved> loadAndSave(const QString& path, const QString& out,
     check(report.storeUsable, "a sound store takes every file");
     const int columns = schema::columnCount(report.columnNames);
     SQLite3PowerClass sql;
-    check(sql.Query(store, schema::table(), QString(), QString(),
-                    std::min(columns, schema::kColumnCount)),
+    check(!sql.Query(store, schema::table(), QString(), QString(),
+                     std::min(columns, schema::kColumnCount))
+               .failed(),
           "the store reads back what was loaded");
     // A refusal (lines not kept may leave bytes that read back as other text) writes nothing.
     if (csvfile::Write(out, report.columnNames, sql.m_resultValues, columns, report.dialect)

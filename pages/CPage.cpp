@@ -1,6 +1,7 @@
 #include "CPage.h"
 
 #include "Contrast.h"
+#include "SQLite3PowerClass.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -58,6 +59,16 @@ Prompter::Answer CPage::messageText(const QString& text, Prompter::Buttons butto
 void CPage::reportStoreRefused(const QString& reason) {
     messageText(text(texts::StoreRefusedChange).arg(reason), Prompter::Buttons::Ok,
                 Prompter::Icon::Warning);
+}
+
+bool CPage::recordChange(const SQLite3PowerClass& store, const StoreResult& result) {
+    if (!result.done()) {
+        reportStoreRefused(result.error);
+        return false;
+    }
+    if (store.m_step)
+        m_database.record(store.m_step);
+    return true;
 }
 
 std::unique_ptr<Progress> CPage::startOperation(const QString& label, qint64 total) {

@@ -4,10 +4,13 @@
 #include "OpenDatabase.h"
 #include "PowerClass.h"
 #include "Prompter.h"
+#include "StoreResult.h"
 
 #include <QWidget>
 #include <functional>
 #include <memory>
+
+class SQLite3PowerClass;
 
 // What every tab page shares: the page flag set by page switching, the open database it shows
 // and changes (which the window owns), its own settings object and texts, and the program's
@@ -70,6 +73,10 @@ protected:
     // or nullptr when it must not start now. A page the window has not given one shows the
     // progress itself.
     std::unique_ptr<Progress> startOperation(const QString& label, qint64 total);
+    // After a change of the working store through store, which ended as result: true when the
+    // store took it, and its step, when it made one, goes into the database's history;
+    // otherwise the user is told why, and false.
+    bool recordChange(const SQLite3PowerClass& store, const StoreResult& result);
     // Tells the user that a value holds what the database file cannot (typed or set some
     // other way, for example through an accessibility tool); nothing of it is stored.
     void reportUnstorableValue();

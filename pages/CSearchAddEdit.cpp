@@ -159,13 +159,11 @@ void CSearchAddEdit::SaveEditedEntry() {
     if (!m_entries.empty())
         condition = sqltext::rowidIn(m_entries) + QStringLiteral(" AND ") + condition;
     SQLite3PowerClass store;
-    if (!store.Update(storePath(), schema::table(), assignments.join(QLatin1Char(',')), condition,
-                      QString()) ||
-        store.m_outcome != SQLite3PowerClass::Outcome::Done) {
-        reportStoreRefused(store.m_error);
+    const StoreResult edited = store.Update(
+        storePath(), schema::table(), assignments.join(QLatin1Char(',')), condition, QString());
+    if (!recordChange(store, edited))
         return;
-    }
-    if (store.m_changedRows == 0) {
+    if (edited.changedRows == 0) {
         // The entry was removed or changed since it was handed over: say so rather than
         // drop the change without a word.
         message(texts::EditedEntryGone, Prompter::Buttons::Ok, Prompter::Icon::Warning);
@@ -174,7 +172,6 @@ void CSearchAddEdit::SaveEditedEntry() {
     // The page goes on editing the entry as it is now stored, so that coming back to the
     // tab continues the same entry.
     m_values = newValues;
-    database().record(store.m_step);
 }
 
 void CSearchAddEdit::FollowStoredEntry(WhenGone whenGone) {
@@ -182,8 +179,9 @@ void CSearchAddEdit::FollowStoredEntry(WhenGone whenGone) {
         return;
     const int n = std::min(columnCount(), kFieldCount);
     SQLite3PowerClass store;
-    if (!store.Query(storePath(), schema::table(), sqltext::rowidIn(m_entries),
-                     QStringLiteral("rowid"), n))
+    const StoreResult read = store.Query(storePath(), schema::table(), sqltext::rowidIn(m_entries),
+                                         QStringLiteral("rowid"), n);
+    if (read.failed())
         return;  // the store says so at the next change
     if (store.rowCount() == 0) {
         if (whenGone == WhenGone::StartAdding) {
@@ -218,15 +216,9 @@ void CSearchAddEdit::SaveNewEntry() {
         }
     }
     SQLite3PowerClass store;
-    if (!store.Insert(
-            storePath(), schema::table(),
-            QStringLiteral("(%1) VALUES (%2)")
-                .arg(columns.join(QStringLiteral(", ")), values.join(QStringLiteral(", "))),
-            QString()) ||
-        store.m_outcome != SQLite3PowerClass::Outcome::Done) {
-        reportStoreRefused(store.m_error);
-        return;
-    }
-    if (store.m_step)
-        database().record(store.m_step);
+    recordChange(store, store.Insert(storePath(), schema::table(),
+                                     QStringLiteral("(%1) VALUES (%2)")
+                                         .arg(columns.join(QStringLiteral(", ")),
+                                              values.join(QStringLiteral(", "))),
+                                     QString()));
 }

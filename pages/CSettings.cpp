@@ -217,8 +217,8 @@ void CSettings::OnSaveChanges() {
         const BusyCursor busy;
         SQLite3PowerClass store;
         if (!m_newDatabase &&
-            !stored(store, store.InsertColumn(storePath(), p + 1, n, columnNames(),
-                                              names.join(QLatin1Char(';')))))
+            !recordChange(store, store.InsertColumn(storePath(), p + 1, n, columnNames(),
+                                                    names.join(QLatin1Char(';')))))
             return;
         m_list->insertTopLevelItem(p, new QTreeWidgetItem({QString::number(p), name}));
     } else {
@@ -231,8 +231,9 @@ void CSettings::OnSaveChanges() {
         QStringList names = namesInList();
         names[p] = name;
         SQLite3PowerClass store;
-        if (!m_newDatabase && !stored(store, store.RenameColumn(storePath(), columnNames(),
-                                                                names.join(QLatin1Char(';')))))
+        if (!m_newDatabase &&
+            !recordChange(store, store.RenameColumn(storePath(), columnNames(),
+                                                    names.join(QLatin1Char(';')))))
             return;
         m_list->topLevelItem(p)->setText(kNameColumn, name);
     }
@@ -254,8 +255,8 @@ void CSettings::OnRemoveColumn() {
         return;
     const BusyCursor busy;
     SQLite3PowerClass store;
-    if (!m_newDatabase &&
-        !stored(store, store.RemoveColumn(storePath(), p + 1, n, columnNames(), listNames(p))))
+    if (!m_newDatabase && !recordChange(store, store.RemoveColumn(storePath(), p + 1, n,
+                                                                  columnNames(), listNames(p))))
         return;
     if (m_newDatabase)
         m_draftColumnNames = listNames(p);
@@ -267,16 +268,6 @@ QStringList CSettings::namesInList() const {
     for (int i = 0; i < itemCount(); ++i)
         names.append(m_list->topLevelItem(i)->text(kNameColumn));
     return names;
-}
-
-bool CSettings::stored(const SQLite3PowerClass& store, bool ran) {
-    if (!ran || store.m_outcome != SQLite3PowerClass::Outcome::Done) {
-        reportStoreRefused(store.m_error);
-        return false;
-    }
-    if (store.m_step)
-        database().record(store.m_step);
-    return true;
 }
 
 bool CSettings::LeavePage() {
@@ -296,12 +287,8 @@ bool CSettings::LeavePage() {
     session.dialect = csvfile::nameOf(dialect());
     session.unsaved = true;
     SQLite3PowerClass store;
-    if (!store.Execute(storePath(), QStringLiteral("DELETE FROM %1;").arg(schema::table()),
-                       session) ||
-        store.m_outcome != SQLite3PowerClass::Outcome::Done) {
-        reportStoreRefused(store.m_error);
+    if (!recordChange(store, store.ClearEntries(storePath(), session)))
         return false;
-    }
     m_newDatabase = false;
     m_draftColumnNames.clear();
     database().open(QString(), names, csvfile::Dialect(), true);

@@ -2,8 +2,6 @@
 
 #include "CPage.h"
 
-class SQLite3PowerClass;
-
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -68,9 +66,6 @@ private:
     QStringList namesInList() const;
     // The names of the list joined, without item leftOut.
     QString listNames(int leftOut = -1) const;
-    // After a change of the store's columns: true when store took it (the database records
-    // the step); otherwise the user is told and false.
-    bool stored(const SQLite3PowerClass& store, bool ran);
     // The names the list shows: the draft's while a new database is defined.
     QString shownColumnNames() const { return m_newDatabase ? m_draftColumnNames : columnNames(); }
 

@@ -248,8 +248,7 @@ bool CViewTab::FillList(const QString& filter, const QString& sortColumn) {
 
     BusyCursor busy;
     const FillKey key{filter, storePath(), textorder::language()};
-    bool listed = key == m_lastFill && m_listOutcome == SQLite3PowerClass::Outcome::Done &&
-                  applyStoreChanges(filter, headings);
+    bool listed = key == m_lastFill && m_listRead.done() && applyStoreChanges(filter, headings);
     if (listed) {
         if (!sortList(sortedBy))
             return false;
@@ -260,18 +259,16 @@ bool CViewTab::FillList(const QString& filter, const QString& sortColumn) {
         std::optional<ResultGrid> loaded = std::exchange(m_loadedRows, std::nullopt);
         if (loaded && filter.isEmpty()) {
             store.m_resultValues = std::move(*loaded);
-            store.m_outcome = SQLite3PowerClass::Outcome::Done;
-            listed = true;
+            m_listRead = StoreResult();
         } else {
             store.m_resultValues = m_model.takeRows();  // reuse its memory for the new rows
             store.m_resultValues.reserve(expected.bytes, expected.cells,
                                          n > 0 ? expected.cells / n : 0);
             // In store order, with ids: the list orders them itself and follows each change.
-            listed = store.Query(storePath(), schema::table(), filter, QStringLiteral("rowid"), n,
-                                 SQLite3PowerClass::RowIds::Read, expected.listed);
+            m_listRead = store.Query(storePath(), schema::table(), filter, QStringLiteral("rowid"),
+                                     n, SQLite3PowerClass::RowIds::Read, expected.listed);
         }
-        m_listOutcome = store.m_outcome;
-        m_listError = store.m_error;
+        listed = !m_listRead.failed();
         m_lastFill = listed ? key : FillKey();
         m_shownChanges = changes;
         m_model.reset(listed ? headings : m_model.headings(), std::move(store.m_resultValues),
@@ -325,8 +322,7 @@ void CViewTab::showSortArrow(int column) {
 }
 
 bool CViewTab::applyStoreChanges(const QString& filter, const QStringList& headings) {
-    SQLite3PowerClass store;
-    if (!store.CanOpen(storePath()))
+    if (!SQLite3PowerClass::CanOpen(storePath()).done())
         return false;
     const quint64 changes = storechanges::count();
     const std::optional<storechanges::Changes> changed = storechanges::changedSince(m_shownChanges);
@@ -346,9 +342,11 @@ bool CViewTab::applyStoreChanges(const QString& filter, const QStringList& headi
         QString condition = sqltext::rowidIn(changed->rows);
         if (!filter.isEmpty())
             condition += QStringLiteral(" AND (%1)").arg(filter);
-        if (!store.Query(storePath(), schema::table(), condition, QStringLiteral("rowid"),
-                         m_model.columnCount(), SQLite3PowerClass::RowIds::Read) ||
-            !m_model.applyChanges(changed->rows, store.m_resultValues))
+        SQLite3PowerClass store;
+        const StoreResult read =
+            store.Query(storePath(), schema::table(), condition, QStringLiteral("rowid"),
+                        m_model.columnCount(), SQLite3PowerClass::RowIds::Read);
+        if (read.failed() || !m_model.applyChanges(changed->rows, store.m_resultValues))
             return false;
         // As after reading the list again: no entry is chosen.
         m_list->selectionModel()->clear();
@@ -420,9 +418,9 @@ void CViewTab::OnRemoveEntry() {
         message(texts::SelectItemFirst);
         return;
     }
-    SQLite3PowerClass store;
-    if (!store.CanOpen(storePath())) {
-        reportStoreRefused(store.m_error);
+    const StoreResult usable = SQLite3PowerClass::CanOpen(storePath());
+    if (!usable.done()) {
+        reportStoreRefused(usable.error);
         return;
     }
     if (message(texts::ConfirmRemoveEntry, Prompter::Buttons::YesNo, Prompter::Icon::Warning) !=
@@ -432,17 +430,14 @@ void CViewTab::OnRemoveEntry() {
     // at every entry; the values must still be those shown.
     const QString condition = sqltext::rowidIn(entry->ids) + QStringLiteral(" AND ") +
                               schema::allColumnsEqual(entry->values);
-    if (!store.Delete(storePath(), schema::table(), condition, QString()) ||
-        store.m_outcome != SQLite3PowerClass::Outcome::Done) {
-        reportStoreRefused(store.m_error);
+    SQLite3PowerClass store;
+    const StoreResult removed = store.Delete(storePath(), schema::table(), condition, QString());
+    if (!recordChange(store, removed))
         return;
-    }
-    if (store.m_changedRows == 0) {
+    if (removed.changedRows == 0) {
         message(texts::ChosenEntryGone, Prompter::Buttons::Ok, Prompter::Icon::Warning);
         return;
     }
-    if (store.m_step)
-        database().record(store.m_step);
     FillList(QString(), sortColumn());
 }
 

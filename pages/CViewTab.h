@@ -74,8 +74,8 @@ public:
     // Every row the list holds, in its order, those the filter field hides too, and whether
     // they are every row the query asked for.
     const EntriesModel& listedRows() const { return m_model; }
-    bool listIsComplete() const { return m_listOutcome != SQLite3PowerClass::Outcome::Failed; }
-    const QString& listError() const { return m_listError; }
+    bool listIsComplete() const { return !m_listRead.failed(); }
+    const QString& listError() const { return m_listRead.error; }
 
     QTableView* list() const { return m_list; }
     QLineEdit* filterField() const { return m_filterField; }
@@ -154,8 +154,7 @@ private:
     };
     Expected m_expected;
     std::optional<ResultGrid> m_loadedRows;
-    SQLite3PowerClass::Outcome m_listOutcome = SQLite3PowerClass::Outcome::Done;
-    QString m_listError;
-    QString m_sortColumn;  // View Filtered's; View All's is the database's
-    QSize m_clientSize;    // the window's client area the controls were last placed for
+    StoreResult m_listRead;  // how the list was last read from the store
+    QString m_sortColumn;    // View Filtered's; View All's is the database's
+    QSize m_clientSize;      // the window's client area the controls were last placed for
 };

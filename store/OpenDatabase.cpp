@@ -25,9 +25,20 @@ void OpenDatabase::record(std::shared_ptr<StoreStep> step) {
     m_history.push(std::move(step));
 }
 
+namespace {
+
+// Whether the store took a step back or made it again; when not, its reason goes to *error.
+bool taken(const StoreResult& result, QString* error) {
+    if (!result.done() && error)
+        *error = result.error;
+    return result.done();
+}
+
+}  // namespace
+
 const StoreStep* OpenDatabase::undo(QString* error) {
     StoreStep* step = m_history.undoStep();
-    if (!step || !step->undo(m_storePath, !m_history.savedAfterUndo(), error))
+    if (!step || !taken(step->undo(m_storePath, !m_history.savedAfterUndo()), error))
         return nullptr;
     if (step->changesColumns())
         m_columnNames = step->columnsBefore();
@@ -37,7 +48,7 @@ const StoreStep* OpenDatabase::undo(QString* error) {
 
 const StoreStep* OpenDatabase::redo(QString* error) {
     StoreStep* step = m_history.redoStep();
-    if (!step || !step->redo(m_storePath, !m_history.savedAfterRedo(), error))
+    if (!step || !taken(step->redo(m_storePath, !m_history.savedAfterRedo()), error))
         return nullptr;
     if (step->changesColumns())
         m_columnNames = step->columnsAfter();

@@ -3,22 +3,22 @@
 #include "Schema.h"
 #include "SqlText.h"
 #include "StoreConnection.h"
+#include "StoreTransaction.h"
 #include "TextOrder.h"
 
 #include <sqlite3.h>
 #include <algorithm>
 
-bool SQLite3PowerClass::Query(const QString& storePath, const QString& table,
-                              const QString& condition, const QString& order, int columnLimit,
-                              RowIds rowids, const std::function<void(qint64 rows)>& listed) {
+using Outcome = StoreResult::Outcome;
+
+StoreResult SQLite3PowerClass::Query(const QString& storePath, const QString& table,
+                                     const QString& condition, const QString& order,
+                                     int columnLimit, RowIds rowids,
+                                     const std::function<void(qint64 rows)>& listed) {
     m_resultValues.clear();
-    m_error.clear();
     StoreConnection connection;
-    if (!connection.open(storePath)) {
-        m_outcome = Outcome::Failed;
-        m_error = connection.lastError();
-        return false;
-    }
+    if (!connection.open(storePath))
+        return {Outcome::Failed, connection.lastError()};
     QString columns = QStringLiteral("*");
     if (columnLimit < schema::kColumnCount) {
         QStringList names;
@@ -39,9 +39,8 @@ bool SQLite3PowerClass::Query(const QString& storePath, const QString& table,
     PreparedStatement query(connection, sqltext::toStatement(statement));
     if (query.prepareResult() != SQLITE_OK || !query.handle()) {
         const int code = query.prepareResult() & 0xFF;
-        m_outcome = code == SQLITE_ERROR || code == SQLITE_OK ? Outcome::Rejected : Outcome::Failed;
-        m_error = QString::fromUtf8(sqlite3_errmsg(connection.handle()));
-        return m_outcome != Outcome::Failed;
+        return {code == SQLITE_ERROR || code == SQLITE_OK ? Outcome::Rejected : Outcome::Failed,
+                QString::fromUtf8(sqlite3_errmsg(connection.handle()))};
     }
     sqlite3_stmt* rows = query.handle();
     const int first = withRowids ? 1 : 0;  // the first column of the statement is the id
@@ -75,204 +74,114 @@ bool SQLite3PowerClass::Query(const QString& storePath, const QString& table,
     if (result != SQLITE_DONE) {
         // A damaged store returns some rows and then an error: never pass part of the
         // entries off as all of them.
-        m_error = QString::fromUtf8(result == SQLITE_NOMEM ? "out of memory"
-                                                           : sqlite3_errmsg(connection.handle()));
         m_resultValues.clear();
-        m_outcome = Outcome::Failed;
-        return false;
+        return {Outcome::Failed,
+                QString::fromUtf8(result == SQLITE_NOMEM ? "out of memory"
+                                                         : sqlite3_errmsg(connection.handle()))};
     }
-    m_outcome = Outcome::Done;
-    return true;
+    return {};
 }
 
-bool SQLite3PowerClass::CanOpen(const QString& storePath) {
+StoreResult SQLite3PowerClass::CanOpen(const QString& storePath) {
     StoreConnection connection;
-    const bool usable = connection.open(storePath);
-    m_outcome = usable ? Outcome::Done : Outcome::Failed;
-    m_error = connection.lastError();
-    return usable;
+    if (!connection.open(storePath))
+        return {Outcome::Failed, connection.lastError()};
+    return {};
 }
 
-namespace {
-
-// How a failed call on connection ends: a statement the engine refuses to prepare (bad
-// syntax, a column above 26) is rejected, anything else is a failure of the store.
-SQLite3PowerClass::Outcome failureOf(StoreConnection& connection, QString* error) {
-    const int code = sqlite3_errcode(connection.handle()) & 0xFF;
-    *error = QString::fromUtf8(sqlite3_errmsg(connection.handle()));
-    return code == SQLITE_ERROR ? SQLite3PowerClass::Outcome::Rejected
-                                : SQLite3PowerClass::Outcome::Failed;
-}
-
-}  // namespace
-
-SQLite3PowerClass::Outcome SQLite3PowerClass::run(StoreConnection& connection,
-                                                  const QString& statement) {
-    PreparedStatement change(connection, sqltext::toStatement(statement));
-    if (change.prepareResult() != SQLITE_OK || !change.handle()) {
-        const int code = change.prepareResult() & 0xFF;
-        m_error = QString::fromUtf8(sqlite3_errmsg(connection.handle()));
-        return code == SQLITE_ERROR || code == SQLITE_OK ? Outcome::Rejected : Outcome::Failed;
-    }
-    int result;
-    while ((result = sqlite3_step(change.handle())) == SQLITE_ROW) {
-    }
-    if (result != SQLITE_DONE) {
-        m_error = QString::fromUtf8(sqlite3_errmsg(connection.handle()));
-        return (result & 0xFF) == SQLITE_CONSTRAINT ? Outcome::Rejected : Outcome::Failed;
-    }
-    m_changedRows += sqlite3_changes(connection.handle());
-    return Outcome::Done;
-}
-
-bool SQLite3PowerClass::Change(const QString& storePath, const storesession::Update& session,
-                               const std::function<Outcome(StoreConnection&)>& work) {
-    m_error.clear();
-    m_changedRows = 0;
+StoreResult SQLite3PowerClass::change(const QString& storePath, const storesession::Update& session,
+                                      const std::function<StoreResult(StoreConnection&)>& work) {
     m_step.reset();
-    StoreConnection connection;
-    if (!connection.open(storePath) || !connection.begin()) {
-        m_outcome = Outcome::Failed;
-        m_error = connection.lastError();
-        return false;
-    }
-    m_outcome = work(connection);
-    if (m_outcome == Outcome::Done) {
-        storesession::Update record = session;
-        if (!record.unsaved && m_changedRows > 0)
-            record.unsaved = true;
-        const bool recorded = !(record.path || record.columnNames || record.sortColumn ||
-                                record.unsaved || record.dialect) ||
-                              storesession::write(connection, record);
-        if (!recorded || !connection.commit()) {
-            failureOf(connection, &m_error);
-            m_outcome = Outcome::Failed;
-        }
-    } else if (m_error.isEmpty()) {
-        m_error = QString::fromUtf8(sqlite3_errmsg(connection.handle()));
-    }
-    if (m_outcome != Outcome::Done) {
-        connection.rollback();
-        m_changedRows = 0;
-    }
-    return m_outcome != Outcome::Failed;
+    return storetransaction::change(storePath, session, work);
 }
 
-bool SQLite3PowerClass::changeEntries(
+StoreResult SQLite3PowerClass::changeEntries(
     const QString& storePath, StoreStep::Kind kind,
-    const std::function<Outcome(StoreConnection&, StoreStep&)>& work) {
-    std::shared_ptr<StoreStep> step(new StoreStep(kind));
-    const bool changed = Change(storePath, {}, [&](StoreConnection& connection) {
-        const Outcome outcome = work(connection, *step);
-        step->declareChangedRows(connection);
-        return outcome;
-    });
-    if (m_outcome == Outcome::Done && m_changedRows > 0)
+    const std::function<StoreResult(StoreStep&, StoreConnection&)>& make) {
+    auto step = std::make_shared<StoreStep>(kind);
+    const StoreResult result =
+        change(storePath, {}, [&](StoreConnection& connection) { return make(*step, connection); });
+    if (result.done() && result.changedRows > 0)
         m_step = std::move(step);
-    return changed;
+    return result;
 }
 
-bool SQLite3PowerClass::Insert(const QString& storePath, const QString& table,
-                               const QString& columnsAndValues, const QString&) {
+StoreResult SQLite3PowerClass::Insert(const QString& storePath, const QString& table,
+                                      const QString& columnsAndValues, const QString&) {
     return changeEntries(
-        storePath, StoreStep::Kind::AddEntry, [&](StoreConnection& connection, StoreStep& step) {
-            const Outcome outcome =
-                run(connection, QStringLiteral("INSERT INTO %1 %2;").arg(table, columnsAndValues));
-            if (outcome != Outcome::Done || m_changedRows == 0)
-                return outcome;
-            const qint64 rowid = sqlite3_last_insert_rowid(connection.handle());
-            return step.m_after.read(connection, "rowid = " + QByteArray::number(rowid))
-                       ? Outcome::Done
-                       : Outcome::Failed;
+        storePath, StoreStep::Kind::AddEntry, [&](StoreStep& step, StoreConnection& connection) {
+            return step.makeAdd(connection,
+                                QStringLiteral("INSERT INTO %1 %2;").arg(table, columnsAndValues));
         });
 }
 
-bool SQLite3PowerClass::Update(const QString& storePath, const QString& table,
-                               const QString& assignments, const QString& condition,
-                               const QString&) {
+StoreResult SQLite3PowerClass::Update(const QString& storePath, const QString& table,
+                                      const QString& assignments, const QString& condition,
+                                      const QString&) {
     return changeEntries(
-        storePath, StoreStep::Kind::EditEntry, [&](StoreConnection& connection, StoreStep& step) {
-            // The rows the condition names, by their ids: those are changed, and can be
-            // changed back, however many share the values.
-            if (!step.m_before.read(connection, sqltext::toStatement(condition)))
-                return failureOf(connection, &m_error);
-            if (step.m_before.isEmpty())
-                return Outcome::Done;
-            const QByteArray rows = step.m_before.condition();
-            const Outcome outcome =
-                run(connection, QStringLiteral("UPDATE %1 SET %2 WHERE %3;")
-                                    .arg(table, assignments, QString::fromLatin1(rows)));
-            if (outcome != Outcome::Done)
-                return outcome;
-            return step.m_after.read(connection, rows) ? Outcome::Done : Outcome::Failed;
+        storePath, StoreStep::Kind::EditEntry, [&](StoreStep& step, StoreConnection& connection) {
+            return step.makeOnEntries(connection, sqltext::toStatement(condition),
+                                      [&](const QString& rows) {
+                                          return QStringLiteral("UPDATE %1 SET %2 WHERE %3;")
+                                              .arg(table, assignments, rows);
+                                      });
         });
 }
 
-bool SQLite3PowerClass::Delete(const QString& storePath, const QString& table,
-                               const QString& condition, const QString&) {
+StoreResult SQLite3PowerClass::Delete(const QString& storePath, const QString& table,
+                                      const QString& condition, const QString&) {
     return changeEntries(
-        storePath, StoreStep::Kind::RemoveEntry, [&](StoreConnection& connection, StoreStep& step) {
-            if (!step.m_before.read(connection, sqltext::toStatement(condition)))
-                return failureOf(connection, &m_error);
-            if (step.m_before.isEmpty())
-                return Outcome::Done;
-            return run(connection, QStringLiteral("DELETE FROM %1 WHERE %2;")
-                                       .arg(table, QString::fromLatin1(step.m_before.condition())));
+        storePath, StoreStep::Kind::RemoveEntry, [&](StoreStep& step, StoreConnection& connection) {
+            return step.makeOnEntries(
+                connection, sqltext::toStatement(condition), [&](const QString& rows) {
+                    return QStringLiteral("DELETE FROM %1 WHERE %2;").arg(table, rows);
+                });
         });
 }
 
-bool SQLite3PowerClass::Execute(const QString& storePath, const QString& statement,
-                                const storesession::Update& session) {
-    return Change(storePath, session,
-                  [&](StoreConnection& connection) { return run(connection, statement); });
+StoreResult SQLite3PowerClass::Execute(const QString& storePath, const QString& statement,
+                                       const storesession::Update& session) {
+    return change(storePath, session, [&](StoreConnection& connection) {
+        return storetransaction::run(connection, statement);
+    });
 }
 
-bool SQLite3PowerClass::InsertColumn(const QString& storePath, int position, int columnCount,
-                                     const QString& namesBefore, const QString& namesAfter) {
+StoreResult SQLite3PowerClass::ClearEntries(const QString& storePath,
+                                            const storesession::Update& session) {
+    return Execute(storePath, QStringLiteral("DELETE FROM %1;").arg(schema::table()), session);
+}
+
+StoreResult SQLite3PowerClass::InsertColumn(const QString& storePath, int position, int columnCount,
+                                            const QString& namesBefore, const QString& namesAfter) {
     // With no columns yet nothing identifies a value's column: nothing moves.
     const int last = columnCount == 0 ? 0 : std::min(columnCount + 1, schema::kColumnCount);
     return moveColumns(storePath, StoreStep::Kind::AddColumn, position, last, namesBefore,
                        namesAfter);
 }
 
-bool SQLite3PowerClass::RemoveColumn(const QString& storePath, int position, int columnCount,
-                                     const QString& namesBefore, const QString& namesAfter) {
+StoreResult SQLite3PowerClass::RemoveColumn(const QString& storePath, int position, int columnCount,
+                                            const QString& namesBefore, const QString& namesAfter) {
     return moveColumns(storePath, StoreStep::Kind::RemoveColumn, position,
                        std::min(columnCount, schema::kColumnCount), namesBefore, namesAfter);
 }
 
-bool SQLite3PowerClass::RenameColumn(const QString& storePath, const QString& namesBefore,
-                                     const QString& namesAfter) {
+StoreResult SQLite3PowerClass::RenameColumn(const QString& storePath, const QString& namesBefore,
+                                            const QString& namesAfter) {
     return moveColumns(storePath, StoreStep::Kind::RenameColumn, 0, 0, namesBefore, namesAfter);
 }
 
-bool SQLite3PowerClass::moveColumns(const QString& storePath, StoreStep::Kind kind, int position,
-                                    int last, const QString& namesBefore,
-                                    const QString& namesAfter) {
-    std::shared_ptr<StoreStep> step(new StoreStep(kind));
-    step->m_column = position;
-    step->m_last = last;
-    step->m_columnsBefore = namesBefore;
-    step->m_columnsAfter = namesAfter;
+StoreResult SQLite3PowerClass::moveColumns(const QString& storePath, StoreStep::Kind kind,
+                                           int position, int last, const QString& namesBefore,
+                                           const QString& namesAfter) {
+    auto step = std::make_shared<StoreStep>(kind, position, last, namesBefore, namesAfter);
     storesession::Update session;
     session.columnNames = namesAfter;
     session.unsaved = true;
-    ColumnStash overwritten;
-    const bool changed = Change(storePath, session, [&](StoreConnection& connection) {
-        step->declareChangedRows(connection);
-        bool moved = true;
-        if (kind == StoreStep::Kind::AddColumn)
-            moved = StoreStep::moveRight(connection, position, last, &overwritten, nullptr);
-        else if (kind == StoreStep::Kind::RemoveColumn)
-            moved = StoreStep::moveLeft(connection, position, last, &overwritten, nullptr);
-        if (!moved)
-            return failureOf(connection, &m_error);
-        m_changedRows = sqlite3_changes(connection.handle());
-        return Outcome::Done;
+    const StoreResult result = change(storePath, session, [&](StoreConnection& connection) {
+        return step->makeColumnChange(connection);
     });
-    if (m_outcome == Outcome::Done) {
-        step->keepStash(std::move(overwritten));
+    // A column change stands even when there are no entries to move.
+    if (result.done())
         m_step = std::move(step);
-    }
-    return changed;
+    return result;
 }

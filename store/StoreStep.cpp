@@ -1,9 +1,9 @@
 #include "StoreStep.h"
 
-#include "SQLite3PowerClass.h"
 #include "Schema.h"
 #include "SqlText.h"
 #include "StoreConnection.h"
+#include "StoreTransaction.h"
 
 #include <sqlite3.h>
 
@@ -215,12 +215,59 @@ bool StoreStep::moveLeft(StoreConnection& connection, int column, int last, Colu
     });
 }
 
-bool StoreStep::undo(const QString& storePath, bool unsavedAfter, QString* error) {
-    return apply(storePath, false, unsavedAfter, error);
+StoreStep::StoreStep(Kind kind, int column, int last, const QString& columnsBefore,
+                     const QString& columnsAfter)
+    : m_kind(kind),
+      m_column(column),
+      m_last(last),
+      m_columnsBefore(columnsBefore),
+      m_columnsAfter(columnsAfter) {}
+
+StoreResult StoreStep::makeAdd(StoreConnection& connection, const QString& insert) {
+    StoreResult result = storetransaction::run(connection, insert);
+    if (result.done() && result.changedRows > 0) {
+        const qint64 rowid = sqlite3_last_insert_rowid(connection.handle());
+        if (!m_after.read(connection, "rowid = " + QByteArray::number(rowid)))
+            result.outcome = StoreResult::Outcome::Failed;
+    }
+    declareChangedRows(connection);
+    return result;
 }
 
-bool StoreStep::redo(const QString& storePath, bool unsavedAfter, QString* error) {
-    return apply(storePath, true, unsavedAfter, error);
+StoreResult StoreStep::makeOnEntries(
+    StoreConnection& connection, const QByteArray& condition,
+    const std::function<QString(const QString& rows)>& statementFor) {
+    // The rows the condition names, by their ids: those are changed, and can be changed back,
+    // however many share the values.
+    if (!m_before.read(connection, condition))
+        return storetransaction::failure(connection);
+    StoreResult result;
+    if (!m_before.isEmpty()) {
+        const QByteArray rows = m_before.condition();
+        result = storetransaction::run(connection, statementFor(QString::fromLatin1(rows)));
+        if (result.done() && m_kind == Kind::EditEntry && !m_after.read(connection, rows))
+            result.outcome = StoreResult::Outcome::Failed;
+    }
+    declareChangedRows(connection);
+    return result;
+}
+
+StoreResult StoreStep::makeColumnChange(StoreConnection& connection) {
+    declareChangedRows(connection);
+    ColumnStash overwritten;
+    if (!moveColumns(connection, true, &overwritten))
+        return storetransaction::failure(connection);
+    // Kept at once: the step is thrown away unless its transaction commits.
+    keepStash(std::move(overwritten));
+    return {StoreResult::Outcome::Done, QString(), sqlite3_changes(connection.handle())};
+}
+
+StoreResult StoreStep::undo(const QString& storePath, bool unsavedAfter) {
+    return apply(storePath, false, unsavedAfter);
+}
+
+StoreResult StoreStep::redo(const QString& storePath, bool unsavedAfter) {
+    return apply(storePath, true, unsavedAfter);
 }
 
 qint64 StoreStep::memoryUse() const {
@@ -251,42 +298,45 @@ void StoreStep::declareChangedRows(StoreConnection& connection) const {
     }
 }
 
-bool StoreStep::apply(const QString& storePath, bool forward, bool unsavedAfter, QString* error) {
-    using Outcome = SQLite3PowerClass::Outcome;
+bool StoreStep::moveColumns(StoreConnection& connection, bool forward, ColumnStash* kept) const {
+    if (m_kind == Kind::AddColumn)
+        return forward ? moveRight(connection, m_column, m_last, kept, nullptr)
+                       : moveLeft(connection, m_column, m_last, nullptr, m_stash);
+    if (m_kind == Kind::RemoveColumn)
+        return forward ? moveLeft(connection, m_column, m_last, kept, nullptr)
+                       : moveRight(connection, m_column, m_last, nullptr, m_stash);
+    return true;  // a rename moves nothing
+}
+
+StoreResult StoreStep::apply(const QString& storePath, bool forward, bool unsavedAfter) {
     // A column move made again keeps the overwritten values anew, and only once it stands.
     ColumnStash kept;
-    const auto done = [](bool ok) { return ok ? Outcome::Done : Outcome::Failed; };
+    const auto done = [](bool ok) {
+        return StoreResult(ok ? StoreResult::Outcome::Done : StoreResult::Outcome::Failed, {});
+    };
     storesession::Update session;
     if (changesColumns())
         session.columnNames = forward ? m_columnsAfter : m_columnsBefore;
     session.unsaved = unsavedAfter;
-    SQLite3PowerClass store;
-    const bool applied = store.Change(storePath, session, [&](StoreConnection& connection) {
-        declareChangedRows(connection);
-        switch (m_kind) {
-            case Kind::AddEntry:
-                return done(forward ? m_after.insert(connection) : m_after.remove(connection));
-            case Kind::EditEntry:
-                return done(forward ? m_after.write(connection) : m_before.write(connection));
-            case Kind::RemoveEntry:
-                return done(forward ? m_before.remove(connection) : m_before.insert(connection));
-            case Kind::AddColumn:
-                return done(forward ? moveRight(connection, m_column, m_last, &kept, nullptr)
-                                    : moveLeft(connection, m_column, m_last, nullptr, m_stash));
-            case Kind::RemoveColumn:
-                return done(forward ? moveLeft(connection, m_column, m_last, &kept, nullptr)
-                                    : moveRight(connection, m_column, m_last, nullptr, m_stash));
-            case Kind::RenameColumn:
-                return Outcome::Done;
-        }
-        return Outcome::Failed;
-    });
-    if (!applied || store.m_outcome != Outcome::Done) {
-        if (error)
-            *error = store.m_error;
-        return false;
-    }
-    if (forward && (m_kind == Kind::AddColumn || m_kind == Kind::RemoveColumn))
+    const StoreResult result =
+        storetransaction::change(storePath, session, [&](StoreConnection& connection) {
+            declareChangedRows(connection);
+            switch (m_kind) {
+                case Kind::AddEntry:
+                    return done(forward ? m_after.insert(connection) : m_after.remove(connection));
+                case Kind::EditEntry:
+                    return done(forward ? m_after.write(connection) : m_before.write(connection));
+                case Kind::RemoveEntry:
+                    return done(forward ? m_before.remove(connection)
+                                        : m_before.insert(connection));
+                case Kind::AddColumn:
+                case Kind::RemoveColumn:
+                case Kind::RenameColumn:
+                    return done(moveColumns(connection, forward, &kept));
+            }
+            return done(false);
+        });
+    if (result.done() && forward && (m_kind == Kind::AddColumn || m_kind == Kind::RemoveColumn))
         keepStash(std::move(kept));
-    return true;
+    return result;
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "ColumnStash.h"
+#include "StoreResult.h"
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -54,17 +56,37 @@ class StoreStep {
 public:
     enum class Kind { AddEntry, EditEntry, RemoveEntry, AddColumn, RenameColumn, RemoveColumn };
 
+    // A change of the entries (AddEntry, EditEntry, RemoveEntry), yet to be made.
+    explicit StoreStep(Kind kind) : m_kind(kind) {}
+    // A change of the columns from columnsBefore to columnsAfter, yet to be made: AddColumn and
+    // RemoveColumn move the columns column..last (from 1), RenameColumn none.
+    StoreStep(Kind kind, int column, int last, const QString& columnsBefore,
+              const QString& columnsAfter);
+
     Kind kind() const { return m_kind; }
     bool changesColumns() const { return m_columnsBefore != m_columnsAfter; }
     const QString& columnsBefore() const { return m_columnsBefore; }
     const QString& columnsAfter() const { return m_columnsAfter; }
 
+    // Makes the change the first time, on connection inside the transaction open on it
+    // (StoreTransaction.h), keeps what taking it back and making it again needs, and declares
+    // the entries it changes to connection (StoreChanges.h). AddEntry: the statement insert
+    // adds one entry.
+    StoreResult makeAdd(StoreConnection& connection, const QString& insert);
+    // EditEntry and RemoveEntry: the entries condition selects (statement text, as after
+    // WHERE), found by their ids first, which statementFor(the condition naming those ids)
+    // changes or removes; nothing runs when there are none.
+    StoreResult makeOnEntries(StoreConnection& connection, const QByteArray& condition,
+                              const std::function<QString(const QString& rows)>& statementFor);
+    // AddColumn, RemoveColumn and RenameColumn: the columns move as the step says.
+    StoreResult makeColumnChange(StoreConnection& connection);
+
     // Takes the change back, or makes it again, in one transaction with the session record
     // (the column names of the new state, and whether the entries then hold changes that are
-    // not in the file). False with the store's reason in *error when the store refuses; the
-    // store is unchanged then.
-    bool undo(const QString& storePath, bool unsavedAfter, QString* error);
-    bool redo(const QString& storePath, bool unsavedAfter, QString* error);
+    // not in the file). Failed, with the store's reason, when the store refuses; the store is
+    // unchanged then.
+    StoreResult undo(const QString& storePath, bool unsavedAfter);
+    StoreResult redo(const QString& storePath, bool unsavedAfter);
     // About the memory the step holds to be taken back and made again.
     qint64 memoryUse() const;
 
@@ -82,9 +104,10 @@ public:
                          const std::shared_ptr<const ColumnStash>& restore);
 
 private:
-    friend class SQLite3PowerClass;
-    explicit StoreStep(Kind kind) : m_kind(kind) {}
-    bool apply(const QString& storePath, bool forward, bool unsavedAfter, QString* error);
+    StoreResult apply(const QString& storePath, bool forward, bool unsavedAfter);
+    // Moves the columns forward (as the change did) or back, on connection; the values a move
+    // forward overwrites go to *kept.
+    bool moveColumns(StoreConnection& connection, bool forward, ColumnStash* kept) const;
     // Tells connection which entries the step changes, when it changes entries.
     void declareChangedRows(StoreConnection& connection) const;
     // Holds stash as the values the column move overwrote.

@@ -65,8 +65,9 @@ int save(const QStringList& args) {
     }
     const int columns = schema::columnCount(report.columnNames);
     SQLite3PowerClass sql;
-    if (!sql.Query(store, schema::table(), QString(), QString(),
-                   std::min(columns, schema::kColumnCount)))
+    if (sql.Query(store, schema::table(), QString(), QString(),
+                  std::min(columns, schema::kColumnCount))
+            .failed())
         return 2;
     say(QStringLiteral("loaded %1").arg(sql.rowCount()));
 

@@ -49,7 +49,8 @@ public:
         }
         SQLite3PowerClass sql;
         QVERIFY(sql.Query(m_store, schema::table(), QString(), QStringLiteral("rowid"), columns,
-                          SQLite3PowerClass::RowIds::Read));
+                          SQLite3PowerClass::RowIds::Read)
+                    .done());
         const ResultGrid& stored = sql.m_resultValues;
         QCOMPARE(listed.columnCount(), stored.columnCount());
         QCOMPARE(listed.m_resultColumns, stored.m_resultColumns);
@@ -76,14 +77,16 @@ public:
                                const csvfile::Dialect& dialect = {}) const {
         const int columns = schema::columnCount(columnNames);
         SQLite3PowerClass sql;
-        if (!sql.Query(m_store, schema::table(), QString(), QString(), std::min(columns, 26)))
+        if (sql.Query(m_store, schema::table(), QString(), QString(), std::min(columns, 26))
+                .failed())
             qFatal("cannot read the store");
         return csvfile::Write(path, columnNames, sql.m_resultValues, columns, dialect);
     }
     QStringList rows(int columns) const { return env.storeRows(m_store, columns); }
     int count(const QString& condition) const {
         SQLite3PowerClass sql;
-        return sql.Query(m_store, schema::table(), condition, QString()) ? sql.rowCount() : -1;
+        return sql.Query(m_store, schema::table(), condition, QString()).failed() ? -1
+                                                                                  : sql.rowCount();
     }
 
     TestEnvironment env;
@@ -302,7 +305,7 @@ void TestCsvFile::veryLongLine() {
     const QByteArray file = "A;B\r\n" + longValue + ";end\r\nshort;y\r\n";
     QCOMPARE(csv.load(file).storedEntries, 2);
     SQLite3PowerClass sql;
-    QVERIFY(sql.Query(csv.store(), schema::table(), QString(), QString(), 2));
+    QVERIFY(sql.Query(csv.store(), schema::table(), QString(), QString(), 2).done());
     QCOMPARE(sql.m_resultValues.value(0, 0).size(), longValue.size());
     QCOMPARE(sql.m_resultValues.value(0, 1), QStringLiteral("end"));
     QCOMPARE(csv.save(QStringLiteral("A;B")), file);
@@ -484,7 +487,8 @@ void TestCsvFile::dialectsRoundTrip() {
     // Edited: a new entry goes into the file in the same dialect, and reads back.
     SQLite3PowerClass sql;
     QVERIFY(sql.Execute(csv.store(), QStringLiteral("INSERT INTO Table1 (Column1, Column2, "
-                                                    "Column3) VALUES ('new\nline', 'x\"y', '');")));
+                                                    "Column3) VALUES ('new\nline', 'x\"y', '');"))
+                .done());
     const QByteArray edited = csv.save(report.columnNames, report.dialect);
     QList<QStringList> editedRows = rows;
     editedRows.append({"new\nline", "x\"y", ""});
@@ -635,7 +639,8 @@ void TestCsvFile::ownFormatRefusesWhatItCannotHold() {
     QCOMPARE(result.value, QStringLiteral("1;2"));
     QCOMPARE(TestEnvironment::readFile(path), QByteArray("old"));
     SQLite3PowerClass sql;
-    QVERIFY(sql.Execute(csv.store(), QStringLiteral("DELETE FROM Table1 WHERE Column1='x';")));
+    QVERIFY(
+        sql.Execute(csv.store(), QStringLiteral("DELETE FROM Table1 WHERE Column1='x';")).done());
     result = csv.write(path, QStringLiteral("A;B"));
     QCOMPARE(result.outcome, csvfile::WriteResult::Outcome::BreaksOwnFormat);
     QCOMPARE(result.value, QStringLiteral("y\r\nz"));

@@ -21,8 +21,10 @@ namespace {
 // The store's schema: every object with the statement that made it.
 QStringList schemaOf(const QString& store) {
     SQLite3PowerClass sql;
-    if (!sql.Query(store, QStringLiteral("sqlite_master"), QString(), QStringLiteral("name")))
-        return {QStringLiteral("<failed: %1>").arg(sql.m_error)};
+    const StoreResult read =
+        sql.Query(store, QStringLiteral("sqlite_master"), QString(), QStringLiteral("name"));
+    if (read.failed())
+        return {QStringLiteral("<failed: %1>").arg(read.error)};
     QStringList objects;
     for (int r = 0; r < sql.rowCount(); ++r)
         objects.append(sql.m_resultValues.value(r, 1) + QLatin1Char(':') +

@@ -67,8 +67,10 @@ QString columnNames(int count) {
 void readStore(EntriesModel& model, const QString& storePath, int columns, int sortColumn,
                const QString& typed) {
     SQLite3PowerClass store;
-    QVERIFY(store.Query(storePath, schema::table(), QString(), QStringLiteral("rowid"), columns,
-                        SQLite3PowerClass::RowIds::Read));
+    QVERIFY(store
+                .Query(storePath, schema::table(), QString(), QStringLiteral("rowid"), columns,
+                       SQLite3PowerClass::RowIds::Read)
+                .done());
     model.reset(columnNames(columns).split(QLatin1Char(';')), std::move(store.m_resultValues),
                 sortColumn);
     model.setTextFilter(typed);
@@ -358,20 +360,20 @@ void TestListUpdates::columnMovesEqualReadingTheStore() {
     SQLite3PowerClass store;
     std::shared_ptr<StoreStep> step;
     const int moved = add ? columns + 1 : columns - 1;
-    QString error;
     const QList<std::pair<const char*, std::function<bool()>>> actions = {
         {"the move",
          [&] {
-             const bool done = add ? store.InsertColumn(path, position, columns,
-                                                        columnNames(columns), columnNames(moved))
-                                   : store.RemoveColumn(path, position, columns,
-                                                        columnNames(columns), columnNames(moved));
+             const StoreResult done =
+                 add ? store.InsertColumn(path, position, columns, columnNames(columns),
+                                          columnNames(moved))
+                     : store.RemoveColumn(path, position, columns, columnNames(columns),
+                                          columnNames(moved));
              step = store.m_step;
-             return done && step;
+             return done.done() && step;
          }},
-        {"undo", [&] { return step->undo(path, true, &error); }},
-        {"redo", [&] { return step->redo(path, true, &error); }},
-        {"undo again", [&] { return step->undo(path, true, &error); }},
+        {"undo", [&] { return step->undo(path, true).done(); }},
+        {"redo", [&] { return step->redo(path, true).done(); }},
+        {"undo again", [&] { return step->undo(path, true).done(); }},
     };
     int shown = columns;
     for (const auto& [name, action] : actions) {

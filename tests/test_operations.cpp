@@ -381,8 +381,10 @@ void TestOperations::commandsActOnTheChosenEntry() {
         } else if (arrival == "change in place") {
             // Taylor becomes Adams and moves to the top, Jones one row down.
             SQLite3PowerClass store;
-            QVERIFY(store.Update(window.database().storePath(), schema::table(), "Column1='Adams'",
-                                 "Column1='Taylor'", QString()));
+            QVERIFY(store
+                        .Update(window.database().storePath(), schema::table(), "Column1='Adams'",
+                                "Column1='Taylor'", QString())
+                        .done());
             list.Refill();
         } else {
             QTest::keyClick(list.list(), Qt::Key_Down);  // Miller

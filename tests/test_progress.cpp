@@ -208,7 +208,7 @@ void ProgressTest::cancelledWriteKeepsTheFile() {
     const QByteArray bytes = bigDatabase();
     QVERIFY(csvfile::LoadIntoStore(bytes, store).storeUsable);
     SQLite3PowerClass entries;
-    QVERIFY(entries.Query(store, schema::table(), QString(), QString(), 2));
+    QVERIFY(entries.Query(store, schema::table(), QString(), QString(), 2).done());
     const QByteArray old = "Name;Town\r\nSmith;York\r\n";
     const QString path = env.writeFile("saved/big.csv", old);
 

@@ -49,7 +49,7 @@ QString rowText(const ResultGrid& grid, int row) {
 // The entries of the store in the order the store gives them.
 QStringList storeOrder(const QString& storePath, const QString& order) {
     SQLite3PowerClass store;
-    if (!store.Query(storePath, schema::table(), QString(), order, 3))
+    if (store.Query(storePath, schema::table(), QString(), order, 3).failed())
         return {QStringLiteral("the store could not be read")};
     QStringList rows;
     for (int row = 0; row < store.m_resultValues.rowCount(); ++row)

@@ -1,10 +1,12 @@
 #include "HighBytes.h"
 #include "History.h"
+#include "ImmutableFile.h"
 #include "SQLite3PowerClass.h"
 #include "Schema.h"
 #include "SqlText.h"
 #include "StoreContents.h"
 #include "StorePath.h"
+#include "StoreSession.h"
 #include "TestEnvironment.h"
 #include "TextMatch.h"
 
@@ -14,7 +16,7 @@
 #include <QFileInfo>
 #include <QTest>
 
-using Outcome = SQLite3PowerClass::Outcome;
+using Outcome = StoreResult::Outcome;
 
 namespace {
 
@@ -33,7 +35,7 @@ public:
     // Column1 of the rows that condition selects.
     QStringList firstColumnWhere(const QString& condition) const {
         SQLite3PowerClass store;
-        if (!store.Query(m_path, schema::table(), condition, QString()))
+        if (store.Query(m_path, schema::table(), condition, QString()).failed())
             return {QStringLiteral("<failed>")};
         QStringList values;
         for (int r = 0; r < store.rowCount(); ++r)
@@ -100,6 +102,7 @@ private slots:
     void rejectedStatementChangesNothing();
     void missingStoreFailsWithoutCreatingFile();
     void clearAllKeepsOnlySentinelRow();
+    void clearEntriesRecordsTheSessionWithThem();
     void columnMovesComeBackExactly_data();
     void columnMovesComeBackExactly();
     void historyKeepsItsBudgetAndItsSavedPlace();
@@ -122,8 +125,7 @@ private slots:
 void TestStore::emptyTableGivesEmptyGrid() {
     StoreFixture store;
     SQLite3PowerClass sql;
-    QVERIFY(sql.Query(store.path(), schema::table(), QString(), QString()));
-    QCOMPARE(sql.m_outcome, Outcome::Done);
+    QCOMPARE(sql.Query(store.path(), schema::table(), QString(), QString()).outcome, Outcome::Done);
     QCOMPARE(sql.rowCount(), 0);
     QCOMPARE(sql.columnCount(), 0);
     QVERIFY(sql.m_resultValues.m_resultColumns.isEmpty());
@@ -133,12 +135,13 @@ void TestStore::emptyTableGivesEmptyGrid() {
 void TestStore::insertNamingOnlyColumn1() {
     StoreFixture store;
     SQLite3PowerClass sql;
-    QVERIFY(sql.Insert(store.path(), schema::table(), QStringLiteral("(Column1) VALUES ('a')"),
-                       QStringLiteral("Column1 ASC")));
-    QCOMPARE(sql.m_outcome, Outcome::Done);
-    QCOMPARE(sql.m_changedRows, 1);
+    const StoreResult inserted =
+        sql.Insert(store.path(), schema::table(), QStringLiteral("(Column1) VALUES ('a')"),
+                   QStringLiteral("Column1 ASC"));
+    QCOMPARE(inserted.outcome, Outcome::Done);
+    QCOMPARE(inserted.changedRows, 1);
 
-    QVERIFY(sql.Query(store.path(), schema::table(), QString(), QString()));
+    QVERIFY(sql.Query(store.path(), schema::table(), QString(), QString()).done());
     QCOMPARE(sql.rowCount(), 1);
     QCOMPARE(sql.columnCount(), 26);
     QStringList names;
@@ -150,7 +153,7 @@ void TestStore::insertNamingOnlyColumn1() {
         QCOMPARE(sql.m_resultValues.value(0, c), QString());
 
     // A query of fewer columns reads only those.
-    QVERIFY(sql.Query(store.path(), schema::table(), QString(), QString(), 3));
+    QVERIFY(sql.Query(store.path(), schema::table(), QString(), QString(), 3).done());
     QCOMPARE(sql.columnCount(), 3);
     QCOMPARE(sql.m_resultValues.m_resultColumns, names.mid(0, 3));
 }
@@ -182,14 +185,16 @@ void TestStore::valuesStoredAndMatchedExactly() {
 
     SQLite3PowerClass sql;
     const QString changed = value + QStringLiteral("'!");
-    QVERIFY(sql.Update(
+    const StoreResult updated = sql.Update(
         store.path(), schema::table(), QStringLiteral("Column2=") + sqltext::literal(changed),
-        isValue + QStringLiteral(" AND Column2=") + sqltext::literal(value), QString()));
-    QCOMPARE(sql.m_changedRows, 1);
+        isValue + QStringLiteral(" AND Column2=") + sqltext::literal(value), QString());
+    QVERIFY(updated.done());
+    QCOMPARE(updated.changedRows, 1);
     QCOMPARE(store.rows(), (QStringList{"decoy|other", value + QLatin1Char('|') + changed}));
 
-    QVERIFY(sql.Delete(store.path(), schema::table(), isValue, QString()));
-    QCOMPARE(sql.m_changedRows, 1);
+    const StoreResult deleted = sql.Delete(store.path(), schema::table(), isValue, QString());
+    QVERIFY(deleted.done());
+    QCOMPARE(deleted.changedRows, 1);
     QCOMPARE(store.rows(), QStringList{"decoy|other"});
 }
 
@@ -220,7 +225,7 @@ void TestStore::rejectedStatementChangesNothing() {
     QVERIFY(store.insert({QStringLiteral("kept"), QStringLiteral("x")}));
 
     SQLite3PowerClass sql;
-    bool result = false;
+    StoreResult result;
     if (operation == QLatin1String("insert"))
         result = sql.Insert(store.path(), schema::table(), text, QString());
     else if (operation == QLatin1String("update"))
@@ -229,9 +234,9 @@ void TestStore::rejectedStatementChangesNothing() {
         result = sql.Delete(store.path(), schema::table(), text, QString());
     else
         result = sql.Query(store.path(), schema::table(), text, QString());
-    QVERIFY(result);
-    QCOMPARE(sql.m_outcome, Outcome::Rejected);
-    QCOMPARE(sql.m_changedRows, 0);
+    QCOMPARE(result.outcome, Outcome::Rejected);
+    QVERIFY(!result.error.isEmpty());
+    QCOMPARE(result.changedRows, 0);
     QCOMPARE(sql.rowCount(), 0);
     QCOMPARE(store.rows(), QStringList{"kept|x"});
 }
@@ -241,16 +246,18 @@ void TestStore::missingStoreFailsWithoutCreatingFile() {
     QVERIFY(QFile::remove(store.path()));
 
     SQLite3PowerClass sql;
-    QVERIFY(!sql.Query(store.path(), schema::table(), QString(), QString()));
-    QCOMPARE(sql.m_outcome, Outcome::Failed);
-    QVERIFY(!sql.Insert(store.path(), schema::table(), QStringLiteral("(Column1) VALUES ('a')"),
-                        QString()));
-    QCOMPARE(sql.m_outcome, Outcome::Failed);
-    QVERIFY(!sql.Update(store.path(), schema::table(), QStringLiteral("Column1='b'"), kClearAll,
-                        QString()));
-    QCOMPARE(sql.m_outcome, Outcome::Failed);
-    QVERIFY(!sql.Delete(store.path(), schema::table(), kClearAll, QString()));
-    QCOMPARE(sql.m_outcome, Outcome::Failed);
+    QCOMPARE(sql.Query(store.path(), schema::table(), QString(), QString()).outcome,
+             Outcome::Failed);
+    QCOMPARE(sql.Insert(store.path(), schema::table(), QStringLiteral("(Column1) VALUES ('a')"),
+                        QString())
+                 .outcome,
+             Outcome::Failed);
+    QCOMPARE(sql.Update(store.path(), schema::table(), QStringLiteral("Column1='b'"), kClearAll,
+                        QString())
+                 .outcome,
+             Outcome::Failed);
+    QCOMPARE(sql.Delete(store.path(), schema::table(), kClearAll, QString()).outcome,
+             Outcome::Failed);
     QVERIFY(!QFileInfo::exists(store.path()));
 }
 
@@ -293,20 +300,19 @@ void TestStore::columnMovesComeBackExactly() {
     const QStringList before = storecontents::query(store.path(), everything);
 
     SQLite3PowerClass move;
-    QVERIFY(move.RemoveColumn(store.path(), 2, 3, "A;B;C", "A;C"));
+    QVERIFY(move.RemoveColumn(store.path(), 2, 3, "A;B;C", "A;C").done());
     QVERIFY(move.m_step);
     const QStringList after = storecontents::query(store.path(), everything);
     QVERIFY(after != before);
     if (nearlyNothing)
         QVERIFY2(move.m_step->memoryUse() < 1024,
                  qPrintable(QString::number(move.m_step->memoryUse())));
-    QString error;
-    QVERIFY2(move.m_step->undo(store.path(), true, &error), qPrintable(error));
-    QCOMPARE(storecontents::query(store.path(), everything), before);
-    QVERIFY2(move.m_step->redo(store.path(), true, &error), qPrintable(error));
-    QCOMPARE(storecontents::query(store.path(), everything), after);
-    QVERIFY2(move.m_step->undo(store.path(), true, &error), qPrintable(error));
-    QCOMPARE(storecontents::query(store.path(), everything), before);
+    for (const bool forward : {false, true, false}) {
+        const StoreResult applied =
+            forward ? move.m_step->redo(store.path(), true) : move.m_step->undo(store.path(), true);
+        QVERIFY2(applied.done(), qPrintable(applied.error));
+        QCOMPARE(storecontents::query(store.path(), everything), forward ? after : before);
+    }
 }
 
 // The history drops its oldest steps beyond its budget, never the newest, and knows where the
@@ -321,11 +327,11 @@ void TestStore::historyKeepsItsBudgetAndItsSavedPlace() {
     // Each removal of column 2 keeps its values; each addition of an empty one, nearly nothing.
     const auto removal = [&] {
         SQLite3PowerClass move;
-        return move.RemoveColumn(store.path(), 2, 2, "A;B", "A") ? move.m_step : nullptr;
+        return move.RemoveColumn(store.path(), 2, 2, "A;B", "A").done() ? move.m_step : nullptr;
     };
     const auto addition = [&] {
         SQLite3PowerClass move;
-        return move.InsertColumn(store.path(), 2, 1, "A", "A;B") ? move.m_step : nullptr;
+        return move.InsertColumn(store.path(), 2, 1, "A", "A;B").done() ? move.m_step : nullptr;
     };
     const std::shared_ptr<StoreStep> first = removal();
     QVERIFY(first);
@@ -361,9 +367,38 @@ void TestStore::clearAllKeepsOnlySentinelRow() {
     for (const char* first : {"a", "Hpadfjwern", "b"})
         QVERIFY(store.insert({QString::fromLatin1(first), QStringLiteral("x")}));
     SQLite3PowerClass sql;
-    QVERIFY(sql.Delete(store.path(), schema::table(), kClearAll, QString()));
-    QCOMPARE(sql.m_changedRows, 2);
+    QCOMPARE(sql.Delete(store.path(), schema::table(), kClearAll, QString()).changedRows, 2);
     QCOMPARE(store.rows(), QStringList{"Hpadfjwern|x"});
+}
+
+// Every entry goes, the sentinel too, together with the record of the empty database; a store
+// that refuses keeps both as they were.
+void TestStore::clearEntriesRecordsTheSessionWithThem() {
+    StoreFixture store;
+    for (const char* first : {"a", "Hpadfjwern"})
+        QVERIFY(store.insert({QString::fromLatin1(first), QStringLiteral("x")}));
+    storesession::Update session;
+    session.path = QString();
+    session.columnNames = QStringLiteral("Title;Author");
+    session.unsaved = false;
+    SQLite3PowerClass sql;
+    {
+        ImmutableFile readOnly(store.path());
+        if (readOnly.isSet()) {
+            const StoreResult refused = sql.ClearEntries(store.path(), session);
+            QCOMPARE(refused.outcome, Outcome::Failed);
+            QVERIFY(!refused.error.isEmpty());
+            QCOMPARE(store.rows(), (QStringList{"a|x", "Hpadfjwern|x"}));
+            QVERIFY(storesession::read(store.path()).columnNames != session.columnNames);
+        }
+    }
+    const StoreResult cleared = sql.ClearEntries(store.path(), session);
+    QVERIFY2(cleared.done(), qPrintable(cleared.error));
+    QCOMPARE(cleared.changedRows, 2);
+    QVERIFY(store.rows().isEmpty());
+    const storesession::Record record = storesession::read(store.path());
+    QCOMPARE(record.columnNames, *session.columnNames);
+    QVERIFY(!record.unsaved);  // as the session says, though entries changed
 }
 
 void TestStore::likeIgnoresCaseOfEveryLatin1Letter_data() {
@@ -520,11 +555,10 @@ void TestStore::unusableStoreFailsAndIsReplacedAtStart() {
     const QByteArray before = TestEnvironment::readFile(path);
 
     SQLite3PowerClass sql;
-    QVERIFY(!sql.Query(path, schema::table(), QString(), QString()));
-    QCOMPARE(sql.m_outcome, Outcome::Failed);
-    QVERIFY(
-        !sql.Insert(path, schema::table(), QStringLiteral("(Column1) VALUES ('a')"), QString()));
-    QCOMPARE(sql.m_outcome, Outcome::Failed);
+    QCOMPARE(sql.Query(path, schema::table(), QString(), QString()).outcome, Outcome::Failed);
+    QCOMPARE(sql.Insert(path, schema::table(), QStringLiteral("(Column1) VALUES ('a')"), QString())
+                 .outcome,
+             Outcome::Failed);
     QCOMPARE(TestEnvironment::readFile(path), before);
 
     const storepath::Choice choice =
@@ -532,20 +566,21 @@ void TestStore::unusableStoreFailsAndIsReplacedAtStart() {
     QCOMPARE(choice.storePath, path);
     QCOMPARE(choice.remembered, QString());
     QCOMPARE(TestEnvironment::readFile(path), TestEnvironment::readFile(store.templatePath()));
-    QVERIFY(sql.Query(path, schema::table(), QString(), QString()));
+    QVERIFY(sql.Query(path, schema::table(), QString(), QString()).done());
     QCOMPARE(sql.rowCount(), 0);
 }
 
 void TestStore::damagedStoreNeverGivesPartialResult() {
     StoreFixture store;
     SQLite3PowerClass sql;
-    QVERIFY(sql.Execute(store.path(),
-                        QStringLiteral("INSERT INTO %1 (Column1, Column2) "
-                                       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
-                                       "FROM n WHERE i < 2000) "
-                                       "SELECT 'row' || i, hex(randomblob(300)) FROM n;")
-                            .arg(schema::table())));
-    QCOMPARE(sql.m_changedRows, 2000);
+    QCOMPARE(sql.Execute(store.path(),
+                         QStringLiteral("INSERT INTO %1 (Column1, Column2) "
+                                        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 "
+                                        "FROM n WHERE i < 2000) "
+                                        "SELECT 'row' || i, hex(randomblob(300)) FROM n;")
+                             .arg(schema::table()))
+                 .changedRows,
+             2000);
 
     // Garbage over one page in the middle of the file: the engine reads the rows before it,
     // then reports the damage.
@@ -561,16 +596,16 @@ void TestStore::damagedStoreNeverGivesPartialResult() {
     QVERIFY(rowsBeforeError > 0);
     QVERIFY(ended);
 
-    QVERIFY(!sql.Query(store.path(), schema::table(), QString(), QString()));
-    QCOMPARE(sql.m_outcome, Outcome::Failed);
+    const StoreResult read = sql.Query(store.path(), schema::table(), QString(), QString());
+    QCOMPARE(read.outcome, Outcome::Failed);
     QCOMPARE(sql.rowCount(), 0);
     QCOMPARE(sql.columnCount(), 0);
     QVERIFY(sql.m_resultValues.isEmpty());
     QVERIFY(sql.m_resultValues.m_resultColumns.isEmpty());
-    QVERIFY(!sql.m_error.isEmpty());
+    QVERIFY(!read.error.isEmpty());
 
-    QVERIFY(!sql.Delete(store.path(), schema::table(), kClearAll, QString()));
-    QCOMPARE(sql.m_outcome, Outcome::Failed);
+    QCOMPARE(sql.Delete(store.path(), schema::table(), kClearAll, QString()).outcome,
+             Outcome::Failed);
 }
 
 // ---- choosing the store at start-up ----
@@ -602,7 +637,8 @@ void TestStore::laterStartKeepsTheEntries() {
     const QString path = choose(env, QStringLiteral("---")).storePath;
     SQLite3PowerClass sql;
     QVERIFY(
-        sql.Insert(path, schema::table(), QStringLiteral("(Column1) VALUES ('kept')"), QString()));
+        sql.Insert(path, schema::table(), QStringLiteral("(Column1) VALUES ('kept')"), QString())
+            .done());
 
     const storepath::Choice later = choose(env, path);
     QCOMPARE(later.storePath, path);
@@ -636,7 +672,7 @@ void TestStore::storePathFallsBackToTemplate() {
     QCOMPARE(choice.remembered, QString());  // "Path" keeps the user's choice
     QCOMPARE(QFileInfo(path).isDir(), createdAsFolder);
     SQLite3PowerClass sql;
-    QVERIFY(sql.Query(templatePath, schema::table(), QString(), QString()));
+    QVERIFY(sql.Query(templatePath, schema::table(), QString(), QString()).done());
 }
 
 void TestStore::deletedWorkingCopyIsMadeAgain() {
@@ -646,7 +682,7 @@ void TestStore::deletedWorkingCopyIsMadeAgain() {
 
     QCOMPARE(choose(env, path).storePath, path);
     SQLite3PowerClass sql;
-    QVERIFY(sql.Query(path, schema::table(), QString(), QString()));
+    QVERIFY(sql.Query(path, schema::table(), QString(), QString()).done());
     QCOMPARE(sql.rowCount(), 0);
 }
 
@@ -667,7 +703,8 @@ void TestStore::dataFolderOutsideLatin1() {
     QVERIFY(!QFileInfo::exists(env.root() + QStringLiteral("/---")));
     SQLite3PowerClass sql;
     QVERIFY(sql.Insert(choice.storePath, schema::table(), QStringLiteral("(Column1) VALUES ('a')"),
-                       QString()));
+                       QString())
+                .done());
     QCOMPARE(env.storeRows(choice.storePath, 1), QStringList{"a"});
 }
 

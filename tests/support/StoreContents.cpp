@@ -10,8 +10,10 @@ namespace storecontents {
 
 QStringList rows(const QString& storePath, int columnCount) {
     SQLite3PowerClass store;
-    if (!store.Query(storePath, schema::table(), QString(), QString(), columnCount))
-        return {QStringLiteral("<store failed: %1>").arg(store.m_error)};
+    const StoreResult read =
+        store.Query(storePath, schema::table(), QString(), QString(), columnCount);
+    if (read.failed())
+        return {QStringLiteral("<store failed: %1>").arg(read.error)};
     QStringList rows;
     for (int r = 0; r < store.rowCount(); ++r) {
         QStringList cells;
@@ -58,12 +60,12 @@ bool insert(const QString& storePath, const QStringList& values) {
         literals.append(sqltext::literal(values[k - 1]));
     }
     SQLite3PowerClass store;
-    return store.Insert(
-               storePath, schema::table(),
-               QStringLiteral("(%1) VALUES (%2)")
-                   .arg(columns.join(QStringLiteral(", ")), literals.join(QStringLiteral(", "))),
-               QString()) &&
-           store.m_outcome == SQLite3PowerClass::Outcome::Done;
+    return store
+        .Insert(storePath, schema::table(),
+                QStringLiteral("(%1) VALUES (%2)")
+                    .arg(columns.join(QStringLiteral(", ")), literals.join(QStringLiteral(", "))),
+                QString())
+        .done();
 }
 
 }  // namespace storecontents
