@@ -144,15 +144,23 @@ private:
         Command m_command;
         std::optional<Prompter::MessageHold> m_messages;
     };
+
+    // Commands and operations.
     // A page's work as an operation of the window's (CPage::OperationStart): its progress, which
     // ends the operation when it goes; nullptr while an operation runs.
     std::unique_ptr<Progress> startOperation(const QString& label, qint64 total);
-    // The tab of the page that is shown.
-    int shownTab();
+    // Runs a user command inside the one guard that reports file errors; nothing while an
+    // operation runs.
+    void guarded(void (CMyOrvaneDatabaseDlg::*command)());
+    void guarded(const std::function<void()>& command);
+    Prompter::Answer message(const QString& text, Prompter::Buttons buttons, Prompter::Icon icon);
 
+    // Start-up: menu, tabs, texts, settings and the working store.
     void buildMenu();
     void labelMenu();
     void labelUndoActions();
+    // The File menu's items of the recent databases, after Save As.
+    void labelRecentDatabases();
     void buildTabs();
     void installQtTexts();
     void setUpPages();
@@ -160,39 +168,9 @@ private:
     void resolveStorePath();
     QString storeTemplate() const { return storepath::templateIn(m_power.GetProgramFolder()); }
     void openLastDatabase();
-
-    enum class LoadOutcome { Loaded, NoFile, Failed, Cancelled };
-    // Where a database that opens comes from: a file of the user's, which it then belongs to
-    // (and which is remembered as the last database), or a template the program wrote into a
-    // file of its own, which it never belongs to: it opens untitled. A file not in the own
-    // format is shown first, to check how it is read; the last database opens again as it
-    // was read last time, without asking.
-    enum class Origin { File, LastFile, Template };
-    LoadOutcome loadDatabase(const QString& path, Origin origin = Origin::File);
-    // How the file at path is to be read: *chosen stays nullopt to read it as the whole file
-    // says (detectDialect), or is the dialect the user chose in the preview or last time, its
-    // encoding too when *encodingChosen. Loaded to go on; Cancelled when the user cancelled
-    // the preview; NoFile when the file cannot be read (the user has been told).
-    LoadOutcome chooseDialect(const QString& path, Origin origin,
-                              std::optional<csvfile::Dialect>* chosen, bool* encodingChosen);
-    // After a load that did not happen when the store no longer holds the database the window
-    // had (or there was none): the window shows an empty untitled one.
-    void showEmptyUntitledDatabase();
-    // The working store keeps entries of another database and refuses to let them go: the
-    // session goes on in an empty store of its own, with the record session.
-    void useScratchStore(const storesession::Update& session);
-    // What became of the unsaved changes when a save was asked for.
-    enum class SaveOutcome {
-        Saved,      // in the file (or nothing was unsaved)
-        Discarded,  // the user chose not to save them
-        NotSaved,   // the save failed (the user has been told) or its file dialog was closed
-        Cancelled,  // the user cancelled the save while it was written
-    };
-    // Writes the entries to the CSV file at path in dialect: Saved, NotSaved or Cancelled.
-    SaveOutcome saveDatabase(const QString& path, csvfile::Dialect dialect);
-    // Drops the columns of a new empty database that were never confirmed: the window shows the
-    // database it has again. Nothing when none is being defined.
-    void abandonNewDatabase();
+    // At start-up, when the store holds unsaved changes of the last session: asks whether to
+    // bring them back, and does. True when the session was recovered.
+    bool recoverSession();
     // Writes a setting; a value config.ini cannot hold is reported. Raises FileError.
     enum class SettingKind { Text, Path };
     bool writeSetting(const QString& key, const QString& value,
@@ -200,49 +178,37 @@ private:
     // Records path as the last database, and the lists' column widths when given (their
     // setting, columnwidths::toSetting()).
     void rememberDatabase(const QString& path, const QString& widths = {});
+    // What "LastDataBase" says of the open database: its path, the untitled path, or
+    // storepath::kNotChosen while none is open.
+    QString lastDatabaseSetting() const;
+
+    // Opening a database.
+    enum class LoadOutcome { Loaded, NoFile, Failed, Cancelled };
+    // Where a database that opens comes from: a file of the user's, which it then belongs to
+    // (and which is remembered as the last database), or a template the program wrote into a
+    // file of its own, which it never belongs to: it opens untitled. A file not in the own
+    // format is shown first, to check how it is read; the last database opens again as it
+    // was read last time, without asking.
+    enum class Origin { File, LastFile, Template };
+    LoadOutcome openDatabaseFile(const QString& path, Origin origin = Origin::File);
+    // How the file at path is to be read: *chosen stays nullopt to read it as the whole file
+    // says (detectDialect), or is the dialect the user chose in the preview or last time, its
+    // encoding too when *encodingChosen. Loaded to go on; Cancelled when the user cancelled
+    // the preview; NoFile when the file cannot be read (the user has been told).
+    LoadOutcome chooseDialect(const QString& path, Origin origin,
+                              std::optional<csvfile::Dialect>* chosen, bool* encodingChosen);
     // The progress of listing the database at path (entries of them, 0 when not known) in View
     // All's next fill, which makes room for bytes in cells at once; shown while it lives.
     std::unique_ptr<Progress> expectListing(Operation& operation, const QString& path,
                                             qint64 entries, qsizetype bytes, qsizetype cells);
-    // After the number of columns changed: the search criteria beyond the columns go, and
-    // View Filtered lists by those that are left.
-    void fitSearchToColumns();
-    // After Add Entry or Edit Entry: the cursor in the Add/Edit Data tab's first field.
-    void focusFirstField();
-    // Fills every page afresh from the open database and the store.
-    void showDatabase();
-    // What "LastDataBase" says of the open database: its path, the untitled path, or
-    // storepath::kNotChosen while none is open.
-    QString lastDatabaseSetting() const;
-    // Tells the store's session record that the entries hold nothing unsaved (saved, or the
-    // user chose to discard them), and at path when given.
-    void recordSaved(const std::optional<QString>& path = std::nullopt,
-                     const std::optional<csvfile::Dialect>& dialect = std::nullopt);
-    // At start-up, when the store holds unsaved changes of the last session: asks whether to
-    // bring them back, and does. True when the session was recovered.
-    bool recoverSession();
-
-    // Undo and redo: takes the history's last step back, or makes the next one again, and
-    // brings the pages up to date.
-    void applyStep(bool forward);
-    // The step's name in the Edit menu's items.
-    QString stepName(const StoreStep& step) const;
-    // Stores what the shown page holds typed, so that history moves from there.
-    bool commitShownPage();
-    // True while undo and redo wait, the history kept for later.
-    bool historyWaits() const;
-    QList<CPage*> pages();
-
-    // Selects a tab without running page switching.
-    void selectTab(int tab);
-    // The column widths of list, as the user left them, for both lists.
-    void keepColumnWidths(const CViewTab& list);
-    // Gives both lists widths.
-    void shareColumnWidths(const QList<quint32>& widths);
-    void OnTabChanged(int tab);
-    void OnViewCommand(int tab);
-    // The File menu's items of the recent databases, after Save As.
-    void labelRecentDatabases();
+    // Tells of the lines of path that a load could not take as they stand, in text textNumber.
+    void reportLoadProblems(const QString& path, int textNumber, const QList<int>& lines);
+    // After a load that did not happen when the store no longer holds the database the window
+    // had (or there was none): the window shows an empty untitled one.
+    void showEmptyUntitledDatabase();
+    // The working store keeps entries of another database and refuses to let them go: the
+    // session goes on in an empty store of its own, with the record session.
+    void useScratchStore(const storesession::Update& session);
     // Opens path without a file dialog (a recent database, a handed file): as Open does after
     // its dialog, with Cancel in the save question. A file that is gone is reported, and
     // taken out of the recent databases.
@@ -252,15 +218,27 @@ private:
     bool existsOrTell(const QString& path);
     // The path of a drop, or empty after telling the user why it cannot be opened.
     QString droppedFile(const QList<QUrl>& urls);
-    // Runs a user command inside the one guard that reports file errors; nothing while an
-    // operation runs.
-    void guarded(void (CMyOrvaneDatabaseDlg::*command)());
-    void guarded(const std::function<void()>& command);
+    QString newDatabaseFile() const {
+        return m_power.m_dataFolder + QStringLiteral("/newdatabase.csv");
+    }
+    // Drops the columns of a new empty database that were never confirmed: the window shows the
+    // database it has again. Nothing when none is being defined.
+    void abandonNewDatabase();
 
-    // File commands.
-    bool BringPagesUpToDate();
-    void openHelp(const QString& topic);
-    void addHelpKey(QWidget* dialog, const QString& topic);
+    // Saving it.
+    // What became of the unsaved changes when a save was asked for.
+    enum class SaveOutcome {
+        Saved,      // in the file (or nothing was unsaved)
+        Discarded,  // the user chose not to save them
+        NotSaved,   // the save failed (the user has been told) or its file dialog was closed
+        Cancelled,  // the user cancelled the save while it was written
+    };
+    // Writes the entries to the CSV file at path in dialect: Saved, NotSaved or Cancelled.
+    SaveOutcome writeDatabaseFile(const QString& path, csvfile::Dialect dialect);
+    // Tells the store's session record that the entries hold nothing unsaved (saved, or the
+    // user chose to discard them), and at path when given.
+    void recordSaved(const std::optional<QString>& path = std::nullopt,
+                     const std::optional<csvfile::Dialect>& dialect = std::nullopt);
     // The save question; true when the command that asked may go on (nothing unsaved, saved,
     // or the user chose not to save). *outcome tells which, or why not.
     // offerCancel: the question has Cancel too, for commands that have no dialog of their own
@@ -273,18 +251,50 @@ private:
     // saved or not as it was.
     void exportSpreadsheet(const QString& path, spreadsheetfile::Format format);
     bool CloseRequested();
+
+    // The title.
     bool isUntitled() const { return m_database.isUntitled(); }
     QString untitledPath() const { return QLatin1Char('/') + text(texts::Untitled); }
-    QString newDatabaseFile() const {
-        return m_power.m_dataFolder + QStringLiteral("/newdatabase.csv");
-    }
     void setTitleForPath(const QString& path, bool modified);
     void refreshTitle();  // after a failed save: the title that the change flags call for
+
+    // Undo and redo.
+    // Undo and redo: takes the history's last step back, or makes the next one again, and
+    // brings the pages up to date.
+    void applyStep(bool forward);
+    // The step's name in the Edit menu's items.
+    QString stepName(const StoreStep& step) const;
+    // Stores what the shown page holds typed, so that history moves from there.
+    bool commitShownPage();
+    // True while undo and redo wait, the history kept for later.
+    bool historyWaits() const;
+
+    // Pages and tabs.
+    QList<CPage*> pages();
+    // The tab of the page that is shown.
+    int shownTab();
+    // Selects a tab without running page switching.
+    void selectTab(int tab);
+    void OnTabChanged(int tab);
+    void OnViewCommand(int tab);
     void showPage(CPage& page);
     void hidePage(CPage& page);
-    // Tells of the lines of path that a load could not take as they stand, in text textNumber.
-    void reportLoadProblems(const QString& path, int textNumber, const QList<int>& lines);
-    Prompter::Answer message(const QString& text, Prompter::Buttons buttons, Prompter::Icon icon);
+    // Fills every page afresh from the open database and the store.
+    void showDatabase();
+    bool BringPagesUpToDate();
+    // After the number of columns changed: the search criteria beyond the columns go, and
+    // View Filtered lists by those that are left.
+    void fitSearchToColumns();
+    // After Add Entry or Edit Entry: the cursor in the Add/Edit Data tab's first field.
+    void focusFirstField();
+    // The column widths of list, as the user left them, for both lists.
+    void keepColumnWidths(const CViewTab& list);
+    // Gives both lists widths.
+    void shareColumnWidths(const QList<quint32>& widths);
+
+    // Help.
+    void openHelp(const QString& topic);
+    void addHelpKey(QWidget* dialog, const QString& topic);
 
     PowerClass m_power;
     CTranslation m_translation;

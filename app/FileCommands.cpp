@@ -203,11 +203,11 @@ void CMyOrvaneDatabaseDlg::openLastDatabase() {
         if (!startFile.isEmpty()) {
             // The file given to the program, else the last database, as after a failed Open.
             if (existsOrTell(startFile))
-                outcome = loadDatabase(startFile);
+                outcome = openDatabaseFile(startFile);
         }
         if (outcome != LoadOutcome::Loaded)
-            outcome =
-                loadDatabase(m_power.ReadConfigPath(configkeys::kLastDatabase), Origin::LastFile);
+            outcome = openDatabaseFile(m_power.ReadConfigPath(configkeys::kLastDatabase),
+                                       Origin::LastFile);
         if (outcome == LoadOutcome::Loaded &&
             m_power.ReadConfig(configkeys::kLastDatabase) != storepath::kNotChosen) {
             selectTab(ViewAllTab);  // the list already holds the loaded entries
@@ -235,11 +235,11 @@ void CMyOrvaneDatabaseDlg::openLastDatabase() {
 }
 
 bool CMyOrvaneDatabaseDlg::LoadDatabase(const QString& path) {
-    return loadDatabase(path) == LoadOutcome::Loaded;
+    return openDatabaseFile(path) == LoadOutcome::Loaded;
 }
 
-CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::loadDatabase(const QString& path,
-                                                                     Origin origin) {
+CMyOrvaneDatabaseDlg::LoadOutcome CMyOrvaneDatabaseDlg::openDatabaseFile(const QString& path,
+                                                                         Origin origin) {
     if (!PowerClass::FileExists(path))
         return LoadOutcome::NoFile;
     Operation operation(*this);
@@ -459,7 +459,7 @@ void CMyOrvaneDatabaseDlg::showEmptyUntitledDatabase() {
     if (m_viewAllPage.m_active)
         m_viewAllPage.FillList(QString(), QString());
     if (m_viewFilteredPage.m_active)
-        m_viewFilteredPage.FillList(m_searchPage.m_filter, QString());
+        m_viewFilteredPage.FillList(m_searchPage.m_searchCondition, QString());
 }
 
 void CMyOrvaneDatabaseDlg::useScratchStore(const storesession::Update& session) {
@@ -482,11 +482,11 @@ void CMyOrvaneDatabaseDlg::reportLoadProblems(const QString& path, int textNumbe
 }
 
 bool CMyOrvaneDatabaseDlg::SaveDatabase(const QString& path) {
-    return saveDatabase(path, m_database.dialect()) == SaveOutcome::Saved;
+    return writeDatabaseFile(path, m_database.dialect()) == SaveOutcome::Saved;
 }
 
-CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::saveDatabase(const QString& path,
-                                                                     csvfile::Dialect dialect) {
+CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::writeDatabaseFile(
+    const QString& path, csvfile::Dialect dialect) {
     setWindowTitle(text(texts::PleaseWait));
     if (!BringPagesUpToDate()) {
         refreshTitle();
@@ -550,7 +550,7 @@ CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::saveDatabase(const QStri
             Prompter::Answer::Yes)
             return SaveOutcome::NotSaved;
         dialect.encoding = textencoding::Encoding::Utf8;
-        return saveDatabase(path, dialect);
+        return writeDatabaseFile(path, dialect);
     }
     m_database.saved(dialect);
     recordSaved(path, dialect);
@@ -587,7 +587,7 @@ bool CMyOrvaneDatabaseDlg::AskToSave(SaveOutcome* outcome, bool offerCancel) {
         else if (isUntitled())
             result = SaveAsFile();
         else
-            result = saveDatabase(m_database.path(), m_database.dialect());
+            result = writeDatabaseFile(m_database.path(), m_database.dialect());
     }
     if (outcome)
         *outcome = result;
@@ -687,9 +687,9 @@ CMyOrvaneDatabaseDlg::SaveOutcome CMyOrvaneDatabaseDlg::SaveAsFile(bool offerExp
                                                               : spreadsheetfile::Format::Ods);
         return SaveOutcome::NotSaved;  // the database is no more saved than it was
     }
-    const SaveOutcome outcome = saveDatabase(path, dialectOf(choice.type, current));
+    const SaveOutcome outcome = writeDatabaseFile(path, dialectOf(choice.type, current));
     if (outcome == SaveOutcome::Saved)
-        m_database.setPath(path);  // saveDatabase has recorded it as the last database
+        m_database.setPath(path);  // writeDatabaseFile has recorded it as the last database
     return outcome;
 }
 
@@ -795,7 +795,7 @@ void CMyOrvaneDatabaseDlg::OnNewDatabase() {
     }
     m_power.m_lines = {m_translation.templateColumns(chosen)};
     m_power.WriteLinesFile(newDatabaseFile());
-    loadDatabase(newDatabaseFile(), Origin::Template);
+    openDatabaseFile(newDatabaseFile(), Origin::Template);
 }
 
 QString CMyOrvaneDatabaseDlg::optionsValue() const {

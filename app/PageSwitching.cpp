@@ -55,7 +55,7 @@ bool CMyOrvaneDatabaseDlg::SwitchPage() {
     }
     if (m_searchPage.m_active) {
         m_searchPage.BuildSearchFilter();
-        m_viewFilteredPage.m_filter = m_searchPage.m_filter;
+        m_viewFilteredPage.m_searchCondition = m_searchPage.m_searchCondition;
         hidePage(m_searchPage);
     }
     if (m_addEditPage.m_active) {
@@ -97,7 +97,7 @@ bool CMyOrvaneDatabaseDlg::SwitchPage() {
         case ViewFilteredTab:
             showPage(m_viewFilteredPage);
             m_pollTimer.start();
-            m_viewFilteredPage.FillList(m_searchPage.m_filter, QString());
+            m_viewFilteredPage.FillList(m_searchPage.m_searchCondition, QString());
             break;
         case SearchTab:
             m_pollTimer.start();
@@ -139,7 +139,7 @@ void CMyOrvaneDatabaseDlg::fitSearchToColumns() {
     // every later search.
     m_searchPage.PreparePage();
     m_searchPage.BuildSearchFilter();
-    m_viewFilteredPage.m_filter = m_searchPage.m_filter;
+    m_viewFilteredPage.m_searchCondition = m_searchPage.m_searchCondition;
 }
 
 void CMyOrvaneDatabaseDlg::OnPollTimer() {

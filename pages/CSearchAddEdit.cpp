@@ -126,7 +126,7 @@ void CSearchAddEdit::BuildSearchFilter() {
                               sqltext::literal(value));
     }
     m_values.resize(columnCount());
-    m_filter = conditions.join(QStringLiteral(" AND "));
+    m_searchCondition = conditions.join(QStringLiteral(" AND "));
 }
 
 void CSearchAddEdit::SaveEditedEntry() {

@@ -41,7 +41,8 @@ public:
     QStringList m_values;
     // Edit mode: the ids of the entry being edited and its twins, when it came from a list.
     std::vector<qint64> m_entries;
-    QString m_filter;
+    // Search mode: the WHERE condition of the criteria last searched for.
+    QString m_searchCondition;
     bool m_addMode = false;
     bool m_searchMode = false;
 

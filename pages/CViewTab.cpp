@@ -236,7 +236,7 @@ int CViewTab::listColumnWidth(int column) const {
     return column < m_model.columnCount() ? m_list->columnWidth(column) : 0;
 }
 
-bool CViewTab::FillList(const QString& filter, const QString& sortColumn) {
+bool CViewTab::FillList(const QString& searchCondition, const QString& sortColumn) {
     QString order = sortColumn;
     if (m_columnWidths.size() < schema::columnNumber(order))
         order.clear();
@@ -247,8 +247,9 @@ bool CViewTab::FillList(const QString& filter, const QString& sortColumn) {
     const int n = static_cast<int>(headings.size());
 
     BusyCursor busy;
-    const FillKey key{filter, storePath(), textorder::language()};
-    bool listed = key == m_lastFill && m_listRead.done() && applyStoreChanges(filter, headings);
+    const FillKey key{searchCondition, storePath(), textorder::language()};
+    bool listed =
+        key == m_lastFill && m_listRead.done() && applyStoreChanges(searchCondition, headings);
     if (listed) {
         if (!sortList(sortedBy))
             return false;
@@ -257,7 +258,7 @@ bool CViewTab::FillList(const QString& filter, const QString& sortColumn) {
         SQLite3PowerClass store;
         const Expected expected = std::exchange(m_expected, {});
         std::optional<ResultGrid> loaded = std::exchange(m_loadedRows, std::nullopt);
-        if (loaded && filter.isEmpty()) {
+        if (loaded && searchCondition.isEmpty()) {
             store.m_resultValues = std::move(*loaded);
             m_listRead = StoreResult();
         } else {
@@ -265,8 +266,9 @@ bool CViewTab::FillList(const QString& filter, const QString& sortColumn) {
             store.m_resultValues.reserve(expected.bytes, expected.cells,
                                          n > 0 ? expected.cells / n : 0);
             // In store order, with ids: the list orders them itself and follows each change.
-            m_listRead = store.Query(storePath(), schema::table(), filter, QStringLiteral("rowid"),
-                                     n, SQLite3PowerClass::RowIds::Read, expected.listed);
+            m_listRead =
+                store.Query(storePath(), schema::table(), searchCondition, QStringLiteral("rowid"),
+                            n, SQLite3PowerClass::RowIds::Read, expected.listed);
         }
         listed = !m_listRead.failed();
         m_lastFill = listed ? key : FillKey();
@@ -275,9 +277,9 @@ bool CViewTab::FillList(const QString& filter, const QString& sortColumn) {
                       sortedBy);
         m_model.finishTextFilter();  // the list comes narrowed by the filter field, or not at all
     }
-    m_shownFilter = filter;
+    m_shownCondition = searchCondition;
     m_shownOrder = sortColumn;
-    m_counted = !filter.isEmpty();
+    m_counted = !searchCondition.isEmpty();
     showSortArrow(listed ? sortedBy : -1);
     QHeaderView* header = m_list->horizontalHeader();
     if (listed) {
@@ -321,7 +323,7 @@ void CViewTab::showSortArrow(int column) {
         header->setSortIndicator(column, Qt::AscendingOrder);
 }
 
-bool CViewTab::applyStoreChanges(const QString& filter, const QStringList& headings) {
+bool CViewTab::applyStoreChanges(const QString& searchCondition, const QStringList& headings) {
     if (!SQLite3PowerClass::CanOpen(storePath()).done())
         return false;
     const quint64 changes = storechanges::count();
@@ -329,8 +331,9 @@ bool CViewTab::applyStoreChanges(const QString& filter, const QStringList& headi
     if (!changed)
         return false;
     if (!changed->moves.empty()) {
-        // A filter names store columns, which then hold other values: it selects other entries.
-        if (!filter.isEmpty() || !m_model.moveColumns(changed->moves, headings))
+        // A search condition names store columns, which then hold other values: it selects other
+        // entries.
+        if (!searchCondition.isEmpty() || !m_model.moveColumns(changed->moves, headings))
             return false;
         m_model.finishTextFilter();
     } else if (headings != m_model.headings()) {
@@ -340,8 +343,8 @@ bool CViewTab::applyStoreChanges(const QString& filter, const QStringList& headi
     }
     if (!changed->rows.empty()) {
         QString condition = sqltext::rowidIn(changed->rows);
-        if (!filter.isEmpty())
-            condition += QStringLiteral(" AND (%1)").arg(filter);
+        if (!searchCondition.isEmpty())
+            condition += QStringLiteral(" AND (%1)").arg(searchCondition);
         SQLite3PowerClass store;
         const StoreResult read =
             store.Query(storePath(), schema::table(), condition, QStringLiteral("rowid"),
@@ -385,7 +388,7 @@ void CViewTab::setSortColumn(const QString& column) {
 
 void CViewTab::OnColumnClick(int column) {
     const QString chosen = schema::column(column + 1);
-    if (!FillList(m_filtered ? m_filter : QString(), chosen)) {
+    if (!FillList(m_filtered ? m_searchCondition : QString(), chosen)) {
         // The list stays in its order, and so does the arrow, which a click on the header has
         // moved to the column clicked.
         showSortArrow(m_model.sortColumn());

@@ -23,14 +23,15 @@ public:
 
     void OnInitDialog() override;
 
-    // Shows the store's entries that filter selects, in the order of sortColumn. A list that
-    // already shows the same query reads only the entries changed since, makes the store's
-    // column moves in its own rows (unless a filter selects them), and sorts in memory: a long
+    // Shows the store's entries that searchCondition (a search's WHERE condition; empty: every
+    // entry) selects, in the order of sortColumn. A list that already shows the same query
+    // reads only the entries changed since, makes the store's column moves in its own rows
+    // (unless a condition selects them), and sorts in memory: a long
     // list as an operation (startOperation) that the user can cancel. False when its sort was
     // cancelled or could not start now: the list then shows exactly what it showed.
-    bool FillList(const QString& filter, const QString& sortColumn);
-    // Reads the store again with the filter and sort column of the last fill.
-    void Refill() { FillList(m_shownFilter, m_shownOrder); }
+    bool FillList(const QString& searchCondition, const QString& sortColumn);
+    // Reads the store again with the search condition and sort column of the last fill.
+    void Refill() { FillList(m_shownCondition, m_shownOrder); }
 
     // Empties the list (rows, columns and count) and gives its memory back, before a new
     // database is read, so that a large database is never held twice.
@@ -86,7 +87,9 @@ public:
     void setSortColumn(const QString& column);
 
     bool m_filtered = false;
-    QString m_filter;
+    // View Filtered's: the condition of the search it lists (the typed filter is the model's
+    // text filter).
+    QString m_searchCondition;
     // Edit Entry asked to edit this entry, chosen when it was asked; the main window's poll
     // timer hands it to the Add/Edit Data tab.
     std::optional<ChosenEntry> m_editRequested;
@@ -114,9 +117,9 @@ private:
     bool sortList(int column);
     // The header's arrow over column (none for -1): the order of the rows shown.
     void showSortArrow(int column);
-    // Brings the list, which shows the query of filter, up to date with the store's changes
-    // since, column moves included, under headings; false when it must be read again.
-    bool applyStoreChanges(const QString& filter, const QStringList& headings);
+    // Brings the list, which shows the query of searchCondition, up to date with the store's
+    // changes since, column moves included, under headings; false when it must be read again.
+    bool applyStoreChanges(const QString& searchCondition, const QStringList& headings);
     void showCount();
     // The size of every button: the design's, or what the longest caption needs.
     QSize buttonSize() const;
@@ -136,16 +139,16 @@ private:
     // The query the list was last filled with, and the store's change count it shows. The
     // columns are not part of it: the store's changes say how they moved.
     struct FillKey {
-        QString filter, storePath, language;  // language: the order's rules
+        QString searchCondition, storePath, language;  // language: the order's rules
         bool operator==(const FillKey& other) const {
-            return filter == other.filter && storePath == other.storePath &&
+            return searchCondition == other.searchCondition && storePath == other.storePath &&
                    language == other.language;
         }
     };
     FillKey m_lastFill;
     quint64 m_shownChanges = 0;
     bool m_counted = false;
-    QString m_shownFilter;
+    QString m_shownCondition;
     QString m_shownOrder;
     struct Expected {
         qsizetype bytes = 0;

@@ -50,7 +50,7 @@ QStringList readAfresh(CMyOrvaneDatabaseDlg& window, const CViewTab& page, int* 
     const QString order = header->isSortIndicatorShown()
                               ? schema::column(header->sortIndicatorSection() + 1)
                               : QString();
-    fresh.FillList(page.m_filtered ? page.m_filter : QString(), order);
+    fresh.FillList(page.m_filtered ? page.m_searchCondition : QString(), order);
     typeFilter(fresh, page.filterField()->text());
     *total = fresh.listedRows().totalRowCount();
     return MainWindowHarness::listedRows(fresh);
@@ -277,7 +277,7 @@ void TestListUpdates::filterChangesNothingElse() {
     QVERIFY(counted);
 
     // Neither the search, the other list, the store nor the file know of it.
-    QCOMPARE(window.searchPage().m_filter, QStringLiteral("Column2 LIKE '%e%'"));
+    QCOMPARE(window.searchPage().m_searchCondition, QStringLiteral("Column2 LIKE '%e%'"));
     world.clickTab(CMyOrvaneDatabaseDlg::ViewAllTab);
     QCOMPARE(window.viewAllPage().listRowCount(), kPeople.size() - 1);
     QVERIFY(!window.windowTitle().contains('*'));

@@ -337,7 +337,7 @@ void MainWindowTest::searchFiltersViewFiltered() {
     QCOMPARE(search.heading()->text(), window.text(80));
     MainWindowHarness::typeInto(search.field(2), QStringLiteral("%O%"));
     world.clickTab(CMyOrvaneDatabaseDlg::ViewFilteredTab);
-    QCOMPARE(window.viewFilteredPage().m_filter, QStringLiteral("Column2 LIKE '%O%'"));
+    QCOMPARE(window.viewFilteredPage().m_searchCondition, QStringLiteral("Column2 LIKE '%O%'"));
     QCOMPARE(MainWindowHarness::listedRows(window.viewFilteredPage()),
              QStringList({"Smith|York|1970", "O'Brien|Cork|1955"}));
     const auto* count = window.viewFilteredPage().findChildren<QLabel*>().first();
