@@ -62,7 +62,7 @@ QStringList unnamedControls(QWidget* root) {
 
 }  // namespace
 
-class AccessibilityTest : public QObject {
+class TestAccessibility : public QObject {
     Q_OBJECT
 private slots:
     void everyControlHasAName();
@@ -72,7 +72,7 @@ private slots:
     void listCommandsByKeyboard();
 };
 
-void AccessibilityTest::everyControlHasAName() {
+void TestAccessibility::everyControlHasAName() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     for (int tab = 0; tab < CMyOrvaneDatabaseDlg::TabCount; ++tab) {
@@ -88,7 +88,7 @@ void AccessibilityTest::everyControlHasAName() {
     QCOMPARE(window.searchPage().field(2)->accessibleName(), "Town");
 }
 
-void AccessibilityTest::dialogsNameTheirControls() {
+void TestAccessibility::dialogsNameTheirControls() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     QStringList unnamed = {"not shown"};
@@ -110,7 +110,7 @@ void AccessibilityTest::dialogsNameTheirControls() {
     QVERIFY2(unnamed.isEmpty(), qPrintable("language: " + unnamed.join(", ")));
 }
 
-void AccessibilityTest::fieldsFollowTheColumns() {
+void TestAccessibility::fieldsFollowTheColumns() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     window.activateWindow();
@@ -124,7 +124,7 @@ void AccessibilityTest::fieldsFollowTheColumns() {
     }
 }
 
-void AccessibilityTest::enterKeepsTypedText() {
+void TestAccessibility::enterKeepsTypedText() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     world.clickTab(CMyOrvaneDatabaseDlg::AddEditTab);
@@ -137,7 +137,7 @@ void AccessibilityTest::enterKeepsTypedText() {
     QCOMPARE(MainWindowHarness::listedRows(window.viewAllPage()).last(), "Jones||");
 }
 
-void AccessibilityTest::listCommandsByKeyboard() {
+void TestAccessibility::listCommandsByKeyboard() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     window.activateWindow();
@@ -165,5 +165,5 @@ void AccessibilityTest::listCommandsByKeyboard() {
     QCOMPARE(window.tabs()->currentIndex(), int(CMyOrvaneDatabaseDlg::ViewFilteredTab));
 }
 
-QTEST_MAIN(AccessibilityTest)
+QTEST_MAIN(TestAccessibility)
 #include "test_accessibility.moc"

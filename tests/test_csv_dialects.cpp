@@ -52,7 +52,7 @@ int modalPrompts(const ScriptedPrompter& prompter) {
 
 }  // namespace
 
-class CsvDialectsTest : public QObject {
+class TestCsvDialects : public QObject {
     Q_OBJECT
 private slots:
     void commaFileOpensThroughThePreviewAndSavesBack();
@@ -71,7 +71,7 @@ private slots:
     void conversionFromTheCommandLine();
 };
 
-void CsvDialectsTest::commaFileOpensThroughThePreviewAndSavesBack() {
+void TestCsvDialects::commaFileOpensThroughThePreviewAndSavesBack() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith({"A;B", "1;2"});
     const QString path = world.env.writeFile("comma.csv", kComma);
@@ -93,7 +93,7 @@ void CsvDialectsTest::commaFileOpensThroughThePreviewAndSavesBack() {
     QCOMPARE(TestEnvironment::readFile(path), kComma + "Jones; Bob,Hull,\"x\"\"y\"\r\n");
 }
 
-void CsvDialectsTest::previewCancelledChangesNothing() {
+void TestCsvDialects::previewCancelledChangesNothing() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith({"A;B", "1;2"});
     const QString before = window.currentPath();
@@ -108,7 +108,7 @@ void CsvDialectsTest::previewCancelledChangesNothing() {
     QCOMPARE(window.recentDatabases().first(), before);
 }
 
-void CsvDialectsTest::previewChoicesAreHowTheFileIsRead_data() {
+void TestCsvDialects::previewChoicesAreHowTheFileIsRead_data() {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<int>("separator");  // the preview's line; -1 as found
     QTest::addColumn<bool>("quotes");
@@ -125,7 +125,7 @@ void CsvDialectsTest::previewChoicesAreHowTheFileIsRead_data() {
         << QByteArray("A|B,C\r\n1|2,3\r\n") << 3 << true << true << "A;B,C" << QStringList{"1|2,3"};
 }
 
-void CsvDialectsTest::previewChoicesAreHowTheFileIsRead() {
+void TestCsvDialects::previewChoicesAreHowTheFileIsRead() {
     QFETCH(QByteArray, file);
     QFETCH(int, separator);
     QFETCH(bool, quotes);
@@ -153,7 +153,7 @@ void CsvDialectsTest::previewChoicesAreHowTheFileIsRead() {
     QCOMPARE(TestEnvironment::readFile(path), file);
 }
 
-void CsvDialectsTest::ownFormatOpensWithoutAsking() {
+void TestCsvDialects::ownFormatOpensWithoutAsking() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith({"A;B", "1;2"});
     // Quotes that do not read as quoted throughout: the file reads as it always did.
@@ -164,7 +164,7 @@ void CsvDialectsTest::ownFormatOpensWithoutAsking() {
              (QStringList{"Ann|\"quoted\" text", "Bob|5' 10\""}));
 }
 
-void CsvDialectsTest::lastDatabaseOpensAgainAsChosen() {
+void TestCsvDialects::lastDatabaseOpensAgainAsChosen() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith({"A;B", "1;2"});
     world.env.prompter.queueDialog(preview(
@@ -178,7 +178,7 @@ void CsvDialectsTest::lastDatabaseOpensAgainAsChosen() {
     QCOMPARE(MainWindowHarness::listedRows(again.viewAllPage()), (QStringList{"1|2", "3|4"}));
 }
 
-void CsvDialectsTest::saveAsWritesEachType_data() {
+void TestCsvDialects::saveAsWritesEachType_data() {
     QTest::addColumn<int>("type");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("written");
@@ -199,7 +199,7 @@ void CsvDialectsTest::saveAsWritesEachType_data() {
     QTest::newRow("tab, UTF-16") << 5 << "tab16.tsv" << utf16;
 }
 
-void CsvDialectsTest::saveAsWritesEachType() {
+void TestCsvDialects::saveAsWritesEachType() {
     QFETCH(int, type);
     QFETCH(QString, name);
     QFETCH(QByteArray, written);
@@ -222,7 +222,7 @@ void CsvDialectsTest::saveAsWritesEachType() {
              QStringList{QString::fromUtf8("Müller|York")});
 }
 
-void CsvDialectsTest::ownFormatRefusesValuesItCannotHold() {
+void TestCsvDialects::ownFormatRefusesValuesItCannotHold() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith({"A;B", "1;2"});
     const QString path = world.env.writeFile("comma.csv", kComma);
@@ -248,7 +248,7 @@ void CsvDialectsTest::ownFormatRefusesValuesItCannotHold() {
     QVERIFY(!field->text().contains(QLatin1Char(';')));
 }
 
-void CsvDialectsTest::fileOfTooManyColumnsIsNotOffered() {
+void TestCsvDialects::fileOfTooManyColumnsIsNotOffered() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith({"A;B", "1;2"});
     QStringList names;
@@ -270,7 +270,7 @@ void CsvDialectsTest::fileOfTooManyColumnsIsNotOffered() {
     QCOMPARE(window.database().columnNames(), "A;B");
 }
 
-void CsvDialectsTest::handedFileWaitsForThePreview() {
+void TestCsvDialects::handedFileWaitsForThePreview() {
     // A file handed over while the preview stands opens after it, not under it.
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith({"A;B", "1;2"});
@@ -287,7 +287,7 @@ void CsvDialectsTest::handedFileWaitsForThePreview() {
     QCOMPARE(window.recentDatabases().mid(0, 2), (QStringList{books, comma}));
 }
 
-void CsvDialectsTest::spreadsheetIsACopy() {
+void TestCsvDialects::spreadsheetIsACopy() {
     // Written as a spreadsheet, the database stays its CSV file's, unsaved changes and all.
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith({"Name;Town", "Smith;York"});
@@ -306,7 +306,7 @@ void CsvDialectsTest::spreadsheetIsACopy() {
     QCOMPARE(TestEnvironment::readFile(path), MainWindowHarness::crlf({"Name;Town", "Smith;York"}));
 }
 
-void CsvDialectsTest::conversionFromTheCommandLine_data() {
+void TestCsvDialects::conversionFromTheCommandLine_data() {
     QTest::addColumn<QString>("format");
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<int>("exitCode");
@@ -332,7 +332,7 @@ void CsvDialectsTest::conversionFromTheCommandLine_data() {
     QTest::newRow("unknown format") << "pdf" << QStringList{"own.csv"} << 2 << QStringList{};
 }
 
-void CsvDialectsTest::conversionFromTheCommandLine() {
+void TestCsvDialects::conversionFromTheCommandLine() {
     QFETCH(QString, format);
     QFETCH(QStringList, files);
     QFETCH(int, exitCode);
@@ -383,5 +383,5 @@ void CsvDialectsTest::conversionFromTheCommandLine() {
     QVERIFY(!QFileInfo::exists(env.userStore()));
 }
 
-QTEST_MAIN(CsvDialectsTest)
+QTEST_MAIN(TestCsvDialects)
 #include "test_csv_dialects.moc"

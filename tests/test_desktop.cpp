@@ -66,7 +66,7 @@ QAction* recentItem(CMyOrvaneDatabaseDlg& window, int number) {
 
 }  // namespace
 
-class DesktopTest : public QObject {
+class TestDesktop : public QObject {
     Q_OBJECT
 private slots:
     void laterStartsHandOverToTheRunningProgram();
@@ -81,7 +81,7 @@ private slots:
     void recentDatabases();
 };
 
-void DesktopTest::laterStartsHandOverToTheRunningProgram() {
+void TestDesktop::laterStartsHandOverToTheRunningProgram() {
     TestEnvironment env;
     const QString program = QStringLiteral(ORVANE_PROGRAM_FILES "/orvane-database");
     QVERIFY(QDir().mkpath(env.userFolder()));
@@ -135,7 +135,7 @@ void DesktopTest::laterStartsHandOverToTheRunningProgram() {
     QVERIFY(next->finish());
 }
 
-void DesktopTest::fileOnTheCommandLine_data() {
+void TestDesktop::fileOnTheCommandLine_data() {
     QTest::addColumn<QString>("given");
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QString>("told");  // a text the user is told, empty: nothing
@@ -147,7 +147,7 @@ void DesktopTest::fileOnTheCommandLine_data() {
         << "gone.csv" << kPeopleRows << "gone.csv";
 }
 
-void DesktopTest::fileOnTheCommandLine() {
+void TestDesktop::fileOnTheCommandLine() {
     QFETCH(QString, given);
     QFETCH(QStringList, rows);
     QFETCH(QString, told);
@@ -167,7 +167,7 @@ void DesktopTest::fileOnTheCommandLine() {
     }
 }
 
-void DesktopTest::handedFileAsksAboutUnsavedChanges_data() {
+void TestDesktop::handedFileAsksAboutUnsavedChanges_data() {
     QTest::addColumn<Prompter::Answer>("answer");
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<QStringList>("peopleFile");  // people.csv's entries afterwards
@@ -178,7 +178,7 @@ void DesktopTest::handedFileAsksAboutUnsavedChanges_data() {
         << Prompter::Answer::Yes << kBooksRows << (kPeople + QStringList{"Jones;Leeds"});
 }
 
-void DesktopTest::handedFileAsksAboutUnsavedChanges() {
+void TestDesktop::handedFileAsksAboutUnsavedChanges() {
     QFETCH(Prompter::Answer, answer);
     QFETCH(QStringList, rows);
     QFETCH(QStringList, peopleFile);
@@ -195,7 +195,7 @@ void DesktopTest::handedFileAsksAboutUnsavedChanges() {
     QCOMPARE(TestEnvironment::readFile(people), MainWindowHarness::crlf(peopleFile));
 }
 
-void DesktopTest::handedFileWaitsForTheQuestionOpenNow() {
+void TestDesktop::handedFileWaitsForTheQuestionOpenNow() {
     // A file handed over while the Open command's save question stands must not open under
     // it: the command goes on with what the user answers, and the file comes after.
     MainWindowHarness world;
@@ -217,7 +217,7 @@ void DesktopTest::handedFileWaitsForTheQuestionOpenNow() {
     QCOMPARE(window.recentDatabases().mid(0, 2), (QStringList{books, other}));
 }
 
-void DesktopTest::droppedFiles_data() {
+void TestDesktop::droppedFiles_data() {
     QTest::addColumn<QStringList>("names");  // below the test's root; "web" for a web address
     QTest::addColumn<bool>("opens");
     QTest::newRow("one file") << QStringList{"books.csv"} << true;
@@ -226,7 +226,7 @@ void DesktopTest::droppedFiles_data() {
     QTest::newRow("a web address") << QStringList{"web"} << false;
 }
 
-void DesktopTest::droppedFiles() {
+void TestDesktop::droppedFiles() {
     QFETCH(QStringList, names);
     QFETCH(bool, opens);
     MainWindowHarness world;
@@ -258,7 +258,7 @@ void DesktopTest::droppedFiles() {
     }
 }
 
-void DesktopTest::dropIsRefusedWhileAnOperationRuns() {
+void TestDesktop::dropIsRefusedWhileAnOperationRuns() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     const QString books = world.writeDatabase("books.csv", kBooks);
@@ -278,7 +278,7 @@ void DesktopTest::dropIsRefusedWhileAnOperationRuns() {
     QVERIFY(world.env.prompter.messageTexts().isEmpty());
 }
 
-void DesktopTest::recentDatabases() {
+void TestDesktop::recentDatabases() {
     MainWindowHarness world;
     const QString people = world.writeDatabase("people.csv", kPeople);
     // A config.ini of an earlier version has no place for them yet.
@@ -333,5 +333,5 @@ void DesktopTest::recentDatabases() {
     QCOMPARE(again.recentDatabases().size(), 7);
 }
 
-QTEST_MAIN(DesktopTest)
+QTEST_MAIN(TestDesktop)
 #include "test_desktop.moc"

@@ -24,7 +24,7 @@ const QStringList kPeople = {
 
 }  // namespace
 
-class FileCommandsTest : public QObject {
+class TestFileCommands : public QObject {
     Q_OBJECT
 private slots:
     void templateDatabaseThroughWholeSession();
@@ -59,7 +59,7 @@ private slots:
     void entryFieldsRefuseWhatFilesCannotHold();
 };
 
-void FileCommandsTest::templateDatabaseThroughWholeSession() {
+void TestFileCommands::templateDatabaseThroughWholeSession() {
     MainWindowHarness world;
     world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(2));
     CMyOrvaneDatabaseDlg& window = world.start();
@@ -111,7 +111,7 @@ void FileCommandsTest::templateDatabaseThroughWholeSession() {
              "Jones|Carl");
 }
 
-void FileCommandsTest::newDialogListsTemplatesAndCancels() {
+void TestFileCommands::newDialogListsTemplatesAndCancels() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     int lines = 0;
@@ -139,7 +139,7 @@ void FileCommandsTest::newDialogListsTemplatesAndCancels() {
     QCOMPARE(window.database().columnNames(), "Name;Town");
 }
 
-void FileCommandsTest::newEmptyDatabaseGoesToSettings() {
+void TestFileCommands::newEmptyDatabaseGoesToSettings() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(0));
@@ -158,7 +158,7 @@ void FileCommandsTest::newEmptyDatabaseGoesToSettings() {
 // A new empty database whose columns are not confirmed yet (fewer than two): switching tabs
 // keeps the user on Settings, but Open, New, a language change and closing leave it as if New
 // had never been chosen, without the two-columns message.
-void FileCommandsTest::unconfirmedNewDatabase_data() {
+void TestFileCommands::unconfirmedNewDatabase_data() {
     QTest::addColumn<QString>("command");
     QTest::newRow("Open, dialog cancelled") << "open";
     QTest::newRow("New, dialog cancelled") << "new";
@@ -166,7 +166,7 @@ void FileCommandsTest::unconfirmedNewDatabase_data() {
     QTest::newRow("closing") << "close";
 }
 
-void FileCommandsTest::unconfirmedNewDatabase() {
+void TestFileCommands::unconfirmedNewDatabase() {
     QFETCH(QString, command);
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
@@ -211,7 +211,7 @@ void FileCommandsTest::unconfirmedNewDatabase() {
     QCOMPARE(world.env.storeRows(2).size(), command == "language" ? 2 : 3);
 }
 
-void FileCommandsTest::newDatabaseAbandonedByALoadedFile() {
+void TestFileCommands::newDatabaseAbandonedByALoadedFile() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     const QString second = world.writeDatabase("second.csv", {"A;B", "1;2"});
@@ -224,7 +224,7 @@ void FileCommandsTest::newDatabaseAbandonedByALoadedFile() {
     QCOMPARE(world.env.storeRows(2), QStringList{"1|2"});
 }
 
-void FileCommandsTest::saveWritesFileAndWidths() {
+void TestFileCommands::saveWritesFileAndWidths() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     const QString path = window.currentPath();
@@ -243,7 +243,7 @@ void FileCommandsTest::saveWritesFileAndWidths() {
     QVERIFY(!window.database().isModified());
 }
 
-void FileCommandsTest::saveAsAddsExtension_data() {
+void TestFileCommands::saveAsAddsExtension_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("written");
     QTest::newRow("no extension") << "data"
@@ -254,7 +254,7 @@ void FileCommandsTest::saveAsAddsExtension_data() {
                                      << "data.CSV.csv";
 }
 
-void FileCommandsTest::saveAsAddsExtension() {
+void TestFileCommands::saveAsAddsExtension() {
     QFETCH(QString, typed);
     QFETCH(QString, written);
     MainWindowHarness world;
@@ -267,7 +267,7 @@ void FileCommandsTest::saveAsAddsExtension() {
     QCOMPARE(world.env.config("LastDataBase"), window.currentPath());
 }
 
-void FileCommandsTest::saveAsOverExistingFileAnsweredNo() {
+void TestFileCommands::saveAsOverExistingFileAnsweredNo() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     const QString other = world.env.writeFile("other.csv", "keep me\r\n");
@@ -280,13 +280,13 @@ void FileCommandsTest::saveAsOverExistingFileAnsweredNo() {
     QCOMPARE(window.currentPath(), world.env.root() + "/people.csv");
 }
 
-void FileCommandsTest::saveQuestionBeforeOpen_data() {
+void TestFileCommands::saveQuestionBeforeOpen_data() {
     QTest::addColumn<bool>("save");
     QTest::newRow("Yes saves first") << true;
     QTest::newRow("No opens without saving") << false;
 }
 
-void FileCommandsTest::saveQuestionBeforeOpen() {
+void TestFileCommands::saveQuestionBeforeOpen() {
     QFETCH(bool, save);
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
@@ -307,7 +307,7 @@ void FileCommandsTest::saveQuestionBeforeOpen() {
     QVERIFY(!window.database().isModified());
 }
 
-void FileCommandsTest::openedFileHasNoUnsavedColumns() {
+void TestFileCommands::openedFileHasNoUnsavedColumns() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     world.clickTab(CMyOrvaneDatabaseDlg::SettingsTab);
@@ -327,7 +327,7 @@ void FileCommandsTest::openedFileHasNoUnsavedColumns() {
     QCOMPARE(world.env.prompter.messageTexts(), QStringList());
 }
 
-void FileCommandsTest::templateDatabaseStaysUntitledAcrossLanguages() {
+void TestFileCommands::templateDatabaseStaysUntitledAcrossLanguages() {
     MainWindowHarness world;
     world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(2));
     CMyOrvaneDatabaseDlg& window = world.start();
@@ -341,7 +341,7 @@ void FileCommandsTest::templateDatabaseStaysUntitledAcrossLanguages() {
     QCOMPARE(window.currentPath(), saved);
 }
 
-void FileCommandsTest::failedSaveKeepsUnsavedEntries() {
+void TestFileCommands::failedSaveKeepsUnsavedEntries() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     QVERIFY(world.addEntry({"Jones", "Hull"}));
@@ -372,7 +372,7 @@ void FileCommandsTest::failedSaveKeepsUnsavedEntries() {
     QCOMPARE(world.env.prompter.messageTexts().last(), window.text(609));
 }
 
-void FileCommandsTest::closingUntitledWhenSaveAsIsCancelled() {
+void TestFileCommands::closingUntitledWhenSaveAsIsCancelled() {
     MainWindowHarness world;
     world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(1));
     const QString untitled = "/" + world.start().text(130);
@@ -385,7 +385,7 @@ void FileCommandsTest::closingUntitledWhenSaveAsIsCancelled() {
     QCOMPARE(world.env.config("LastDataBase"), untitled);
 }
 
-void FileCommandsTest::openMissingFileChangesNothing() {
+void TestFileCommands::openMissingFileChangesNothing() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     const QString missing = world.env.root() + "/missing.csv";
@@ -397,7 +397,7 @@ void FileCommandsTest::openMissingFileChangesNothing() {
     QCOMPARE(world.env.storeRows(2), QStringList({"Smith|York", "Miller|"}));
 }
 
-void FileCommandsTest::unreadableFileChangesNothing() {
+void TestFileCommands::unreadableFileChangesNothing() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     const QString folder = world.env.root() + "/folder.csv";
@@ -411,7 +411,7 @@ void FileCommandsTest::unreadableFileChangesNothing() {
     QCOMPARE(world.env.storeRows(2), QStringList({"Smith|York", "Miller|"}));
 }
 
-void FileCommandsTest::loadTellsWhichLinesWillNotBeKept() {
+void TestFileCommands::loadTellsWhichLinesWillNotBeKept() {
     MainWindowHarness world;
     const QString wide = QStringList(27, "x").join(';');
     CMyOrvaneDatabaseDlg& window =
@@ -424,7 +424,7 @@ void FileCommandsTest::loadTellsWhichLinesWillNotBeKept() {
              QStringList({"Smith|York", "Miller|Leeds", "Jones|Hull"}));
 }
 
-void FileCommandsTest::searchIgnoresCaseOfEveryLetter_data() {
+void TestFileCommands::searchIgnoresCaseOfEveryLetter_data() {
     QTest::addColumn<QString>("criterion");
     QTest::addColumn<QStringList>("found");
     QTest::newRow("umlaut") << QString::fromUtf8("müller%") << QStringList{"Müller"};
@@ -435,7 +435,7 @@ void FileCommandsTest::searchIgnoresCaseOfEveryLetter_data() {
     QTest::newRow("SQL text") << "'; DROP TABLE Table1; --" << QStringList{};
 }
 
-void FileCommandsTest::searchIgnoresCaseOfEveryLetter() {
+void TestFileCommands::searchIgnoresCaseOfEveryLetter() {
     QFETCH(QString, criterion);
     QFETCH(QStringList, found);
     MainWindowHarness world;
@@ -449,7 +449,7 @@ void FileCommandsTest::searchIgnoresCaseOfEveryLetter() {
     QCOMPARE(world.env.storeRows(1).size(), 4);
 }
 
-void FileCommandsTest::editChangesIdenticalTwinsAndKeepsLongValues() {
+void TestFileCommands::editChangesIdenticalTwinsAndKeepsLongValues() {
     MainWindowHarness world;
     const QString longValue(40000, 'z');
     CMyOrvaneDatabaseDlg& window =
@@ -470,7 +470,7 @@ void FileCommandsTest::editChangesIdenticalTwinsAndKeepsLongValues() {
     QCOMPARE(world.env.storeRows(2).size(), 3);
 }
 
-void FileCommandsTest::entryFieldsRefuseWhatFilesCannotHold() {
+void TestFileCommands::entryFieldsRefuseWhatFilesCannotHold() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     world.clickTab(CMyOrvaneDatabaseDlg::AddEditTab);
@@ -490,7 +490,7 @@ void FileCommandsTest::entryFieldsRefuseWhatFilesCannotHold() {
     QCOMPARE(criterion->text(), "a;%");
 }
 
-void FileCommandsTest::editContinuesAfterComingBack() {
+void TestFileCommands::editContinuesAfterComingBack() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window =
         world.startWith({"Name;Town;Phone", "Alpha;Aachen;111", "Beta;Bonn;222"});
@@ -511,7 +511,7 @@ void FileCommandsTest::editContinuesAfterComingBack() {
     QVERIFY(world.env.prompter.messageTexts().isEmpty());
 }
 
-void FileCommandsTest::editOfAVanishedEntryIsReported() {
+void TestFileCommands::editOfAVanishedEntryIsReported() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     CViewTab& list = window.viewAllPage();
@@ -541,7 +541,7 @@ void FileCommandsTest::editOfAVanishedEntryIsReported() {
     QVERIFY(world.env.prompter.messageTexts().isEmpty());
 }
 
-void FileCommandsTest::searchFieldsBeyondTheColumnsAreEmptied() {
+void TestFileCommands::searchFieldsBeyondTheColumnsAreEmptied() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window =
         world.startWith({"A;B;C;D;E", "1;2;3;4;x", "1;2;3;4;y"}, "wide.csv");
@@ -568,7 +568,7 @@ void FileCommandsTest::searchFieldsBeyondTheColumnsAreEmptied() {
 }
 
 // A column removed takes the criterion typed for it along, from the field and from the filter.
-void FileCommandsTest::searchFieldsFollowARemovedColumn() {
+void TestFileCommands::searchFieldsFollowARemovedColumn() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith({"A;B;C", "1;2;x", "1;2;y"}, "abc.csv");
     world.clickTab(CMyOrvaneDatabaseDlg::SearchTab);
@@ -583,7 +583,7 @@ void FileCommandsTest::searchFieldsFollowARemovedColumn() {
     QVERIFY(window.searchPage().field(3)->text().isEmpty());
 }
 
-void FileCommandsTest::firstStartCancelledIsUntitled() {
+void TestFileCommands::firstStartCancelledIsUntitled() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.start();  // the New Database dialog is cancelled
     const QString untitled = window.text(130);
@@ -603,7 +603,7 @@ void FileCommandsTest::firstStartCancelledIsUntitled() {
     QCOMPARE(world.env.config("LastDataBase"), saved);
 }
 
-void FileCommandsTest::openStartsInTheDatabasesFolder() {
+void TestFileCommands::openStartsInTheDatabasesFolder() {
     MainWindowHarness world;
     const QString path = world.writeDatabase("files/people.csv", kPeople);
     world.env.setConfig("LastDataBase", path);
@@ -617,7 +617,7 @@ void FileCommandsTest::openStartsInTheDatabasesFolder() {
     QCOMPARE(world.env.prompter.prompts().last().text, QDir::homePath());
 }
 
-void FileCommandsTest::newDialogOffersOkOnlyWithALineMarked() {
+void TestFileCommands::newDialogOffersOkOnlyWithALineMarked() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     bool okWithLine = false;
@@ -642,5 +642,5 @@ void FileCommandsTest::newDialogOffersOkOnlyWithALineMarked() {
     QVERIFY(!okWithoutLine);
 }
 
-QTEST_MAIN(FileCommandsTest)
+QTEST_MAIN(TestFileCommands)
 #include "test_file_commands.moc"

@@ -34,7 +34,7 @@ QStringList matches(const QString& text, const QString& pattern) {
 
 }  // namespace
 
-class InstallationTest : public QObject {
+class TestInstallation : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -59,7 +59,7 @@ private:
     QTemporaryDir m_prefix;
 };
 
-void InstallationTest::initTestCase() {
+void TestInstallation::initTestCase() {
     QVERIFY(m_prefix.isValid());
     QProcess install;
     install.setProcessChannelMode(QProcess::MergedChannels);
@@ -70,7 +70,7 @@ void InstallationTest::initTestCase() {
              install.readAll().constData());
 }
 
-void InstallationTest::installedFiles_data() {
+void TestInstallation::installedFiles_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<bool>("sameAsBuild");  // the build's converted file, byte for byte
     const QString program = ORVANE_INSTALLED_PROGRAM_DIR "/";
@@ -86,7 +86,7 @@ void InstallationTest::installedFiles_data() {
                           << false;
 }
 
-void InstallationTest::installedFiles() {
+void TestInstallation::installedFiles() {
     QFETCH(QString, path);
     QFETCH(bool, sameAsBuild);
     const QFileInfo file(installed(path));
@@ -98,7 +98,7 @@ void InstallationTest::installedFiles() {
     }
 }
 
-void InstallationTest::launcherStartsTheProgramInItsFolder() {
+void TestInstallation::launcherStartsTheProgramInItsFolder() {
     // The command on the PATH is a link; the program must still find the files beside itself,
     // which it shows by copying its config.ini and store templates into the user's folder.
     const QString command = installed(ORVANE_INSTALLED_BIN_DIR "/orvane-database");
@@ -132,7 +132,7 @@ void InstallationTest::launcherStartsTheProgramInItsFolder() {
     QVERIFY(readAll(store).startsWith(QByteArray("SQLite format 3", 16)));
 }
 
-QString InstallationTest::desktopValue(const QString& key) const {
+QString TestInstallation::desktopValue(const QString& key) const {
     const QStringList lines = QString::fromUtf8(readAll(desktopFile())).split('\n');
     for (const QString& line : lines) {
         if (line.startsWith(key + '='))
@@ -141,7 +141,7 @@ QString InstallationTest::desktopValue(const QString& key) const {
     return {};
 }
 
-void InstallationTest::desktopEntryNamesTheLauncherAndIcon() {
+void TestInstallation::desktopEntryNamesTheLauncherAndIcon() {
     QVERIFY(QFileInfo::exists(desktopFile()));
     const QString exec = desktopValue("Exec").section(' ', 0, 0);
     QVERIFY(QFileInfo(installed(ORVANE_INSTALLED_BIN_DIR "/" + exec)).isExecutable());
@@ -152,7 +152,7 @@ void InstallationTest::desktopEntryNamesTheLauncherAndIcon() {
     QVERIFY(desktopValue("Categories").split(';').contains("Office"));
 }
 
-void InstallationTest::desktopEntryIsValid() {
+void TestInstallation::desktopEntryIsValid() {
     const QString validator = QStandardPaths::findExecutable("desktop-file-validate");
     if (validator.isEmpty())
         QSKIP("desktop-file-validate is not installed (package desktop-file-utils)");
@@ -164,7 +164,7 @@ void InstallationTest::desktopEntryIsValid() {
     QVERIFY2(validate.exitCode() == 0 && complaints.trimmed().isEmpty(), complaints.constData());
 }
 
-void InstallationTest::desktopEntryOpensCsvFiles() {
+void TestInstallation::desktopEntryOpensCsvFiles() {
     // "Open With" and a double-click hand the file over: the entry takes one (%f) and declares
     // the type the desktop's shared MIME database gives a CSV file, whichever name it uses.
     QVERIFY(desktopValue("Exec").endsWith(QLatin1String(" %f")));
@@ -181,7 +181,7 @@ void InstallationTest::desktopEntryOpensCsvFiles() {
         QVERIFY2(declared.contains(alias), qPrintable(alias));
 }
 
-void InstallationTest::helpPage_data() {
+void TestInstallation::helpPage_data() {
     QTest::addColumn<QString>("language");
     QTest::addColumn<QString>("topic");
     for (const QString& language : kLanguages) {
@@ -190,7 +190,7 @@ void InstallationTest::helpPage_data() {
     }
 }
 
-void InstallationTest::helpPage() {
+void TestInstallation::helpPage() {
     // The program opens help/<language>/<topic>.html; every page leads to every topic of its
     // language and to itself in every other language.
     QFETCH(QString, language);
@@ -215,7 +215,7 @@ void InstallationTest::helpPage() {
     QVERIFY(entryLinks.contains(relative));
 }
 
-void InstallationTest::helpLinksLeadSomewhere() {
+void TestInstallation::helpLinksLeadSomewhere() {
     // Every relative link of the guide names a file that is installed, and every "#part" an
     // id in it.
     QStringList pages = {programFolder() + "/help.html"};
@@ -244,5 +244,5 @@ void InstallationTest::helpLinksLeadSomewhere() {
     QVERIFY2(broken.isEmpty(), qPrintable(broken.join('\n')));
 }
 
-QTEST_GUILESS_MAIN(InstallationTest)
+QTEST_GUILESS_MAIN(TestInstallation)
 #include "test_installation.moc"

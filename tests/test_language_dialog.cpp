@@ -39,7 +39,7 @@ void writeTranslation(const TestEnvironment& env, const QStringList& lines) {
 
 }  // namespace
 
-class LanguageDialogTest : public QObject {
+class TestLanguageDialog : public QObject {
     Q_OBJECT
 private slots:
     void showsCurrentLanguage_data();
@@ -54,7 +54,7 @@ private slots:
     void mainWindowChangesLanguage();
 };
 
-void LanguageDialogTest::showsCurrentLanguage_data() {
+void TestLanguageDialog::showsCurrentLanguage_data() {
     QTest::addColumn<QString>("language");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<bool>("inList");
@@ -66,7 +66,7 @@ void LanguageDialogTest::showsCurrentLanguage_data() {
     QTest::newRow("header the file lacks") << "[1049]" << kSystemDefault << false;
 }
 
-void LanguageDialogTest::showsCurrentLanguage() {
+void TestLanguageDialog::showsCurrentLanguage() {
     QFETCH(QString, language);
     QFETCH(QString, shown);
     QFETCH(bool, inList);
@@ -81,7 +81,7 @@ void LanguageDialogTest::showsCurrentLanguage() {
     QCOMPARE(dialog.findChild<QGroupBox*>()->title(), QStringLiteral("Pick one:"));
 }
 
-void LanguageDialogTest::okHandsBackTheChosenHeader_data() {
+void TestLanguageDialog::okHandsBackTheChosenHeader_data() {
     QTest::addColumn<QString>("language");
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("result");
@@ -105,7 +105,7 @@ void LanguageDialogTest::okHandsBackTheChosenHeader_data() {
                                 << "[1033]";
 }
 
-void LanguageDialogTest::okHandsBackTheChosenHeader() {
+void TestLanguageDialog::okHandsBackTheChosenHeader() {
     QFETCH(QString, language);
     QFETCH(QString, chosen);
     QFETCH(QString, result);
@@ -119,7 +119,7 @@ void LanguageDialogTest::okHandsBackTheChosenHeader() {
     QCOMPARE(dialog.m_language, result);
 }
 
-void LanguageDialogTest::escapeAndCloseChangeNothing() {
+void TestLanguageDialog::escapeAndCloseChangeNothing() {
     DesktopTestEnvironment env;
     CLanguage dialog(nullptr);
     dialog.m_language = QStringLiteral("[1031]");
@@ -143,7 +143,7 @@ void LanguageDialogTest::escapeAndCloseChangeNothing() {
     QCOMPARE(dialog.m_language, QStringLiteral("[1031]"));
 }
 
-void LanguageDialogTest::listIsSortedSectionsKeepFileOrder() {
+void TestLanguageDialog::listIsSortedSectionsKeepFileOrder() {
     DesktopTestEnvironment env;
     writeTranslation(
         env, {"[1033]", "00000 texts", "00002 English", "[EOL]", "[1036]", "00000 textes",
@@ -161,7 +161,7 @@ void LanguageDialogTest::listIsSortedSectionsKeepFileOrder() {
     QCOMPARE(dialog.languageList()->currentText(), QStringLiteral("français"));
 }
 
-void LanguageDialogTest::readsHeadersOnly() {
+void TestLanguageDialog::readsHeadersOnly() {
     // Only lines of exactly six characters that begin with "[" are headers; the name stands
     // on the second line after one, so a header near the end of the file gets an empty name.
     DesktopTestEnvironment env;
@@ -186,7 +186,7 @@ void LanguageDialogTest::readsHeadersOnly() {
     QCOMPARE(dialog.m_language, QStringLiteral("[1033]"));
 }
 
-void LanguageDialogTest::missingTranslationFile() {
+void TestLanguageDialog::missingTranslationFile() {
     DesktopTestEnvironment env;
     const QString path = env.programFolder() + QStringLiteral("/orvanedbtrl.ini");
     QVERIFY(QFile::remove(path));
@@ -197,7 +197,7 @@ void LanguageDialogTest::missingTranslationFile() {
     QCOMPARE(error->kind(), FileError::Kind::NotFound);
 }
 
-void LanguageDialogTest::windowSpeaksTheProgramsLanguage() {
+void TestLanguageDialog::windowSpeaksTheProgramsLanguage() {
     DesktopTestEnvironment env;
     env.setConfig(QStringLiteral("Language"), QStringLiteral("[1031]"));
     CLanguage dialog(nullptr);
@@ -212,7 +212,7 @@ void LanguageDialogTest::windowSpeaksTheProgramsLanguage() {
     QVERIFY(dialog.languageList()->findText(QStringLiteral("(System language)")) >= 0);
 }
 
-void LanguageDialogTest::mainWindowChangesLanguage() {
+void TestLanguageDialog::mainWindowChangesLanguage() {
     MainWindowHarness world;
     DesktopTestEnvironment& env = world.env;
     QByteArray csv = "Name;City\r\nAnn;Rome\r\n";
@@ -245,5 +245,5 @@ void LanguageDialogTest::mainWindowChangesLanguage() {
     QCOMPARE(env.prompter.messageTexts(), QStringList());
 }
 
-QTEST_MAIN(LanguageDialogTest)
+QTEST_MAIN(TestLanguageDialog)
 #include "test_language_dialog.moc"

@@ -229,7 +229,7 @@ QStringList overlaps(QWidget* root) {
 
 }  // namespace
 
-class LookTest : public QObject {
+class TestLook : public QObject {
     Q_OBJECT
 private slots:
     void initTestCase();
@@ -254,31 +254,31 @@ private:
     QString m_defaultStyle;
 };
 
-void LookTest::initTestCase() {
+void TestLook::initTestCase() {
     m_defaultStyle = QApplication::style()->name();
     // The second run of the suite is at twice the scale.
     if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
         QCOMPARE(qApp->devicePixelRatio(), qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
 }
 
-void LookTest::cleanup() {
+void TestLook::cleanup() {
     useStyle(m_defaultStyle);
 }
 
-void LookTest::useStyle(const QString& name) {
+void TestLook::useStyle(const QString& name) {
     // A new style brings its own light palette.
     QApplication::setStyle(QStyleFactory::create(name));
     QApplication::setPalette(QApplication::style()->standardPalette());
     QCoreApplication::processEvents();
 }
 
-void LookTest::usePalette(const QString& name) {
+void TestLook::usePalette(const QString& name) {
     QApplication::setPalette(
         name == QLatin1String("dark") ? darkPalette() : QApplication::style()->standardPalette());
     QCoreApplication::processEvents();  // the change reaches the windows as a posted event
 }
 
-std::unique_ptr<MainWindowHarness> LookTest::startWindow(const QString& section) {
+std::unique_ptr<MainWindowHarness> TestLook::startWindow(const QString& section) {
     auto world = std::make_unique<MainWindowHarness>();
     world->env.setConfig(QStringLiteral("Language"), section);
     CTranslation texts;
@@ -293,7 +293,7 @@ std::unique_ptr<MainWindowHarness> LookTest::startWindow(const QString& section)
     return world;
 }
 
-void LookTest::textsKeepContrast_data() {
+void TestLook::textsKeepContrast_data() {
     QTest::addColumn<QString>("palette");
     QTest::addColumn<int>("tab");
     const char* const tabs[] = {"View All", "View Filtered", "Search", "Add/Edit Data", "Settings"};
@@ -303,7 +303,7 @@ void LookTest::textsKeepContrast_data() {
     }
 }
 
-void LookTest::textsKeepContrast() {
+void TestLook::textsKeepContrast() {
     QFETCH(QString, palette);
     QFETCH(int, tab);
     usePalette(palette);
@@ -321,7 +321,7 @@ void LookTest::textsKeepContrast() {
     QVERIFY2(poor.isEmpty(), qPrintable(poor.join(QStringLiteral("\n"))));
 }
 
-void LookTest::dialogsKeepContrast_data() {
+void TestLook::dialogsKeepContrast_data() {
     QTest::addColumn<QString>("palette");
     QTest::addColumn<QString>("dialog");
     for (const char* palette : {"light", "dark"}) {
@@ -330,7 +330,7 @@ void LookTest::dialogsKeepContrast_data() {
     }
 }
 
-void LookTest::dialogsKeepContrast() {
+void TestLook::dialogsKeepContrast() {
     QFETCH(QString, palette);
     QFETCH(QString, dialog);
     usePalette(palette);
@@ -357,7 +357,7 @@ void LookTest::dialogsKeepContrast() {
     QVERIFY2(poor.isEmpty(), qPrintable(poor.join(QStringLiteral("\n"))));
 }
 
-void LookTest::followsAPaletteChangeWhileRunning() {
+void TestLook::followsAPaletteChangeWhileRunning() {
     const auto world = startWindow();
     CMyOrvaneDatabaseDlg& window = world->window();
     CViewTab& list = window.viewAllPage();
@@ -382,7 +382,7 @@ void LookTest::followsAPaletteChangeWhileRunning() {
     QVERIFY2(poor.isEmpty(), qPrintable(poor.join(QStringLiteral("\n"))));
 }
 
-void LookTest::textsShowWhole_data() {
+void TestLook::textsShowWhole_data() {
     QTest::addColumn<QString>("section");
     QTest::addColumn<QString>("style");
     QVERIFY(QStyleFactory::keys().contains(QStringLiteral("Windows")));
@@ -393,7 +393,7 @@ void LookTest::textsShowWhole_data() {
     }
 }
 
-void LookTest::textsShowWhole() {
+void TestLook::textsShowWhole() {
     QFETCH(QString, section);
     QFETCH(QString, style);
     useStyle(style);
@@ -462,7 +462,7 @@ void LookTest::textsShowWhole() {
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("\n"))));
 }
 
-void LookTest::newColumnsShowTheirNames() {
+void TestLook::newColumnsShowTheirNames() {
     // Widths the user left stay, even narrower than the names; a column without one (a new
     // one) is as wide as its name needs, and at least the default width.
     MainWindowHarness world;
@@ -489,7 +489,7 @@ void LookTest::newColumnsShowTheirNames() {
     QCOMPARE(list.listColumnWidth(1), 150);
 }
 
-void LookTest::iconsStaySharpAtDoubleScale() {
+void TestLook::iconsStaySharpAtDoubleScale() {
     const auto world = startWindow();
     CMyOrvaneDatabaseDlg& window = world->window();
     struct Shown {
@@ -525,13 +525,13 @@ void LookTest::iconsStaySharpAtDoubleScale() {
     QVERIFY2(blurred.isEmpty(), qPrintable(blurred.join(QStringLiteral("\n"))));
 }
 
-void LookTest::helpPagesKeepContrast_data() {
+void TestLook::helpPagesKeepContrast_data() {
     QTest::addColumn<QString>("scheme");
     QTest::newRow("light") << "light";
     QTest::newRow("dark") << "dark";
 }
 
-void LookTest::helpPagesKeepContrast() {
+void TestLook::helpPagesKeepContrast() {
     QFETCH(QString, scheme);
     QFile file(QStringLiteral(ORVANE_PROGRAM_FILES "/help/help.css"));
     QVERIFY(file.open(QIODevice::ReadOnly));
@@ -566,5 +566,5 @@ void LookTest::helpPagesKeepContrast() {
     }
 }
 
-QTEST_MAIN(LookTest)
+QTEST_MAIN(TestLook)
 #include "test_look.moc"

@@ -33,7 +33,7 @@ const QStringList kPeople = {
 
 }  // namespace
 
-class MainWindowTest : public QObject {
+class TestMainWindow : public QObject {
     Q_OBJECT
 private slots:
     void firstStartMakesUserFiles();
@@ -59,7 +59,7 @@ private slots:
     void unusableStoreIsReplacedAtStart();
 };
 
-void MainWindowTest::firstStartMakesUserFiles() {
+void TestMainWindow::firstStartMakesUserFiles() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.start();
 
@@ -76,7 +76,7 @@ void MainWindowTest::firstStartMakesUserFiles() {
     QCOMPARE(window.tabs()->currentIndex(), 0);
 }
 
-void MainWindowTest::menuFollowsLanguage_data() {
+void TestMainWindow::menuFollowsLanguage_data() {
     QTest::addColumn<QString>("lang");
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("newDatabase");
@@ -104,7 +104,7 @@ void MainWindowTest::menuFollowsLanguage_data() {
                                          << "&Yes";
 }
 
-void MainWindowTest::menuFollowsLanguage() {
+void TestMainWindow::menuFollowsLanguage() {
     QFETCH(QString, lang);
     QFETCH(QString, file);
     QFETCH(QString, newDatabase);
@@ -137,7 +137,7 @@ void MainWindowTest::menuFollowsLanguage() {
         QVERIFY(!window.tabs()->tabIcon(tab).isNull());
 }
 
-void MainWindowTest::layoutFollowsClientArea() {
+void TestMainWindow::layoutFollowsClientArea() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -164,7 +164,7 @@ void MainWindowTest::layoutFollowsClientArea() {
     QCOMPARE(buttonAt(175), QRect(558, 416, 105, 24));
 }
 
-void MainWindowTest::settingsGiveSortColumnAndWidths() {
+void TestMainWindow::settingsGiveSortColumnAndWidths() {
     MainWindowHarness world;
     world.env.setConfig("Options", "0200000000");
     world.env.setConfig("LastColumnWidths", "120;;80");
@@ -182,7 +182,7 @@ void MainWindowTest::settingsGiveSortColumnAndWidths() {
     QCOMPARE(header->sortIndicatorSection(), 1);
 }
 
-void MainWindowTest::columnWidthsSetting_data() {
+void TestMainWindow::columnWidthsSetting_data() {
     QTest::addColumn<QString>("setting");
     QTest::addColumn<QList<quint32>>("widths");
     QTest::addColumn<int>("count");
@@ -201,7 +201,7 @@ void MainWindowTest::columnWidthsSetting_data() {
         << QStringLiteral("120;80;60") << QList<quint32>{120, 80, 60} << 1 << QStringLiteral("120");
 }
 
-void MainWindowTest::columnWidthsSetting() {
+void TestMainWindow::columnWidthsSetting() {
     QFETCH(QString, setting);
     QFETCH(QList<quint32>, widths);
     QFETCH(int, count);
@@ -210,7 +210,7 @@ void MainWindowTest::columnWidthsSetting() {
     QCOMPARE(columnwidths::toSetting(widths, count), saved);
 }
 
-void MainWindowTest::lastDatabaseOpensAtStart() {
+void TestMainWindow::lastDatabaseOpensAtStart() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
 
@@ -229,7 +229,7 @@ void MainWindowTest::lastDatabaseOpensAtStart() {
     QCOMPARE(count->text(), QStringLiteral("Entries: 3"));
 }
 
-void MainWindowTest::headerClickSortsAndKeepsSortColumn() {
+void TestMainWindow::headerClickSortsAndKeepsSortColumn() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     CViewTab& page = window.viewAllPage();
@@ -251,7 +251,7 @@ void MainWindowTest::headerClickSortsAndKeepsSortColumn() {
     QCOMPARE(world.env.config("Options"), QStringLiteral("0300000000"));
 }
 
-void MainWindowTest::removeEntryRemovesTwinsAndShortLines() {
+void TestMainWindow::removeEntryRemovesTwinsAndShortLines() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(
         {"Name;Town;Born", "Smith;York;1970", "Smith;York;1970", "Short", "O'Brien;Cork;1955"});
@@ -271,7 +271,7 @@ void MainWindowTest::removeEntryRemovesTwinsAndShortLines() {
     }
 }
 
-void MainWindowTest::copyEntryPutsOneValuePerLine() {
+void TestMainWindow::copyEntryPutsOneValuePerLine() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     CViewTab& page = window.viewAllPage();
@@ -283,7 +283,7 @@ void MainWindowTest::copyEntryPutsOneValuePerLine() {
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("O'Brien\r\nCork\r\n1955\r\n"));
 }
 
-void MainWindowTest::listRequestsHandOverToAddEdit() {
+void TestMainWindow::listRequestsHandOverToAddEdit() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     CViewTab& page = window.viewAllPage();
@@ -315,7 +315,7 @@ void MainWindowTest::listRequestsHandOverToAddEdit() {
     QCOMPARE(QApplication::focusWidget(), addEdit.field(1));
 }
 
-void MainWindowTest::widthsTravelBetweenLists() {
+void TestMainWindow::widthsTravelBetweenLists() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     window.viewAllPage().list()->setColumnWidth(1, 230);
@@ -327,7 +327,7 @@ void MainWindowTest::widthsTravelBetweenLists() {
     QCOMPARE(window.viewAllPage().m_columnWidths.at(1), 230u);
 }
 
-void MainWindowTest::searchFiltersViewFiltered() {
+void TestMainWindow::searchFiltersViewFiltered() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     CSearchAddEdit& search = window.searchPage();
@@ -351,7 +351,7 @@ void MainWindowTest::searchFiltersViewFiltered() {
     QCOMPARE(MainWindowHarness::listedRows(window.viewFilteredPage()).size(), 3);
 }
 
-void MainWindowTest::addEditMarksTitle() {
+void TestMainWindow::addEditMarksTitle() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     CSearchAddEdit& addEdit = window.addEditPage();
@@ -385,7 +385,7 @@ public slots:
     void open(const QUrl& url) { urls.append(url); }
 };
 
-void MainWindowTest::helpWebsiteAndAbout() {
+void TestMainWindow::helpWebsiteAndAbout() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     OpenedUrls opened;
@@ -405,7 +405,7 @@ void MainWindowTest::helpWebsiteAndAbout() {
 
 // F1 opens the page of the shown tab in the language of the texts, wherever the build put the
 // pages of that language.
-void MainWindowTest::helpInTheTextsLanguage_data() {
+void TestMainWindow::helpInTheTextsLanguage_data() {
     QTest::addColumn<QString>("language");
     QTest::addColumn<QString>("folder");
     QTest::newRow("German") << "[1031]"
@@ -414,7 +414,7 @@ void MainWindowTest::helpInTheTextsLanguage_data() {
                                           << "pt_BR";
 }
 
-void MainWindowTest::helpInTheTextsLanguage() {
+void TestMainWindow::helpInTheTextsLanguage() {
     QFETCH(QString, language);
     QFETCH(QString, folder);
     MainWindowHarness world;
@@ -429,13 +429,13 @@ void MainWindowTest::helpInTheTextsLanguage() {
              QList<QUrl>{QUrl::fromLocalFile(world.env.programFolder() + QLatin1Char('/') + page)});
 }
 
-void MainWindowTest::missingInstallationFileIsNamed_data() {
+void TestMainWindow::missingInstallationFileIsNamed_data() {
     QTest::addColumn<QString>("file");
     QTest::newRow("settings template") << "config.ini";
     QTest::newRow("translation file") << "orvanedbtrl.ini";
 }
 
-void MainWindowTest::missingInstallationFileIsNamed() {
+void TestMainWindow::missingInstallationFileIsNamed() {
     QFETCH(QString, file);
     MainWindowHarness world;
     const QString path = world.env.programFolder() + "/" + file;
@@ -444,7 +444,7 @@ void MainWindowTest::missingInstallationFileIsNamed() {
     QCOMPARE(world.env.prompter.messageTexts(), QStringList{path + " was not found."});
 }
 
-void MainWindowTest::unusableStoreIsReplacedAtStart() {
+void TestMainWindow::unusableStoreIsReplacedAtStart() {
     for (const QByteArray& content : {QByteArray("just text\n"), QByteArray()}) {
         MainWindowHarness world;
         world.startWith(kPeople);
@@ -456,5 +456,5 @@ void MainWindowTest::unusableStoreIsReplacedAtStart() {
     }
 }
 
-QTEST_MAIN(MainWindowTest)
+QTEST_MAIN(TestMainWindow)
 #include "test_main_window.moc"

@@ -92,7 +92,7 @@ QStringList promptKinds(const ScriptedPrompter& prompter) {
 
 }  // namespace
 
-class ProgressTest : public QObject {
+class TestProgress : public QObject {
     Q_OBJECT
 private slots:
     void dialogFollowsTheWorkAndCancels_data();
@@ -109,13 +109,13 @@ private slots:
     void cancelledSaveKeepsFileAndChanges();
 };
 
-void ProgressTest::dialogFollowsTheWorkAndCancels_data() {
+void TestProgress::dialogFollowsTheWorkAndCancels_data() {
     QTest::addColumn<qint64>("total");
     QTest::newRow("small") << qint64(1000);
     QTest::newRow("beyond the dialog's int") << qint64(6'000'000'000);
 }
 
-void ProgressTest::dialogFollowsTheWorkAndCancels() {
+void TestProgress::dialogFollowsTheWorkAndCancels() {
     QFETCH(qint64, total);
     QWidget window;
     window.show();
@@ -162,7 +162,7 @@ void ProgressTest::dialogFollowsTheWorkAndCancels() {
     QVERIFY(!shown);
 }
 
-void ProgressTest::cancelledLoadKeepsTheStore() {
+void TestProgress::cancelledLoadKeepsTheStore() {
     QFETCH(double, cancelAt);
     TestEnvironment env;
     const QString store = env.copyStoreTemplate();
@@ -201,7 +201,7 @@ void ProgressTest::cancelledLoadKeepsTheStore() {
     QCOMPARE(sessionOf(store), session);
 }
 
-void ProgressTest::cancelledWriteKeepsTheFile() {
+void TestProgress::cancelledWriteKeepsTheFile() {
     QFETCH(double, cancelAt);
     TestEnvironment env;
     const QString store = env.copyStoreTemplate();
@@ -226,7 +226,7 @@ void ProgressTest::cancelledWriteKeepsTheFile() {
         QCOMPARE(progress.cancelledEarly(), cancelAt < 1);
 }
 
-void ProgressTest::openAndSaveShowProgress() {
+void TestProgress::openAndSaveShowProgress() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     const QString big = world.env.writeFile("big.csv", bigDatabase());
@@ -248,7 +248,7 @@ void ProgressTest::openAndSaveShowProgress() {
     QCOMPARE(window.windowTitle(), "big.csv - " + window.text(5));
 }
 
-void ProgressTest::cancelledOpenStaysOnTheDatabase() {
+void TestProgress::cancelledOpenStaysOnTheDatabase() {
     MainWindowHarness world;
     CMyOrvaneDatabaseDlg& window = world.startWith(kPeople);
     QVERIFY(world.addEntry({"Jones", "Hull"}));
@@ -283,14 +283,14 @@ void ProgressTest::cancelledOpenStaysOnTheDatabase() {
     QCOMPARE(TestEnvironment::readFile(big), bytes);
 }
 
-void ProgressTest::cancelledLoadWithoutADatabaseIsUntitled_data() {
+void TestProgress::cancelledLoadWithoutADatabaseIsUntitled_data() {
     QTest::addColumn<bool>("atStart");
     QTest::addColumn<QStringList>("prompts");
     QTest::newRow("start") << true << QStringList{"progress"};
     QTest::newRow("language change") << false << QStringList{"modal", "progress"};
 }
 
-void ProgressTest::cancelledLoadWithoutADatabaseIsUntitled() {
+void TestProgress::cancelledLoadWithoutADatabaseIsUntitled() {
     // Neither has a database to go back to: the window shows an empty untitled one, as when
     // the file could not be loaded, but says nothing.
     QFETCH(bool, atStart);
@@ -320,7 +320,7 @@ void ProgressTest::cancelledLoadWithoutADatabaseIsUntitled() {
     QCOMPARE(TestEnvironment::readFile(big), bytes);
 }
 
-void ProgressTest::cancelledSaveKeepsFileAndChanges_data() {
+void TestProgress::cancelledSaveKeepsFileAndChanges_data() {
     QTest::addColumn<QString>("command");
     QTest::addColumn<QString>("savedName");  // the file the save writes
     QTest::newRow("Save") << "save"
@@ -335,7 +335,7 @@ void ProgressTest::cancelledSaveKeepsFileAndChanges_data() {
                                               << "big.csv";
 }
 
-void ProgressTest::cancelledSaveKeepsFileAndChanges() {
+void TestProgress::cancelledSaveKeepsFileAndChanges() {
     QFETCH(QString, command);
     QFETCH(QString, savedName);
     MainWindowHarness world;
@@ -380,5 +380,5 @@ void ProgressTest::cancelledSaveKeepsFileAndChanges() {
     QCOMPARE(window.database().columnNames(), "Name;Town");
 }
 
-QTEST_MAIN(ProgressTest)
+QTEST_MAIN(TestProgress)
 #include "test_progress.moc"

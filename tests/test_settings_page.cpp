@@ -96,7 +96,7 @@ const QStringList kEntries = {
 
 }  // namespace
 
-class SettingsPageTest : public QObject {
+class TestSettingsPage : public QObject {
     Q_OBJECT
 private slots:
     void addColumnMovesEveryEntryOnce_data();
@@ -114,7 +114,7 @@ private slots:
     void leavingNewDatabase();
 };
 
-void SettingsPageTest::addColumnMovesEveryEntryOnce_data() {
+void TestSettingsPage::addColumnMovesEveryEntryOnce_data() {
     QTest::addColumn<int>("selected");
     QTest::addColumn<QString>("names");
     QTest::addColumn<QStringList>("stored");
@@ -133,7 +133,7 @@ void SettingsPageTest::addColumnMovesEveryEntryOnce_data() {
                        "Bob||Oslo|",  "Bob|2||",     "Cy|O'Hara|3|"};
 }
 
-void SettingsPageTest::addColumnMovesEveryEntryOnce() {
+void TestSettingsPage::addColumnMovesEveryEntryOnce() {
     QFETCH(int, selected);
     QFETCH(QString, names);
     QFETCH(QStringList, stored);
@@ -155,7 +155,7 @@ void SettingsPageTest::addColumnMovesEveryEntryOnce() {
     QCOMPARE(f.env.prompter.messageTexts(), QStringList());
 }
 
-void SettingsPageTest::removeColumnMovesEveryEntryOnce_data() {
+void TestSettingsPage::removeColumnMovesEveryEntryOnce_data() {
     QTest::addColumn<int>("selected");
     QTest::addColumn<QStringList>("entries");
     QTest::addColumn<QString>("names");
@@ -173,7 +173,7 @@ void SettingsPageTest::removeColumnMovesEveryEntryOnce_data() {
     QTest::newRow("no entries") << 1 << QStringList() << "Name;Phone" << QStringList();
 }
 
-void SettingsPageTest::removeColumnMovesEveryEntryOnce() {
+void TestSettingsPage::removeColumnMovesEveryEntryOnce() {
     QFETCH(int, selected);
     QFETCH(QStringList, entries);
     QFETCH(QString, names);
@@ -190,7 +190,7 @@ void SettingsPageTest::removeColumnMovesEveryEntryOnce() {
     QCOMPARE(f.env.prompter.messageTexts(), QStringList());
 }
 
-void SettingsPageTest::renameTouchesNoValue() {
+void TestSettingsPage::renameTouchesNoValue() {
     PageFixture f(QStringLiteral("Name;City;Phone"));
     f.store(kEntries);
     const QStringList before = f.stored(4);
@@ -205,7 +205,7 @@ void SettingsPageTest::renameTouchesNoValue() {
     QVERIFY(f.database.isModified());
 }
 
-void SettingsPageTest::clickDuringAddChoosesThePlace() {
+void TestSettingsPage::clickDuringAddChoosesThePlace() {
     // Add Column first, then a row: the new column goes before that row.
     PageFixture f(QStringLiteral("Name;City;Phone"));
     f.store({QStringLiteral("Ann|Rome|1")});
@@ -219,7 +219,7 @@ void SettingsPageTest::clickDuringAddChoosesThePlace() {
     QCOMPARE(f.stored(4), QStringList{QStringLiteral("Ann|Rome||1")});
 }
 
-void SettingsPageTest::controlStates() {
+void TestSettingsPage::controlStates() {
     PageFixture f(QStringLiteral("Name;City"));
     const QString renaming = f.text(120);
     const QString adding = f.text(125);
@@ -252,7 +252,7 @@ void SettingsPageTest::controlStates() {
     QCOMPARE(f.page->columnList()->headerItem()->text(1), f.text(115));
 }
 
-void SettingsPageTest::refusals_data() {
+void TestSettingsPage::refusals_data() {
     QTest::addColumn<QString>("columns");
     QTest::addColumn<QString>("action");
     QTest::addColumn<int>("message");
@@ -265,7 +265,7 @@ void SettingsPageTest::refusals_data() {
     QTest::newRow("27th column by Save Changes") << manyColumns(26) << "save adding" << 605;
 }
 
-void SettingsPageTest::refusals() {
+void TestSettingsPage::refusals() {
     QFETCH(QString, columns);
     QFETCH(QString, action);
     QFETCH(int, message);
@@ -299,7 +299,7 @@ void SettingsPageTest::refusals() {
     QVERIFY(!f.database.isModified());
 }
 
-void SettingsPageTest::columnNameRefusesWhatFilesCannotHold_data() {
+void TestSettingsPage::columnNameRefusesWhatFilesCannotHold_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("kept");
 
@@ -316,7 +316,7 @@ void SettingsPageTest::columnNameRefusesWhatFilesCannotHold_data() {
     QTest::newRow("Latin-1 letters") << QString::fromUtf8("Straße") << QString::fromUtf8("Straße");
 }
 
-void SettingsPageTest::columnNameRefusesWhatFilesCannotHold() {
+void TestSettingsPage::columnNameRefusesWhatFilesCannotHold() {
     QFETCH(QString, typed);
     QFETCH(QString, kept);
     PageFixture f(QStringLiteral("Name"));
@@ -329,7 +329,7 @@ void SettingsPageTest::columnNameRefusesWhatFilesCannotHold() {
     QCOMPARE(f.page->database().columnNames(), QStringLiteral("Name;") + kept);
 }
 
-void SettingsPageTest::unusableStoreChangesNothing() {
+void TestSettingsPage::unusableStoreChangesNothing() {
     // The names change only together with the values; a store that cannot be opened leaves
     // both as they were, and the user hears of every change it refused.
     PageFixture f(QStringLiteral("Name;City;Phone"));
@@ -357,7 +357,7 @@ void SettingsPageTest::unusableStoreChangesNothing() {
     QCOMPARE(f.env.prompter.messageTexts().last(), refused);
 }
 
-void SettingsPageTest::leavingNewDatabase() {
+void TestSettingsPage::leavingNewDatabase() {
     PageFixture f{QString()};
     // Even an entry whose first value looks like a marker goes with the old database.
     f.store({QStringLiteral("Ann|Rome"), QStringLiteral("Hpadfjwern|x")});
@@ -388,5 +388,5 @@ void SettingsPageTest::leavingNewDatabase() {
     QCOMPARE(f.stored(2), QStringList{QStringLiteral("Dune|Herbert")});
 }
 
-QTEST_MAIN(SettingsPageTest)
+QTEST_MAIN(TestSettingsPage)
 #include "test_settings_page.moc"

@@ -31,7 +31,7 @@ void insertColumn(MainWindowHarness& world, int before, const QString& name) {
 
 }  // namespace
 
-class UserPathsTest : public QObject {
+class TestUserPaths : public QObject {
     Q_OBJECT
 private slots:
     void addressBookFromTemplate();
@@ -43,7 +43,7 @@ private slots:
     void perUserFolderOfAnyName();
 };
 
-void UserPathsTest::addressBookFromTemplate() {
+void TestUserPaths::addressBookFromTemplate() {
     MainWindowHarness world;
     world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(1));
     CMyOrvaneDatabaseDlg& window = world.start();
@@ -107,7 +107,7 @@ void UserPathsTest::addressBookFromTemplate() {
     QCOMPARE(again.tabs()->tabText(0), "Alle an&zeigen");
 }
 
-void UserPathsTest::fileWithWindowsLineEnds() {
+void TestUserPaths::fileWithWindowsLineEnds() {
     MainWindowHarness world;
     // Made elsewhere: CR LF, a last line without one, Latin-1 letters.
     const QByteArray original =
@@ -126,7 +126,7 @@ void UserPathsTest::fileWithWindowsLineEnds() {
                         "ans\r\nSmith;York"));
 }
 
-void UserPathsTest::tenThousandEntries() {
+void TestUserPaths::tenThousandEntries() {
     MainWindowHarness world;
     QRandomGenerator random(7);
     const QStringList towns = {"York", "Leeds", "Cork", QString::fromUtf8("Köln"), "Paris"};
@@ -159,7 +159,7 @@ void UserPathsTest::tenThousandEntries() {
     QCOMPARE(TestEnvironment::readFile(window.currentPath()), MainWindowHarness::crlf(lines));
 }
 
-void UserPathsTest::emptyDatabaseDefinedOnSettings() {
+void TestUserPaths::emptyDatabaseDefinedOnSettings() {
     MainWindowHarness world;
     world.env.prompter.queueDialog(MainWindowHarness::chooseNewDatabase(0));
     CMyOrvaneDatabaseDlg& window = world.start();
@@ -180,7 +180,7 @@ void UserPathsTest::emptyDatabaseDefinedOnSettings() {
              MainWindowHarness::crlf({"Title;Year;Author", "Dune;1965;Frank Herbert"}));
 }
 
-void UserPathsTest::foldersOfAnyName_data() {
+void TestUserPaths::foldersOfAnyName_data() {
     QTest::addColumn<QString>("folder");
     QTest::addColumn<bool>("writtenAsItIs");  // config.ini can spell the path
     QTest::newRow("ASCII") << "Documents" << true;
@@ -192,7 +192,7 @@ void UserPathsTest::foldersOfAnyName_data() {
 
 // A database opened from any folder the file system can name is remembered exactly: by the
 // next start and by a language change, which both open the last database again.
-void UserPathsTest::foldersOfAnyName() {
+void TestUserPaths::foldersOfAnyName() {
     QFETCH(QString, folder);
     QFETCH(bool, writtenAsItIs);
     MainWindowHarness world;
@@ -218,7 +218,7 @@ void UserPathsTest::foldersOfAnyName() {
              QStringList({"Ann|Oslo", "Bob|Rome"}));
 }
 
-void UserPathsTest::perUserFolderOfAnyName() {
+void TestUserPaths::perUserFolderOfAnyName() {
     MainWindowHarness world;
     const QString dataHome = world.env.root() + QString::fromUtf8("/Данные 数据");
     qputenv("XDG_DATA_HOME", dataHome.toUtf8());
@@ -240,5 +240,5 @@ void UserPathsTest::perUserFolderOfAnyName() {
     QCOMPARE(world.env.storeRows(store, 1), QStringList{"Smith"});
 }
 
-QTEST_MAIN(UserPathsTest)
+QTEST_MAIN(TestUserPaths)
 #include "test_user_paths.moc"
