@@ -426,7 +426,7 @@ ChosenEntry EntriesModel::entryAt(int row) const {
     return entry;
 }
 
-void EntriesModel::setColors(const QColor& background, const QColor& text) {
+void EntriesModel::setColors(const QVariant& background, const QVariant& text) {
     if (background == m_background && text == m_text)
         return;
     m_background = background;
@@ -458,9 +458,9 @@ QVariant EntriesModel::data(const QModelIndex& index, int role) const {
         case Qt::AccessibleTextRole:
             return cellText(index.row(), index.column());
         case Qt::BackgroundRole:
-            return m_background.isValid() ? QVariant(m_background) : QVariant();
+            return m_background;
         case Qt::ForegroundRole:
-            return m_text.isValid() ? QVariant(m_text) : QVariant();
+            return m_text;
         default:
             return {};
     }
