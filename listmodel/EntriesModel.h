@@ -124,6 +124,9 @@ private:
     void dropUnlistedRows();
     void startScan();
     void showScanResult();
+    // Whether no scan or sort reads the grid and its rows in the background: only then may
+    // they change.
+    bool rowsAtRest() const { return !m_scan && !m_sort; }
 
     QStringList m_headings;
     ResultGrid m_grid;
