@@ -12,6 +12,7 @@
 #include "TextOrder.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -136,7 +137,8 @@ void CViewTab::OnInitDialog() {
 void CViewTab::followPalette() {
     CPage::followPalette();
     const bool own = lightPalette();
-    m_model.setColors(own ? kOwnBackground : QColor(), own ? kOwnText : QColor());
+    m_model.setColors(own ? QVariant(kOwnBackground) : QVariant(),
+                      own ? QVariant(kOwnText) : QVariant());
     // The empty part of the list below the last entry, in the colours of the entries.
     QPalette colors;
     if (own) {

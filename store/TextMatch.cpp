@@ -15,6 +15,7 @@
 namespace textmatch {
 
 char32_t nextCodePoint(const unsigned char* s, int size, int* i) {
+    Q_ASSERT(*i >= 0 && *i < size);
     const unsigned char lead = s[*i];
     int length = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
     if (length <= 1 || *i + length > size) {
@@ -356,6 +357,7 @@ bool Needle::foundIn(const char* text, int size) const {
 }
 
 Pattern::Pattern(const unsigned char* pattern, int size, qint32 escape) : m_escape(escape) {
+    Q_ASSERT(escape >= -1 && escape <= qint32(kLastCodePoint));
     QByteArray run;  // the text between wildcards, in UTF-8
     const auto endRun = [&] {
         if (run.isEmpty())

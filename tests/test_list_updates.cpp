@@ -2,10 +2,7 @@
 // them afresh would show; the filter above each list narrows what it shows as the user types.
 #include "EntriesModel.h"
 #include "MainWindowHarness.h"
-#include "SQLite3PowerClass.h"
 #include "Schema.h"
-#include "StoreChanges.h"
-#include "StoreContents.h"
 
 #include <QAction>
 #include <QApplication>
@@ -56,52 +53,6 @@ QStringList readAfresh(CMyOrvaneDatabaseDlg& window, const CViewTab& page, int* 
     return MainWindowHarness::listedRows(fresh);
 }
 
-QString columnNames(int count) {
-    QStringList names;
-    for (int k = 1; k <= count; ++k)
-        names.append(QStringLiteral("C%1").arg(k));
-    return names.join(QLatin1Char(';'));
-}
-
-// A list model of the store's entries in columns 1 to columns, read afresh.
-void readStore(EntriesModel& model, const QString& storePath, int columns, int sortColumn,
-               const QString& typed) {
-    SQLite3PowerClass store;
-    QVERIFY(store
-                .Query(storePath, schema::table(), QString(), QStringLiteral("rowid"), columns,
-                       SQLite3PowerClass::RowIds::Read)
-                .done());
-    model.reset(columnNames(columns).split(QLatin1Char(';')), std::move(store.m_resultValues),
-                sortColumn);
-    model.setTextFilter(typed);
-    model.finishTextFilter();
-}
-
-// The model holds what reading the store afresh gives: every row (the hidden ones too) with
-// the same id, cells and shape (by which twins are found), and shows the same rows in the same
-// order.
-void expectSameAsStore(const EntriesModel& model, const QString& storePath, int sortColumn,
-                       const QString& typed) {
-    EntriesModel fresh;
-    readStore(fresh, storePath, static_cast<int>(model.headings().size()), sortColumn, typed);
-    QCOMPARE(model.headings(), fresh.headings());
-    QCOMPARE(model.storeOrder().size(), fresh.storeOrder().size());
-    const ResultGrid& mine = model.grid();
-    const ResultGrid& theirs = fresh.grid();
-    QCOMPARE(mine.columnCount(), theirs.columnCount());
-    for (size_t i = 0; i < model.storeOrder().size(); ++i) {
-        const int row = model.storeOrder()[i];
-        const int freshRow = fresh.storeOrder()[i];
-        QCOMPARE(mine.rowid(row), theirs.rowid(freshRow));
-        for (int column = 0; column < theirs.columnCount(); ++column)
-            QCOMPARE(mine.value(row, column), theirs.value(freshRow, column));
-        QCOMPARE(mine.rowShape(row), theirs.rowShape(freshRow));
-    }
-    QCOMPARE(model.rowCount(), fresh.rowCount());
-    for (int row = 0; row < fresh.rowCount(); ++row)
-        QCOMPARE(model.rowidAt(row), fresh.rowidAt(row));
-}
-
 }  // namespace
 
 class TestListUpdates : public QObject {
@@ -112,8 +63,6 @@ private slots:
     void filterNarrowsTheList_data();
     void filterNarrowsTheList();
     void filterChangesNothingElse();
-    void columnMovesEqualReadingTheStore_data();
-    void columnMovesEqualReadingTheStore();
     void columnChangesShowInTheLists_data();
     void columnChangesShowInTheLists();
 };
@@ -288,111 +237,6 @@ void TestListUpdates::filterChangesNothingElse() {
     QCOMPARE(window.viewAllPage().listRowCount(), 1);
     QVERIFY(window.SaveDatabase(path));
     QCOMPARE(TestEnvironment::readFile(path), file);
-}
-
-void TestListUpdates::columnMovesEqualReadingTheStore_data() {
-    QTest::addColumn<QStringList>("entries");  // values from Column1 on, ';' between
-    QTest::addColumn<int>("columns");
-    QTest::addColumn<bool>("add");      // a column added before position, else removed
-    QTest::addColumn<int>("position");  // from 1
-    QTest::addColumn<int>("sortColumn");
-    // Listed in store order after each move, as View All is after the settings page; else
-    // sorted by the same column again, as the page sorts after every change.
-    QTest::addColumn<bool>("storeOrderAfter");
-    QTest::addColumn<QString>("typed");  // in the filter field
-    // Twins, an empty value, and one entry of a single value: NULL in the other columns.
-    const QStringList people = {"Smith;York;1970", "Miller;Leeds;1982", "Miller;Leeds;1982",
-                                "Jones;;1990",     "Öberg;Örebro;1975", "Alone"};
-    // Values beyond the columns, which the list does not show and a move must not lose.
-    const QStringList beyond = {"a;b;c;hidden", "d;e;f", "g;h;i;more;and more"};
-    QStringList wide;
-    for (int entry = 0; entry < 4; ++entry) {
-        QStringList values;
-        for (int k = 1; k <= schema::kColumnCount; ++k)
-            values.append(QStringLiteral("%1.%2").arg(entry % 2).arg(k));
-        wide.append(values.join(QLatin1Char(';')));
-    }
-    struct Case {
-        const char* name;
-        QStringList entries;
-        int columns;
-        bool add;
-        int position;
-        int sortColumn;
-        bool storeOrderAfter;
-        QString typed;
-    };
-    const Case cases[] = {
-        {"add first", people, 3, true, 1, -1, false, {}},
-        {"add in the middle, sorted by a column that moves", people, 3, true, 2, 1, false, {}},
-        {"add last, filtered", people, 3, true, 4, -1, false, "leeds"},
-        {"remove first, sorted by it", people, 3, false, 1, 0, false, {}},
-        {"remove first, sorted by it, then store order", people, 3, false, 1, 0, true, {}},
-        {"remove in the middle, filtered by it", people, 3, false, 2, 2, false, "örebro"},
-        {"remove last", people, 3, false, 3, -1, false, {}},
-        {"add before values beyond the columns", beyond, 3, true, 2, -1, false, {}},
-        {"remove before values beyond the columns", beyond, 3, false, 2, 0, false, {}},
-        {"remove from 26 columns", wide, schema::kColumnCount, false, 5, 4, false, "1.6"},
-        {"remove the 26th column", wide, schema::kColumnCount, false, 26, -1, true, {}},
-    };
-    for (const Case& c : cases)
-        QTest::newRow(c.name) << c.entries << c.columns << c.add << c.position << c.sortColumn
-                              << c.storeOrderAfter << c.typed;
-}
-
-// A list follows each column move of the store, its undo and its redo in its own rows, and
-// then holds what reading the store afresh gives.
-void TestListUpdates::columnMovesEqualReadingTheStore() {
-    QFETCH(QStringList, entries);
-    QFETCH(int, columns);
-    QFETCH(bool, add);
-    QFETCH(int, position);
-    QFETCH(int, sortColumn);
-    QFETCH(bool, storeOrderAfter);
-    QFETCH(QString, typed);
-    TestEnvironment env;
-    const QString path = env.copyStoreTemplate();
-    for (const QString& entry : entries)
-        QVERIFY(storecontents::insert(path, entry.split(QLatin1Char(';'))));
-    EntriesModel model;
-    readStore(model, path, columns, sortColumn, typed);
-
-    SQLite3PowerClass store;
-    std::shared_ptr<StoreStep> step;
-    const int moved = add ? columns + 1 : columns - 1;
-    const QList<std::pair<const char*, std::function<bool()>>> actions = {
-        {"the move",
-         [&] {
-             const StoreResult done =
-                 add ? store.InsertColumn(path, position, columns, columnNames(columns),
-                                          columnNames(moved))
-                     : store.RemoveColumn(path, position, columns, columnNames(columns),
-                                          columnNames(moved));
-             step = store.m_step;
-             return done.done() && step;
-         }},
-        {"undo", [&] { return step->undo(path, true).done(); }},
-        {"redo", [&] { return step->redo(path, true).done(); }},
-        {"undo again", [&] { return step->undo(path, true).done(); }},
-    };
-    int shown = columns;
-    for (const auto& [name, action] : actions) {
-        const quint64 since = storechanges::count();
-        QVERIFY2(action(), name);
-        shown = shown == columns ? moved : columns;
-        const std::optional<storechanges::Changes> changes = storechanges::changedSince(since);
-        QVERIFY2(changes && changes->rows.empty() && changes->moves.size() == 1, name);
-        QVERIFY2(model.moveColumns(changes->moves, columnNames(shown).split(QLatin1Char(';'))),
-                 name);
-        model.finishTextFilter();
-        const int order = storeOrderAfter || sortColumn >= shown ? -1 : sortColumn;
-        model.sortBy(order);
-        expectSameAsStore(model, path, order, typed);
-        if (QTest::currentTestFailed()) {
-            qWarning("after %s", name);
-            return;
-        }
-    }
 }
 
 void TestListUpdates::columnChangesShowInTheLists_data() {

@@ -5,8 +5,8 @@
 #include "TextMatch.h"
 
 #include <QAbstractTableModel>
-#include <QColor>
 #include <QStringList>
+#include <QVariant>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -76,8 +76,9 @@ public:
     // Every row the list holds, those the text filter hides included.
     int totalRowCount() const { return static_cast<int>(m_order.size()); }
 
-    // The colours of every cell; invalid colours leave the cells to the view's palette.
-    void setColors(const QColor& background, const QColor& text);
+    // The colours of every cell: the view's QColor values, passed on as they are so that the
+    // model needs Qt Core alone; invalid values leave the cells to the view's palette.
+    void setColors(const QVariant& background, const QVariant& text);
     const QStringList& headings() const { return m_headings; }
     // Value of the shown row in column (from 0); the empty text for a cell the list lacks.
     QString cellText(int row, int column) const;
@@ -123,6 +124,9 @@ private:
     void dropUnlistedRows();
     void startScan();
     void showScanResult();
+    // Whether no scan or sort reads the grid and its rows in the background: only then may
+    // they change.
+    bool rowsAtRest() const { return !m_scan && !m_sort; }
 
     QStringList m_headings;
     ResultGrid m_grid;
@@ -140,6 +144,6 @@ private:
     // them ends it first.
     std::unique_ptr<RowSort> m_sort;
     quint64 m_sortNumber = 0;
-    QColor m_background;  // see setColors()
-    QColor m_text;
+    QVariant m_background;  // see setColors()
+    QVariant m_text;
 };

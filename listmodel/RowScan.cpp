@@ -15,6 +15,8 @@ RowScan::RowScan(const ResultGrid& grid, const std::vector<int>& rows, int colum
       m_columns(std::min(columns, grid.columnCount())),
       m_needle(text),
       m_finished(std::move(finished)) {
+    Q_ASSERT(std::all_of(rows.begin(), rows.end(),
+                         [&grid](int row) { return row >= 0 && row < grid.rowCount(); }));
     const size_t parts =
         rows.size() < 2 * kRowsForAPart ? 1 : std::max(1, QThread::idealThreadCount());
     m_found.resize(parts);

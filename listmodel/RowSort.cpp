@@ -7,7 +7,9 @@ RowSort::RowSort(const ResultGrid& grid, const std::vector<int>& rows, int colum
     : m_rows(static_cast<qint64>(rows.size())),
       m_sorted(std::async(std::launch::async, [this, &grid, &rows, column] {
           return RowOrder(grid, column).sorted(rows, m_watch);
-      })) {}
+      })) {
+    Q_ASSERT(column >= 0 && column < grid.columnCount());
+}
 
 RowSort::~RowSort() {
     m_watch.stop = true;

@@ -17,6 +17,15 @@ constexpr size_t kUnlistedRowsKept = 4096;
 constexpr int kRowsOfALongSort = 10000;
 // How often the thread that waits for a sort in the background hears how far it has come (ms).
 constexpr int kSortLookEvery = 10;
+
+// Whether the rows of grid come in store order, each id after the one before.
+bool inIdOrder(const ResultGrid& grid) {
+    for (int row = 1; row < grid.rowCount(); ++row) {
+        if (grid.rowid(row - 1) >= grid.rowid(row))
+            return false;
+    }
+    return true;
+}
 }  // namespace
 
 EntriesModel::EntriesModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -24,6 +33,7 @@ EntriesModel::EntriesModel(QObject* parent) : QAbstractTableModel(parent) {}
 EntriesModel::~EntriesModel() = default;
 
 void EntriesModel::reset(const QStringList& headings, ResultGrid rows, int sortColumn) {
+    Q_ASSERT(inIdOrder(rows));
     m_scan.reset();
     m_sort.reset();
     beginResetModel();
@@ -117,6 +127,7 @@ void EntriesModel::orderRows() {
 }
 
 void EntriesModel::showInOrder(std::vector<int> order) {
+    Q_ASSERT(rowsAtRest());
     m_order = std::move(order);
     m_order.reserve(m_byRowid.capacity());
     if (!m_filtering)
@@ -145,6 +156,7 @@ bool EntriesModel::keptByFilter(int gridRow) const {
 }
 
 bool EntriesModel::applyChanges(const std::vector<qint64>& changed, const ResultGrid& fresh) {
+    Q_ASSERT(std::is_sorted(changed.begin(), changed.end()) && inIdOrder(fresh));
     m_sort.reset();
     finishTextFilter();
     // An empty result has no columns: nothing comes in.
@@ -169,6 +181,7 @@ bool EntriesModel::applyChanges(const std::vector<qint64>& changed, const Result
         else if (now >= 0)
             insertGridRow(now);
     }
+    Q_ASSERT(next == fresh.rowCount());  // every fresh entry is among the changed
     dropUnlistedRows();
     return true;
 }
@@ -203,6 +216,7 @@ bool EntriesModel::moveColumns(const std::vector<storechanges::ColumnMove>& move
 
 bool EntriesModel::moveGridColumns(const storechanges::ColumnMove& move, int shown,
                                    int* sortColumn) {
+    Q_ASSERT(rowsAtRest());
     // Store column k is grid column k - 1.
     const auto remove = [&](int column) {
         if (column >= m_grid.columnCount())
@@ -239,12 +253,14 @@ bool EntriesModel::moveGridColumns(const storechanges::ColumnMove& move, int sho
 }
 
 void EntriesModel::setHeadings(const QStringList& headings) {
+    Q_ASSERT(headings.size() == m_headings.size());
     m_headings = headings;
     if (!headings.isEmpty())
         emit headerDataChanged(Qt::Horizontal, 0, static_cast<int>(headings.size()) - 1);
 }
 
 void EntriesModel::replaceGridRow(int old, int now) {
+    Q_ASSERT(rowsAtRest());
     const RowOrder order(m_grid, m_sortColumn);
     const size_t place = order.placeIn(m_order, old);
     const bool staysInPlace = (place == 0 || order.less(m_order[place - 1], now)) &&
@@ -285,6 +301,7 @@ std::vector<int>::iterator EntriesModel::byRowidPlace(int gridRow) {
 }
 
 void EntriesModel::removeGridRow(int gridRow) {
+    Q_ASSERT(rowsAtRest());
     const RowOrder order(m_grid, m_sortColumn);
     const size_t place = order.placeIn(m_order, gridRow);
     const size_t shownPlace = m_filtering ? order.placeIn(m_shown, gridRow) : place;
@@ -302,6 +319,7 @@ void EntriesModel::removeGridRow(int gridRow) {
 }
 
 void EntriesModel::insertGridRow(int gridRow) {
+    Q_ASSERT(rowsAtRest());
     m_byRowid.insert(byRowidPlace(gridRow), gridRow);
     const RowOrder order(m_grid, m_sortColumn);
     const size_t place = order.placeIn(m_order, gridRow);
@@ -319,6 +337,7 @@ void EntriesModel::insertGridRow(int gridRow) {
 void EntriesModel::dropUnlistedRows() {
     if (m_unlisted < kUnlistedRowsKept || m_unlisted < m_byRowid.size())
         return;
+    Q_ASSERT(rowsAtRest());
     // The shown rows stay as they are: only their numbers in the grid change.
     std::vector<int> renumbered(static_cast<size_t>(m_grid.rowCount()), -1);
     ResultGrid listed;
@@ -408,6 +427,7 @@ std::vector<qint64> EntriesModel::twinsOf(int row) const {
 }
 
 qint64 EntriesModel::rowidAt(int row) const {
+    Q_ASSERT(row >= 0 && row < rowCount());
     return m_grid.rowid(gridRow(row));
 }
 
@@ -420,13 +440,14 @@ int EntriesModel::shownRowOf(qint64 rowid) const {
 }
 
 ChosenEntry EntriesModel::entryAt(int row) const {
+    Q_ASSERT(row >= 0 && row < rowCount());
     ChosenEntry entry{twinsOf(row), {}};
     for (int column = 0; column < columnCount(); ++column)
         entry.values.append(cellText(row, column));
     return entry;
 }
 
-void EntriesModel::setColors(const QColor& background, const QColor& text) {
+void EntriesModel::setColors(const QVariant& background, const QVariant& text) {
     if (background == m_background && text == m_text)
         return;
     m_background = background;
@@ -458,9 +479,9 @@ QVariant EntriesModel::data(const QModelIndex& index, int role) const {
         case Qt::AccessibleTextRole:
             return cellText(index.row(), index.column());
         case Qt::BackgroundRole:
-            return m_background.isValid() ? QVariant(m_background) : QVariant();
+            return m_background;
         case Qt::ForegroundRole:
-            return m_text.isValid() ? QVariant(m_text) : QVariant();
+            return m_text;
         default:
             return {};
     }

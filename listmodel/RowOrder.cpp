@@ -407,6 +407,8 @@ std::vector<int> RowOrder::sorted(const std::vector<int>& rows) const {
 }
 
 std::optional<std::vector<int>> RowOrder::sorted(const std::vector<int>& rows, Watch& watch) const {
+    Q_ASSERT(std::is_sorted(rows.begin(), rows.end(),
+                            [this](int a, int b) { return m_grid.rowid(a) < m_grid.rowid(b); }));
     if (watch.stop)
         return std::nullopt;
     if (m_column < 0 || rows.size() < 2) {
@@ -414,6 +416,7 @@ std::optional<std::vector<int>> RowOrder::sorted(const std::vector<int>& rows, W
         watch.done = 1;
         return rows;
     }
+    Q_ASSERT(m_column < m_grid.columnCount());
     return Sorter(m_grid, rows, m_column, watch).sorted();
 }
 
