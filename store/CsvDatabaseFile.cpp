@@ -187,15 +187,7 @@ private:
                                   SQLITE_STATIC);
             }
         }
-        if (sqlite3_step(statement) != SQLITE_DONE) {
-            m_connection.noteEngineFailure();
-            return false;
-        }
-        sqlite3_reset(statement);
-        m_report.storedEntries += kGroup;
-        if (sqlite3_last_insert_rowid(m_connection.handle()) != m_report.storedEntries)
-            m_idsAsListed = false;
-        return true;
+        return insert(statement, kGroup);
     }
 
     // False when the store refused it.
@@ -224,12 +216,18 @@ private:
             const char* value = k <= fields ? batch.value(record.firstValue + k - 1, &size) : "";
             sqlite3_bind_text(statement, k, value, static_cast<int>(size), SQLITE_STATIC);
         }
+        return insert(statement, 1);
+    }
+
+    // Runs statement, bound to insert entries entries; false when the store refused them.
+    bool insert(sqlite3_stmt* statement, int entries) {
         if (sqlite3_step(statement) != SQLITE_DONE) {
             m_connection.noteEngineFailure();
             return false;
         }
         sqlite3_reset(statement);
-        ++m_report.storedEntries;
+        m_report.storedEntries += entries;
+        // Ids are given in order: when the last is the list's, so are the others.
         if (sqlite3_last_insert_rowid(m_connection.handle()) != m_report.storedEntries)
             m_idsAsListed = false;
         return true;
